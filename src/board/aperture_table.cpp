@@ -1,0 +1,192 @@
+#include "board/aperture_table.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "common/text_io.h"
+
+namespace padloom::board {
+
+namespace {
+
+constexpr std::string_view kNamesWritten[] = {"CIRCULAR   ", "RECTANGULAR", "OCTAGONAL  ",
+                                              "ROUNDRECT  ", "CROSSHAIR  ", "MOIRE      ",
+                                              "RELIEF     ", "REL_E_RND  ", "REL_E_RECT ",
+                                              "REL_E_RRECT"};
+constexpr std::string_view kNamesRead[] = {"CIRCULAR",  "RECTANGULAR", "OCTAGONAL", "ROUNDRECT",
+                                           "CROSSHAIR", "MOIRE",       "RELIEF",    "REL_E_RND",
+                                           "REL_E_RECT", "REL_E_RRECT"};
+
+bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ')'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A run of characters up to the next separator, read digit by digit; any other character
+// counts as the digit 0. Saturates instead of overflowing.
+int digitRun(std::string_view line, size_t& i) {
+    long long value = 0;
+    while (i < line.size() && !isSeparator(line[i])) {
+        int digit = isDigit(line[i]) ? line[i] - '0' : 0;
+        value = std::min<long long>(value * 10 + digit, std::numeric_limits<int>::max());
+        ++i;
+    }
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+std::string_view shapeNameWritten(int code) {
+    if (code < 1 || code > 10) {
+        return "";
+    }
+    return kNamesWritten[code - 1];
+}
+
+std::optional<int> shapeCodeOf(std::string_view name) {
+    for (int i = 0; i < 10; ++i) {
+        if (name == kNamesRead[i]) {
+            return i + 1;
+        }
+    }
+    return std::nullopt;
+}
+
+AptLine ParseAptLine(std::string_view line) {
+    AptLine result;
+    size_t i = 1;  // the first character is the "D"
+    result.dcode = digitRun(line, i);
+    while (i < line.size() && isSeparator(line[i])) {
+        ++i;
+    }
+    while (i < line.size() && !isSeparator(line[i])) {
+        char c = line[i++];
+        result.name.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    }
+    while (i < line.size() && !isDigit(line[i])) {
+        ++i;
+    }
+    result.xSize = digitRun(line, i);
+    while (i < line.size() && !isDigit(line[i])) {
+        ++i;
+    }
+    result.ySize = digitRun(line, i);
+    return result;
+}
+
+size_t ApertureTable::KeyHash::operator()(const Key& k) const {
+    size_t h = std::hash<int>()(k.shape);
+    h = h * 1000003u ^ std::hash<int>()(k.xSize);
+    return h * 1000003u ^ std::hash<int>()(k.ySize);
+}
+
+void ApertureTable::clear() {
+    m_entries.clear();
+    m_first.clear();
+}
+
+void ApertureTable::add(const ApertureEntry& entry) {
+    m_entries.push_back(entry);
+    m_first.emplace(Key{entry.shape, entry.xSize, entry.ySize}, entry.dcode);
+}
+
+std::optional<int> ApertureTable::addLine(const AptLine& line) {
+    auto code = shapeCodeOf(line.name);
+    if (code) {
+        add(ApertureEntry{*code, line.xSize, line.ySize, line.dcode});
+    }
+    return code;
+}
+
+int ApertureTable::FindAperture(int shape, int xSize, int ySize) const {
+    // emplace() above keeps the first entry of equal shape and sizes: the first match wins
+    auto it = m_first.find(Key{shape, xSize, ySize});
+    return it == m_first.end() ? kNotFound : it->second;
+}
+
+void ApertureTable::load(const std::string& path) {
+    clear();
+    common::LineReader reader(path);
+    std::string line;
+    while (reader.next(line)) {
+        addLine(ParseAptLine(line));
+    }
+}
+
+int enlarged(int size, int by) {
+    long long sum = static_cast<long long>(size) + by;
+    return static_cast<int>(std::clamp<long long>(sum, 0, std::numeric_limits<int>::max()));
+}
+
+std::optional<int> outerReliefShape(int padShape) {
+    switch (padShape) {
+        case kCircular:
+            return kRelExtRound;
+        case kRectangular:
+            return kRelExtRect;
+        case kRoundRect:
+            return kRelExtRRect;
+        default:
+            return std::nullopt;
+    }
+}
+
+PadApertures resolvePad(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e) {
+    PadApertures a;
+    a.pad = t.FindAperture(r.shape, r.xSize, r.ySize);
+    a.solderMask =
+        t.FindAperture(r.shape, enlarged(r.xSize, e.solderMask), enlarged(r.ySize, e.solderMask));
+    a.paste = t.FindAperture(r.shape, enlarged(r.xSize, e.paste), enlarged(r.ySize, e.paste));
+    a.planeClearance =
+        t.FindAperture(kCircular, enlarged(r.xSize, e.plane), enlarged(r.ySize, e.plane));
+    a.pourClearance = t.FindAperture(r.shape, enlarged(r.xSize, e.pour), enlarged(r.ySize, e.pour));
+    if (r.planeCode == 2) {
+        a.groundRelief = t.FindAperture(kRelief, r.xSize, r.ySize);
+    }
+    if (r.planeCode == 4) {
+        a.powerRelief = t.FindAperture(kRelief, r.xSize, r.ySize);
+    }
+    if (auto relief = outerReliefShape(r.shape)) {
+        a.outerRelief = t.FindAperture(*relief, r.xSize, r.ySize);
+    }
+    if (r.planeCode == 3) {
+        a.groundRelief = 0;
+    }
+    if (r.planeCode == 5) {
+        a.powerRelief = 0;
+    }
+    return a;
+}
+
+ViaApertures resolveVia(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e) {
+    ViaApertures a;
+    int s = r.viaSize;
+    a.pad = t.FindAperture(kCircular, s, s);
+    a.solderMask = t.FindAperture(kCircular, enlarged(s, e.solderMask), enlarged(s, e.solderMask));
+    a.planeClearance = t.FindAperture(kCircular, enlarged(s, e.plane), enlarged(s, e.plane));
+    a.pourClearance = t.FindAperture(kCircular, enlarged(s, e.pour), enlarged(s, e.pour));
+    return a;
+}
+
+LineApertures resolveLine(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e) {
+    LineApertures a;
+    a.draw = t.FindAperture(kCircular, r.width, r.width);
+    a.pourClearance = t.FindAperture(kCircular, enlarged(r.width, e.pour), enlarged(r.width, e.pour));
+    return a;
+}
+
+int resolveString(const ApertureTable& t, const CurrentRecord& r) {
+    return t.FindAperture(kCircular, r.width, r.width);
+}
+
+int resolveFill(const ApertureTable& t, const CurrentRecord& r) {
+    return t.FindAperture(kRectangular, std::abs(r.x2 - r.x1), std::abs(r.y2 - r.y1));
+}
+
+ComponentApertures resolveComponent(const ApertureTable& t, const ComponentHeader& c) {
+    ComponentApertures a;
+    a.comment = t.FindAperture(kCircular, c.commentText.width, c.commentText.width);
+    a.designator = t.FindAperture(kCircular, c.designatorText.width, c.designatorText.width);
+    return a;
+}
+
+}  // namespace padloom::board

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/text_io.h"
+
+namespace padloom::board {
+
+/// Fields of the board record being processed; one set, reused for every record. Pads, vias,
+/// strings and arcs keep their x, y in x1, y1. Integer fields are -1 until a record sets them.
+struct CurrentRecord {
+    int x1 = -1, y1 = -1, x2 = -1, y2 = -1;
+    int layer = -1;
+    int ySize = -1;  // also the string height
+    int xSize = -1;
+    int width = -1;
+    int viaSize = -1;
+    int radius = -1;
+    int holeSize = -1;
+    int padName = -1;  // the pad name line as a number, when it is one
+    int planeCode = -1;
+    int shape = -1;
+    int rotation = -1;
+    int quadrantMask = -1;
+    std::string text;  // string text, or the pad name line
+};
+
+/// Placement of a component text: the attribute lines of a component header.
+struct TextAttributes {
+    int x = 0, y = 0, height = 0, rotation = 0, width = 0, layer = 0;
+};
+
+/// The fields of the last "COMP" header; they stay until the next one.
+struct ComponentHeader {
+    std::string designator;
+    std::string pattern;
+    std::string comment;
+    TextAttributes commentText;
+    TextAttributes designatorText;
+    int designatorShown = 0;
+    int commentShown = 0;
+};
+
+/// Kinds of board record, one per keyword group.
+enum class RecordKind { Pad, Arc, Track, Fill, String, Component, Via };
+
+/// Board layer number of vias, which carry no layer field.
+constexpr int kMultiLayer = 13;
+
+/// Sets the integer current-record fields to -1 and clears the text.
+void ClearRecordFields(CurrentRecord& rec);
+
+/// Scans the next integer field of a number line from the 1-based position `pos` and leaves
+/// `pos` on the separator after it. Separators are blank, TAB, "," and ")". A missing field,
+/// or one that is not a well-formed integer in range, reads as 0 and clears `ok` when given.
+int NextField(std::string_view line, size_t& pos, bool* ok = nullptr);
+
+/// Number-line readers, one per record kind. Each is given the number line as read and
+/// returns false when a field was missing or malformed (read as 0).
+bool ReadPadRecord(std::string_view line, CurrentRecord& rec);
+bool ReadViaRecord(std::string_view line, CurrentRecord& rec);
+bool ReadTrackRecord(std::string_view line, CurrentRecord& rec);
+bool ReadArcRecord(std::string_view line, CurrentRecord& rec);
+bool ReadFillRecord(std::string_view line, CurrentRecord& rec);
+bool ReadStringRecord(std::string_view line, CurrentRecord& rec);
+
+/// Reads a board file record by record, in one pass from its start. Lines that are not
+/// keyword lines (compared whole, exactly) are passed over. The reader only parses; it
+/// resolves no apertures.
+class BoardReader {
+public:
+    using ProblemHandler = std::function<void(const std::string& message)>;
+
+    /// Opens the board file; throws IoError when it cannot be opened.
+    explicit BoardReader(const std::string& path, ProblemHandler onProblem = {});
+
+    /// Reads up to and including the next record; nullopt at the end of the file.
+    std::optional<RecordKind> next();
+
+    const CurrentRecord& record() const { return m_record; }
+    CurrentRecord& record() { return m_record; }
+    const ComponentHeader& component() const { return m_component; }
+    /// The keyword line of the record last read ("CP", "FT", "COMP", ...).
+    const std::string& keyword() const { return m_keyword; }
+    /// Whether the record last read is a free primitive (keyword beginning with "F").
+    bool isFree() const { return !m_keyword.empty() && m_keyword[0] == 'F'; }
+    /// Line number of the keyword line of the record last read.
+    long recordLine() const { return m_recordLine; }
+    const std::string& path() const { return m_lines.path(); }
+
+private:
+    std::string nextLine();  // an empty line past the end of the file
+    void problem(const std::string& what);
+    void readComponentHeader();
+
+    common::LineReader m_lines;
+    ProblemHandler m_onProblem;
+    CurrentRecord m_record;
+    ComponentHeader m_component;
+    std::string m_line;
+    std::string m_keyword;
+    long m_recordLine = 0;
+};
+
+/// Reads the six lines after "COMP" through `nextLine` into `header`; returns false when an
+/// attribute line had a missing or malformed field.
+bool ReadComponentHeader(const std::function<std::string()>& nextLine, ComponentHeader& header);
+
+/// Names of the board layers as the program shows them ("1 - Top" ...); "" outside 0 to 13.
+std::string_view boardLayerName(int layer);
+
+}  // namespace padloom::board

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace padloom::cli {
+
+/// A subcommand adds itself to the application: its options, and the callback that runs it.
+/// The callback returns the exit status (0 done, 1 a tool error).
+using CommandSetup = std::function<void(CLI::App& app, std::function<int()>& run)>;
+
+struct CommandEntry {
+    std::string name;
+    std::string description;
+    CommandSetup setup;
+};
+
+std::vector<CommandEntry>& commandRegistry();
+
+/// Registers a subcommand at start-up; one static instance per command source file.
+struct RegisterCommand {
+    RegisterCommand(std::string name, std::string description, CommandSetup setup) {
+        commandRegistry().push_back({std::move(name), std::move(description), std::move(setup)});
+    }
+};
+
+}  // namespace padloom::cli

@@ -1,0 +1,47 @@
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "common/errors.h"
+
+namespace padloom::cli {
+std::vector<CommandEntry>& commandRegistry() {
+    static std::vector<CommandEntry> registry;
+    return registry;
+}
+}  // namespace padloom::cli
+
+int main(int argc, char** argv) {
+    using namespace padloom::cli;
+    CLI::App app{"padloom-cli: PCB manufacturing data from Protel Autotrax and TANGO files"};
+    app.require_subcommand(1);
+    auto& registry = commandRegistry();
+    std::sort(registry.begin(), registry.end(),
+              [](const CommandEntry& a, const CommandEntry& b) { return a.name < b.name; });
+    std::vector<std::function<int()>> runs(registry.size());
+    for (size_t i = 0; i < registry.size(); ++i) {
+        CLI::App* sub = app.add_subcommand(registry[i].name, registry[i].description);
+        registry[i].setup(*sub, runs[i]);
+    }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int code = app.exit(e);
+        return code == 0 ? 0 : 2;
+    }
+    for (size_t i = 0; i < registry.size(); ++i) {
+        if (app.got_subcommand(registry[i].name)) {
+            try {
+                return runs[i] ? runs[i]() : 0;
+            } catch (const padloom::common::IoError& e) {
+                std::cerr << "padloom-cli " << registry[i].name << ": " << e.what() << "\n";
+                return 1;
+            } catch (const std::exception& e) {
+                std::cerr << "padloom-cli " << registry[i].name << ": " << e.what() << "\n";
+                return 1;
+            }
+        }
+    }
+    return 2;
+}

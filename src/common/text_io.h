@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace padloom::common {
+
+/// Reads a text file line by line as bytes. Accepts CR LF, LF and lone CR line ends; the
+/// line end is not part of the line. Throws IoError when the file cannot be opened or read.
+class LineReader {
+public:
+    explicit LineReader(const std::string& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    /// Reads the next line into `line`; false at the end of the file.
+    bool next(std::string& line);
+    /// 1-based number of the line last read (0 before the first).
+    long lineNumber() const { return m_lineNumber; }
+    const std::string& path() const { return m_path; }
+
+private:
+    int get();  // next byte or EOF
+    void fill();
+
+    std::string m_path;
+    std::FILE* m_file = nullptr;
+    std::vector<char> m_buffer;
+    size_t m_pos = 0;
+    size_t m_end = 0;
+    bool m_eof = false;
+    long m_lineNumber = 0;
+};
+
+/// Writes a text file with CR LF line ends. The bytes go to a temporary file beside the
+/// target; commit() renames it over the target, so a failed run never leaves half a file and
+/// never destroys the previous good one. Without commit() the temporary file is removed.
+class LineWriter {
+public:
+    explicit LineWriter(const std::string& path);
+    ~LineWriter();
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+
+    /// Writes text without ending the line.
+    LineWriter& write(std::string_view text);
+    LineWriter& write(long long value);
+    /// Ends the line (CR LF).
+    LineWriter& endLine();
+    /// Writes text and ends the line.
+    LineWriter& line(std::string_view text) { return write(text).endLine(); }
+    /// Finishes the file and puts it in place of the target. Throws IoError on failure.
+    void commit();
+    const std::string& path() const { return m_path; }
+
+private:
+    void flush();
+
+    std::string m_path;
+    std::string m_tempPath;
+    std::FILE* m_file = nullptr;
+    std::string m_buffer;
+    bool m_committed = false;
+};
+
+/// Whether a file exists (and is a file, not a folder).
+bool fileExists(const std::string& path);
+
+/// Throws IoError when `output` names the same file as one of `inputs`: no tool ever writes
+/// over one of its own inputs.
+void refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs);
+
+}  // namespace padloom::common

@@ -1,0 +1,70 @@
+#include <cassert>
+
+#include "common/number_format.h"
+#include "plot/layer_file.h"
+
+namespace padloom::plot {
+
+using common::decimal;
+
+std::string apertureCode(int dcode) { return "D" + common::zeroPadded(dcode, 2); }
+
+void PlotStep(LayerFile& file, int x, int y, int op, int aperture) {
+    assert(aperture >= 0);
+    auto& out = file.out;
+    if (aperture != file.currentAperture) {
+        out.write(apertureCode(aperture)).line("*");
+        file.currentAperture = aperture;
+    }
+    if (file.positionUnknown()) {
+        // the first step after the position was lost starts with an explicit move
+        out.write("D02*X").write(x).write("Y").write(y).line("*");
+        file.currentPos = {x, y};
+    }
+    switch (op) {
+        case kDraw:
+            out.write("D01*X").write(x).write("Y").write(y).line("*");
+            break;
+        case kMove:
+            out.write("D02*X").write(x).write("Y").write(y).line("*");
+            break;
+        default:
+            out.write("D02*X").write(x).write("Y").write(y).line("*D03*");
+            break;
+    }
+    file.currentPos = {x, y};
+}
+
+void WriteArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int aperture) {
+    auto& out = file.out;
+    out.endLine();
+    out.write(apertureCode(aperture)).line("*");
+    file.currentAperture = aperture;
+    out.write("G74*");
+    int r = radius == 0 ? 1 : radius;
+    auto quarter = [&](int fromX, int fromY, int toX, int toY, bool jOffset) {
+        out.write("G01X").write(fromX).write("Y").write(fromY).write("D02*");
+        out.write("G02X").write(toX).write("Y").write(toY);
+        if (jOffset) {
+            out.write("I0J").write(r).write("D01*");
+        } else {
+            out.write("I").write(r).write("J0D01*");
+        }
+        out.line("D02*G01*");
+    };
+    if (quadrantMask & 1) {
+        quarter(cx, cy + r, cx + r, cy, true);
+    }
+    if (quadrantMask & 2) {
+        quarter(cx - r, cy, cx, cy + r, false);
+    }
+    if (quadrantMask & 4) {
+        quarter(cx, cy - r, cx - r, cy, true);
+    }
+    if (quadrantMask & 8) {
+        quarter(cx + r, cy, cx, cy - r, false);
+    }
+    file.forgetPosition();
+}
+
+}  // namespace padloom::plot

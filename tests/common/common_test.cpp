@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "common/base_name.h"
+#include "common/errors.h"
+#include "common/number_format.h"
+#include "common/text_io.h"
+#include "support/test_support.h"
+
+namespace padloom::common {
+namespace {
+
+TEST(NumberFormat, InchForms) {
+    EXPECT_EQ(inchFormA(62), ".062");
+    EXPECT_EQ(inchFormA(5), ".005");
+    EXPECT_EQ(inchFormA(1500), "1.500");
+    EXPECT_EQ(inchFormA(-4), ".000");
+    EXPECT_EQ(inchFormB(15), "0.015");
+    EXPECT_EQ(inchFormB(250), "0.250");
+    EXPECT_EQ(inchFormB(2000), "2.000");
+    EXPECT_EQ(inchFormF(100), "0.100");
+    EXPECT_EQ(inchFormF(6.7), "0.007") << "a real division, then three significant digits";
+    EXPECT_EQ(inchFormF(1234), "1.230");
+    EXPECT_EQ(inchFormF(0), "0.000");
+}
+
+TEST(NumberFormat, InchTextOfTheDrillDrawing) {
+    EXPECT_EQ(inchText(2500), "2.500");
+    EXPECT_EQ(inchText(32), "0.032");
+    EXPECT_EQ(inchText(9999), "9.999");
+    EXPECT_EQ(inchText(12345), "12.350") << "ten inches and more: rounded to 10 mils";
+    EXPECT_EQ(inchText(12344), "12.340");
+}
+
+TEST(NumberFormat, Padding) {
+    EXPECT_EQ(zeroPadded(950, 5), "00950");
+    EXPECT_EQ(zeroPadded(123456, 5), "123456");
+    EXPECT_EQ(zeroPadded(-5, 3), "-005");
+}
+
+TEST(BaseName, KeepsTheFolderAndCutsAtTheLastDot) {
+    EXPECT_EQ(baseName("board.pcb"), "board");
+    EXPECT_EQ(baseName("/home/me/proj.v2/board.pcb"), "/home/me/proj.v2/board");
+    EXPECT_EQ(baseName("./board.pcb"), "./board");
+    EXPECT_EQ(baseName("rev1.2.pcb"), "rev1.2");
+    EXPECT_EQ(baseName("D:\\my.boards\\x.pcb"), "D:\\my.boards\\x");
+    EXPECT_EQ(baseName("/tmp/board"), "/tmp/board") << "no dot: the extension is appended";
+    EXPECT_EQ(baseName("/tmp/.hidden"), "/tmp/.hidden");
+    EXPECT_EQ(withExtension("/a.b/x.pcb", ".APT"), "/a.b/x.APT");
+    EXPECT_EQ(folderOf("D:\\jobs\\board.pcb"), "D:\\jobs\\");
+    EXPECT_EQ(folderOf("board.pcb"), "");
+    EXPECT_EQ(fileNameOf("/a/b.pcb"), "b.pcb");
+}
+
+TEST(TextIo, WriterCommitsAtomicallyWithCrLf) {
+    testing::TempDir dir;
+    auto path = dir.write("out.txt", "old");
+    {
+        LineWriter w(path);
+        w.line("a").write("b").write(12).endLine();
+        EXPECT_EQ(testing::readFile(path), "old") << "nothing replaced before commit";
+        w.commit();
+    }
+    EXPECT_EQ(testing::readFile(path), "a\r\nb12\r\n");
+    {
+        LineWriter w(path);
+        w.line("half");
+    }  // dropped without commit, as when a run fails
+    EXPECT_EQ(testing::readFile(path), "a\r\nb12\r\n");
+    EXPECT_FALSE(fileExists(path + ".tmp"));
+}
+
+TEST(TextIo, ReaderKeepsEmptyLinesAndBytes) {
+    testing::TempDir dir;
+    auto path = dir.write("in.txt", "a\r\n\r\nb\xff\rc\n\nd");
+    LineReader r(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (r.next(line)) {
+        lines.push_back(line);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b\xff", "c", "", "d"}));
+    EXPECT_EQ(r.lineNumber(), 6);
+}
+
+TEST(TextIo, RefusesToOverwriteAnInput) {
+    testing::TempDir dir;
+    auto in = dir.write("x.apt", "D10");
+    EXPECT_THROW(refuseOverwritingInput(in, {in}), IoError);
+    EXPECT_NO_THROW(refuseOverwritingInput(dir.file("y.apt"), {in}));
+}
+
+}  // namespace
+}  // namespace padloom::common
