@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "board/aperture_table.h"
+#include "plot/layer_file.h"
+
+namespace padloom::plot {
+
+/// Writes the RS274X header of a layer file (format, units, image polarity) and the aperture
+/// definitions of every aperture file line with a known shape, loading `table` from the same
+/// lines in the same pass. Plot layers 13 and 14 (the planes) are negative images.
+/// `pourEnlargement` sizes the spokes of the outer relief macros. Throws IoError when the
+/// aperture file cannot be read.
+void Write_Apts(LayerFile& file, int layer, const std::string& aptPath, int pourEnlargement,
+                board::ApertureTable& table);
+
+/// The definition line(s) of one aperture, each ending in CR LF: "%ADD10C,.062*%" for a
+/// circle, a macro line and its "%ADD" line for the macro shapes. Empty for unknown shapes.
+std::string apertureDefinition(const board::ApertureEntry& entry, int pourEnlargement);
+
+}  // namespace padloom::plot

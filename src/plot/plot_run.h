@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string_view>
+
+#include "board/run_values.h"
+#include "common/host.h"
+
+namespace padloom::plot {
+
+/// Number of plot layers; plot layer numbers run from 1 to kPlotLayerCount.
+constexpr int kPlotLayerCount = 17;
+
+/// File extension of a plot layer (".GTL" for 1 ... ".GBD" for 17); "" outside 1 to 17.
+std::string_view layerExtension(int plotLayer);
+
+/// Fill forms of the plot window's "Fill mode" pair; with neither ticked fills are polygons.
+enum class FillMode { Polygon, Flash };
+
+/// Options of the "Generate XGerbers" window.
+struct PlotOptions {
+    std::array<bool, kPlotLayerCount + 1> layers{};  // layers[p] for plot layer p, 1 to 17
+    bool ncDrill = false;
+    bool bom = false;
+    bool includeBoardLayer = true;  // "Include" / "Board Layer"
+    bool includeKeepOut = false;    // "Include" / "Keep out"
+    bool pourEnable = false;        // "Pours from .001 outline" / "Enable"
+    bool justDrawOutline = false;
+    bool thermalsOnExternalLayers = false;
+    bool drillFormat24 = false;  // "2,4"; otherwise the 2,3 form
+    FillMode fillMode = FillMode::Polygon;
+    /// Comparison of BOM texts without regard to case (< 0, 0, > 0); the desktop program
+    /// passes the user's locale collation. Empty: byte order of the upper-cased texts.
+    std::function<int(std::string_view, std::string_view)> compareText;
+};
+
+/// The plot run after the aperture file was made: lists the file names and the board's
+/// dimensions, writes each ticked layer in plot layer order, then the NC drill file and the
+/// BOM when ticked, and adds "Done" to the message list. Throws IoError on a file error;
+/// files finished before it stay.
+void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& runValues);
+
+}  // namespace padloom::plot
