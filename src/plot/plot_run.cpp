@@ -1,5 +1,11 @@
 #include "plot/plot_run.h"
 
+#include "common/number_format.h"
+#include "plot/bom.h"
+#include "plot/drill_drawing.h"
+#include "plot/layer_plot.h"
+#include "plot/nc_drill.h"
+
 namespace padloom::plot {
 
 std::string_view layerExtension(int plotLayer) {
@@ -9,9 +15,35 @@ std::string_view layerExtension(int plotLayer) {
     return plotLayer >= 1 && plotLayer <= kPlotLayerCount ? kExtensions[plotLayer] : "";
 }
 
-// Placeholder until the layer plotting lands.
-void plotBoard(common::Host& host, const PlotOptions&, const board::RunValues&) {
-    host.addLine("This tool is not available yet.");
+void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& rv) {
+    if (!rv.aptMade) {
+        return;  // no aperture file was made: nothing to plot with, nothing to say
+    }
+    using common::decimal;
+    host.addLine(rv.boardFile);
+    host.addLine(rv.aptFile);
+    host.addLine(rv.baseName);
+    const board::Extents& e = rv.extents;
+    host.addLine("Dimentions are: " + decimal(e.minX) + " " + decimal(e.minY) + ", " +  // sic
+                 decimal(e.maxX) + ", " + decimal(e.maxY));
+    for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
+        if (!options.layers[layer]) {
+            continue;
+        }
+        if (layer == 9) {
+            CreateGDDGerber(host, options, rv, layer);
+        } else {
+            Create1Gerber(host, options, rv, layer);
+        }
+        host.letMessagesRun();
+    }
+    if (options.ncDrill) {
+        CreateNCDrill(host, options, rv);
+    }
+    if (options.bom) {
+        CreateBOM(host, options, rv);
+    }
+    host.addLine("Done");
 }
 
 }  // namespace padloom::plot

@@ -1,0 +1,251 @@
+#include "plot/drill_drawing.h"
+
+#include <algorithm>
+
+#include "board/board_reader.h"
+#include "common/number_format.h"
+#include "plot/gerber_header.h"
+#include "plot/layer_plot.h"
+#include "plot/stroke_font.h"
+
+namespace padloom::plot {
+
+using common::decimal;
+
+namespace {
+
+constexpr int kPenDcode = 10;  // the 3-mil circle every aperture file made here begins with
+constexpr int kFigureHeight = 48;
+
+enum Pen : int { kPenDraw = 1, kPenMove = 2, kPenEnd = 3 };
+
+struct Step {
+    int dx, dy, pen;
+};
+
+// clang-format off
+constexpr Step kSquare[6] = {
+    {-1, 1, kPenMove}, {1, 1, kPenDraw}, {1, -1, kPenDraw}, {-1, -1, kPenDraw},
+    {-1, 1, kPenDraw}, {0, 0, kPenEnd},
+};
+
+// Tool figures, drawn after the square or the circle; both end at their top-left corner.
+constexpr Step kEnd{0, 0, kPenEnd};
+constexpr Step kFan[3] = {{-1, -1, kPenDraw}, {0, 0, kPenDraw}, {1, -1, kPenDraw}};
+constexpr Step kFigures[32][3] = {
+    {kEnd, kEnd, kEnd},
+    {{0, 1, kPenMove}, {0, 0, kPenDraw}, kEnd},
+    {{0, 0, kPenMove}, {1, 0, kPenDraw}, kEnd},
+    {{0, 0, kPenMove}, {0, -1, kPenDraw}, kEnd},
+    {{0, 0, kPenMove}, {-1, 0, kPenDraw}, kEnd},
+    {{0, 1, kPenMove}, {0, -1, kPenDraw}, kEnd},
+    {{-1, 0, kPenMove}, {1, 0, kPenDraw}, kEnd},
+    {{-1, 0, kPenMove}, {1, 0, kPenDraw}, {0, 1, kPenDraw}},
+    {{1, 0, kPenMove}, {-1, 0, kPenDraw}, {0, 1, kPenDraw}},
+    {{-1, -1, kPenMove}, {1, 1, kPenDraw}, kEnd},
+    {{-1, 1, kPenMove}, {1, -1, kPenDraw}, kEnd},
+    {{0, 0, kPenMove}, {1, 1, kPenDraw}, kEnd},
+    {{0, 0, kPenMove}, {1, -1, kPenDraw}, kEnd},
+    {{0, 0, kPenMove}, {-1, -1, kPenDraw}, kEnd},
+    {{0, 0, kPenMove}, {-1, 1, kPenDraw}, kEnd},
+    {{1, -1, kPenDraw}, {1, 1, kPenDraw}, {0, 0, kPenDraw}},
+    {{1, -1, kPenDraw}, {-1, -1, kPenDraw}, {0, 0, kPenDraw}},
+    {{0, 0, kPenDraw}, {-1, -1, kPenDraw}, {1, 1, kPenDraw}},
+    {kEnd, kEnd, kEnd},
+    {{0, 0, kPenDraw}, {1, 1, kPenDraw}, kEnd},
+    {{1, 1, kPenDraw}, {0, 0, kPenDraw}, {1, -1, kPenDraw}},
+    {{-1, -1, kPenDraw}, {0, 0, kPenDraw}, {1, -1, kPenDraw}},
+    {{0, 0, kPenDraw}, {-1, -1, kPenDraw}, kEnd},
+    {kFan[0], kFan[1], kFan[2]}, {kFan[0], kFan[1], kFan[2]}, {kFan[0], kFan[1], kFan[2]},
+    {kFan[0], kFan[1], kFan[2]}, {kFan[0], kFan[1], kFan[2]}, {kFan[0], kFan[1], kFan[2]},
+    {kFan[0], kFan[1], kFan[2]}, {kFan[0], kFan[1], kFan[2]}, {kFan[0], kFan[1], kFan[2]},
+};
+// clang-format on
+
+// Writes the steps of one figure around (x, y), up to its first end step; the pen memory
+// starts empty for every figure.
+void writeFigure(common::LineWriter& out, int x, int y, const Step* steps, size_t count) {
+    int pen = 0;
+    for (size_t i = 0; i < count && steps[i].pen != kPenEnd; ++i) {
+        if (steps[i].pen != pen) {
+            out.write(steps[i].pen == kPenDraw ? "D01*" : "D02*");
+            pen = steps[i].pen;
+        }
+        out.write("X").write(x + steps[i].dx * kMarkUnit);
+        out.write("Y").write(y + steps[i].dy * kMarkUnit).write("*");
+    }
+}
+
+// One straight line from (x1, y1) to (x2, y2) in one line of the file.
+void writeLine(common::LineWriter& out, int x1, int y1, int x2, int y2) {
+    out.write("D02*X").write(x1).write("Y").write(y1).write("*D01*");
+    out.write("X").write(x2).write("Y").write(y2).line("*D02*");
+}
+
+}  // namespace
+
+MarkResult PlaceDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
+                          const std::vector<board::DrillTallyEntry>& tally) {
+    auto it = std::find_if(tally.begin(), tally.end(),
+                           [&](const board::DrillTallyEntry& e) { return e.holeSize == holeSize; });
+    if (it == tally.end()) {
+        return MarkResult::NotInTally;
+    }
+    size_t i = static_cast<size_t>(it - tally.begin());
+    auto& out = file.out;
+    if (pen != file.currentAperture) {
+        out.write("D").write(pen).write("*");
+        file.currentAperture = pen;
+    }
+    if (i < 32) {
+        writeFigure(out, x, y, kSquare, 6);
+        out.line("D02*");
+    } else {
+        // a full counter-clockwise circle from its leftmost point, then to the top-left corner
+        const int left = x - kMarkUnit;
+        out.write("G75*G01X").write(left).write("Y").write(y).write("D02*G03X").write(left);
+        out.write("Y").write(y).write("I").write(kMarkUnit).write("J0D01*G01X").write(left);
+        out.write("Y").write(y + kMarkUnit).write("D02*");
+        i -= 32;
+    }
+    MarkResult result = MarkResult::Drawn;
+    if (i < 32) {
+        writeFigure(out, x, y, kFigures[i], 3);
+    } else {
+        result = MarkResult::NoFigure;  // tools above 64 have no figure of their own
+    }
+    out.line("D02*");
+    file.forgetPosition();
+    return result;
+}
+
+void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunValues& rv,
+                     int layer) {
+    const std::string extension(layerExtension(layer));
+    host.addLine(extension);
+    LayerFile file(layerOutputPath(rv, extension));
+    auto& out = file.out;
+    file.reset();
+    board::ApertureTable table;
+    Write_Apts(file, layer, rv.aptFile, rv.enlargements.pour, table);
+    const auto defined = definedDcodes(table);
+    const bool penUsable = usableAperture(defined, kPenDcode);
+    if (!penUsable) {
+        host.addLine("Error: Apt not found: the drill drawing pen D10 is not in " + rv.aptFile +
+                     "; the drill drawing has no marks, dimensions or legend");
+    }
+    const auto& tally = rv.drillTally;
+    if (tally.size() > 64) {
+        host.addLine("Drill drawing: tools 65 to " + decimal(static_cast<long long>(tally.size())) +
+                     " have no mark figure of their own; they are marked with a plain circle");
+    }
+
+    // extents of the marks, where the legend goes on a board without tracks
+    board::Extents marks;
+    auto mark = [&](int x, int y, int holeSize) {
+        if (!penUsable) {
+            return;
+        }
+        if (PlaceDrillMark(file, x, y, holeSize, kPenDcode, tally) == MarkResult::NotInTally) {
+            host.addLine("Error: the hole size " + decimal(holeSize) + " at " + decimal(x) + "," +
+                         decimal(y) + " is not in the drill tally; no drill mark");
+            return;
+        }
+        marks.add(x, y);
+    };
+
+    board::BoardReader reader(rv.boardFile);
+    while (auto kind = reader.next()) {
+        const auto& r = reader.record();
+        switch (*kind) {
+            case board::RecordKind::Pad:
+                if (r.layer == board::kMultiLayer && r.holeSize >= 1) {
+                    mark(r.x1, r.y1, r.holeSize);
+                }
+                break;
+            case board::RecordKind::Via:
+                if (r.holeSize >= 1) {
+                    mark(r.x1, r.y1, r.holeSize);
+                }
+                break;
+            case board::RecordKind::Track:
+            case board::RecordKind::Arc: {
+                if (r.layer != 11) {
+                    break;
+                }
+                const int draw = board::resolveLine(table, r, rv.enlargements).draw;
+                const bool isTrack = *kind == board::RecordKind::Track;
+                if (!usableAperture(defined, draw)) {
+                    host.addLine("Error: Apt not found: " + decimal(r.width) + "," +
+                                 decimal(r.width) + ",1 (" + (isTrack ? "track" : "arc") + " at " +
+                                 decimal(r.x1) + "," + decimal(r.y1) + ", line " +
+                                 decimal(reader.recordLine()) + ")");
+                    break;
+                }
+                if (isTrack) {
+                    if (draw != file.currentAperture) {
+                        out.write(apertureCode(draw)).line("*");
+                        file.currentAperture = draw;
+                    }
+                    writeLine(out, r.x1, r.y1, r.x2, r.y2);
+                } else {
+                    WriteArc(file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+
+    if (penUsable) {
+        if (file.currentAperture != kPenDcode) {
+            out.write(apertureCode(kPenDcode)).line("*");
+            file.currentAperture = kPenDcode;
+        }
+        const board::Extents& e = rv.extents;
+        board::Extents legendBox = e;
+        if (e.empty()) {
+            host.addLine("Drill drawing: the board has no tracks, so no dimensions are drawn");
+            legendBox = marks.empty() ? board::Extents{0, 0, 0, 0} : marks;
+        } else {
+            const int top = e.maxY + 125;
+            const int right = e.maxX + 125;
+            writeLine(out, e.minX, top, e.maxX, top);
+            writeLine(out, e.minX, top, e.minX + 50, top + 50);
+            writeLine(out, e.minX, top, e.minX + 50, top - 50);
+            writeLine(out, e.maxX, top, e.maxX - 50, top + 50);
+            writeLine(out, e.maxX, top, e.maxX - 50, top - 50);
+            writeLine(out, right, e.minY, right, e.maxY);
+            writeLine(out, right, e.maxY, right - 50, e.maxY - 50);
+            writeLine(out, right, e.maxY, right + 50, e.maxY - 50);
+            writeLine(out, right, e.minY, right - 50, e.minY + 50);
+            writeLine(out, right, e.minY, right + 50, e.minY + 50);
+            const int width = e.maxX - e.minX;
+            const int height = e.maxY - e.minY;
+            WriteGerberString(file, e.minX + width / 2 - 50, e.maxY + 150, kPenDcode,
+                              common::inchText(width) + "\"", kFigureHeight, 0);
+            WriteGerberString(file, e.maxX + 150, e.minY + height / 2, kPenDcode,
+                              common::inchText(height) + "\"", kFigureHeight, 0);
+        }
+
+        // the legend: one mark per tool with its size and count, in columns beside the board
+        int column = legendBox.maxX + 625;
+        int row = legendBox.maxY - 50;
+        for (const auto& entry : tally) {
+            PlaceDrillMark(file, column, row, entry.holeSize, kPenDcode, tally);
+            WriteGerberString(file, column + 100, row - 25, kPenDcode,
+                              common::inchText(entry.holeSize) + "\"  " + decimal(entry.count),
+                              kFigureHeight, 0);
+            row -= 150;
+            if (row < 150) {
+                row = legendBox.maxY - 50;
+                column += 750;
+            }
+        }
+    }
+    out.line("M02*");
+    out.commit();
+}
+
+}  // namespace padloom::plot

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <vector>
+
+#include "board/run_values.h"
+#include "common/host.h"
+#include "plot/layer_file.h"
+#include "plot/plot_run.h"
+
+namespace padloom::plot {
+
+/// Mark unit of the drill drawing in mils: mark figures are drawn on its grid, and it is the
+/// radius of the circle marks.
+constexpr int kMarkUnit = 40;
+
+/// How one drill mark was drawn.
+enum class MarkResult { Drawn, NoFigure, NotInTally };
+
+/// Draws the drill mark of a hole size centred on (x, y) with the pen: a square for tools 1 to
+/// 32 and a circle for tools 33 to 64, each with its tool figure. A tool above 64 gets the
+/// circle without a figure (NoFigure); a hole size missing from the tally draws nothing
+/// (NotInTally).
+MarkResult PlaceDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
+                          const std::vector<board::DrillTallyEntry>& tally);
+
+/// Writes the drill drawing (base name + ".GDD"): a mark on every drilled hole, the board
+/// outline (board layer 11 tracks and arcs), the board's width and height dimensioned in
+/// inches, and a legend of one mark per tool with its size and count. A board without tracks
+/// has no extents: marks and legend are drawn, the dimensions left out, and the message list
+/// says so.
+void CreateGDDGerber(common::Host& host, const PlotOptions& options,
+                     const board::RunValues& runValues, int layer = 9);
+
+}  // namespace padloom::plot

@@ -1,0 +1,425 @@
+#include "plot/layer_plot.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "board/board_reader.h"
+#include "common/number_format.h"
+#include "plot/gerber_header.h"
+#include "plot/stroke_font.h"
+
+namespace padloom::plot {
+
+using board::ApertureTable;
+using board::CurrentRecord;
+using board::enlarged;
+using board::kNotFound;
+using common::decimal;
+
+namespace {
+
+constexpr int kPolygonFillDcode = 12;  // the 1-mil circle every aperture file made here has
+
+bool isMask(int p) {
+    return p == 11 || p == 12 || p == 15 || p == 16;
+}
+
+// An aperture the plotter looked for: its shape and sizes, and what it is for.
+struct Wanted {
+    int shape = 0;
+    int xSize = 0;
+    int ySize = 0;
+    std::string role;
+};
+
+std::string sizes(const Wanted& w) {
+    return decimal(w.xSize) + "," + decimal(w.ySize) + "," + decimal(w.shape);
+}
+
+std::string place(int x, int y) {
+    return decimal(x) + "," + decimal(y);
+}
+
+class LayerPlotter {
+public:
+    LayerPlotter(common::Host& host, const PlotOptions& options, const board::RunValues& rv,
+                 int layer, LayerFile& file)
+        : m_host(host),
+          m_options(options),
+          m_rv(rv),
+          m_e(rv.enlargements),
+          m_layer(layer),
+          m_file(file),
+          m_pourLayer(isPourLayer(layer, rv)) {}
+
+    void run();
+
+private:
+    void pad(const CurrentRecord& r);
+    void via(const CurrentRecord& r);
+    void track(const CurrentRecord& r);
+    void arc(const CurrentRecord& r);
+    void fill(const CurrentRecord& r);
+    void string(const CurrentRecord& r);
+    void component(const board::ComponentHeader& c);
+    void componentText(const std::string& text, const board::TextAttributes& a, int aperture,
+                       const std::string& role);
+
+    // Whether `dcode` can be used; reports the wanted aperture when it cannot.
+    bool check(int dcode, const Wanted& wanted, int x, int y);
+    bool drillGuideUsable();
+
+    common::Host& m_host;
+    const PlotOptions& m_options;
+    const board::RunValues& m_rv;
+    const board::Enlargements m_e;
+    const int m_layer;
+    LayerFile& m_file;
+    const bool m_pourLayer;
+    ApertureTable m_table;
+    std::unordered_set<int> m_defined;
+    long m_line = 0;  // board line of the record being plotted
+    bool m_guideReported = false;
+    bool m_polygonReported = false;
+};
+
+void LayerPlotter::run() {
+    m_file.reset();
+    Write_Apts(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table);
+    m_defined = definedDcodes(m_table);
+    if (m_pourLayer) {
+        // Copper pours are not written yet: the pour regions and their cut-outs would go here,
+        // in their own layer blocks ahead of the pads and tracks. The 1-mil outline tracks
+        // are still left out below, as they are on every pour layer.
+        m_host.addLine("Copper pours are not plotted yet: the 1-mil pour outlines of " +
+                       std::string(layerExtension(m_layer)) + " are left out");
+    }
+    m_file.forgetPosition();
+    m_file.currentAperture = LayerFile::kNoAperture;
+
+    board::BoardReader reader(m_rv.boardFile);
+    while (auto kind = reader.next()) {
+        m_line = reader.recordLine();
+        const CurrentRecord& r = reader.record();
+        switch (*kind) {
+            case board::RecordKind::Pad:
+                pad(r);
+                break;
+            case board::RecordKind::Via:
+                via(r);
+                break;
+            case board::RecordKind::Track:
+                track(r);
+                break;
+            case board::RecordKind::Arc:
+                arc(r);
+                break;
+            case board::RecordKind::Fill:
+                fill(r);
+                break;
+            case board::RecordKind::String:
+                string(r);
+                break;
+            case board::RecordKind::Component:
+                component(reader.component());
+                break;
+        }
+    }
+    m_file.out.line("M02*");
+}
+
+bool LayerPlotter::check(int dcode, const Wanted& wanted, int x, int y) {
+    if (usableAperture(m_defined, dcode)) {
+        return true;
+    }
+    std::string text = "Error: Apt not found: " + sizes(wanted);
+    if (!wanted.role.empty()) {
+        text += " (" + wanted.role + " at " + place(x, y) + ", line " + decimal(m_line) + ")";
+    }
+    m_host.addLine(text);
+    return false;
+}
+
+bool LayerPlotter::drillGuideUsable() {
+    if (usableAperture(m_defined, m_rv.drillGuideDCode)) {
+        return true;
+    }
+    if (!m_guideReported) {
+        m_host.addLine("Error: Apt not found: the drill guide aperture D" +
+                       decimal(m_rv.drillGuideDCode) + " is not in " + m_rv.aptFile +
+                       "; no holes on " + std::string(layerExtension(m_layer)));
+        m_guideReported = true;
+    }
+    return false;
+}
+
+void LayerPlotter::pad(const CurrentRecord& r) {
+    const int p = m_layer;
+    if (!onLayer(r.layer, p, m_options)) {
+        return;
+    }
+    const board::PadApertures a = board::resolvePad(m_table, r, m_e);
+    // the pad's own aperture; its missing-aperture line is the plain one
+    int aperture = a.pad;
+    Wanted wanted{r.shape, r.xSize, r.ySize, ""};
+    auto wantEnlarged = [&](int shape, int by, const char* role) {
+        wanted = Wanted{shape, enlarged(r.xSize, by), enlarged(r.ySize, by), role};
+    };
+    if (p == 10) {
+        if (!drillGuideUsable()) {
+            return;
+        }
+        aperture = m_rv.drillGuideDCode;
+    } else if (p == 11 || p == 12) {
+        aperture = a.solderMask;
+        wantEnlarged(r.shape, m_e.solderMask, "solder mask of the pad");
+    } else if (p == 13 || p == 14) {
+        aperture = a.planeClearance;
+        wantEnlarged(board::kCircular, m_e.plane, "plane clearance of the pad");
+    } else if (p == 15 || p == 16) {
+        aperture = a.paste;
+        wantEnlarged(r.shape, m_e.paste, "paste mask of the pad");
+    }
+
+    if (p == 13 || p == 14) {
+        const int relief = p == 13 ? a.groundRelief : a.powerRelief;
+        const int reliefCode = p == 13 ? 2 : 4;
+        if (relief == 0) {
+            return;  // directly connected: the plane stays solid under the pad
+        }
+        if (relief != kNotFound) {
+            aperture = relief;
+            wanted = Wanted{board::kRelief, r.xSize, r.ySize,
+                            p == 13 ? "ground relief of the pad" : "power relief of the pad"};
+        } else if (r.planeCode == reliefCode) {
+            // a relief pad whose relief is missing keeps its clearance, but the user must
+            // know that it is not connected to the plane
+            check(relief,
+                  Wanted{board::kRelief, r.xSize, r.ySize,
+                         p == 13 ? "ground relief of the pad" : "power relief of the pad"},
+                  r.x1, r.y1);
+        }
+    }
+
+    if (m_options.thermalsOnExternalLayers && (p == 1 || p == 6)) {
+        const int c = r.planeCode;
+        const bool throughHole =
+            r.layer == board::kMultiLayer && (c == 2 || c == 4 || c == 6 || c == 7);
+        const bool onThisLayer = r.layer == p && (c == 6 || c == 7);
+        // a pad without an outer relief (an octagon has none) keeps its own aperture, so that
+        // no copper pad ever vanishes
+        if ((throughHole || onThisLayer) && usableAperture(m_defined, a.outerRelief)) {
+            aperture = a.outerRelief;
+        }
+    }
+
+    if (!check(aperture, wanted, r.x1, r.y1)) {
+        return;
+    }
+    PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+}
+
+void LayerPlotter::via(const CurrentRecord& r) {
+    const int p = m_layer;
+    if (!onLayer(board::kMultiLayer, p, m_options)) {
+        return;
+    }
+    const board::ViaApertures a = board::resolveVia(m_table, r, m_e);
+    const int s = r.viaSize;
+    int aperture = a.pad;
+    Wanted wanted{board::kCircular, s, s, "via"};
+    if (p == 10) {
+        if (!drillGuideUsable()) {
+            return;
+        }
+        aperture = m_rv.drillGuideDCode;
+    } else if (p == 11 || p == 12) {
+        aperture = a.solderMask;
+        wanted = Wanted{board::kCircular, enlarged(s, m_e.solderMask), enlarged(s, m_e.solderMask),
+                        "solder mask of the via"};
+    } else if (p == 13 || p == 14) {
+        aperture = a.planeClearance;
+        wanted = Wanted{board::kCircular, enlarged(s, m_e.plane), enlarged(s, m_e.plane),
+                        "plane clearance of the via"};
+    }
+    if (!check(aperture, wanted, r.x1, r.y1)) {
+        return;
+    }
+    PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+}
+
+void LayerPlotter::track(const CurrentRecord& r) {
+    if (!onLayerAsDrawing(r.layer, m_layer, m_options)) {
+        return;
+    }
+    const int draw = board::resolveLine(m_table, r, m_e).draw;
+    if (m_pourLayer && draw == kPolygonFillDcode && r.layer == m_layer) {
+        return;  // a pour outline: the pour itself stands for it
+    }
+    if (m_layer == 10) {
+        const bool boardEdge = r.layer == 11 && m_options.includeBoardLayer;
+        const bool keepOut = r.layer == 12 && m_options.includeKeepOut;
+        if (!boardEdge && !keepOut) {
+            return;
+        }
+    }
+    if (!check(draw, Wanted{board::kCircular, r.width, r.width, "track"}, r.x1, r.y1)) {
+        return;
+    }
+    if (m_file.currentPos != Point{r.x1, r.y1}) {
+        PlotStep(m_file, r.x1, r.y1, kMove, draw);
+    }
+    PlotStep(m_file, r.x2, r.y2, kDraw, draw);
+}
+
+void LayerPlotter::arc(const CurrentRecord& r) {
+    if (!onLayerAsDrawing(r.layer, m_layer, m_options)) {
+        return;
+    }
+    const int draw = board::resolveLine(m_table, r, m_e).draw;
+    if (!check(draw, Wanted{board::kCircular, r.width, r.width, "arc"}, r.x1, r.y1)) {
+        return;
+    }
+    WriteArc(m_file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
+}
+
+void LayerPlotter::fill(const CurrentRecord& r) {
+    if (!onLayerAsDrawing(r.layer, m_layer, m_options)) {
+        return;
+    }
+    auto& out = m_file.out;
+    if (m_options.fillMode == FillMode::Polygon) {
+        if (!usableAperture(m_defined, kPolygonFillDcode)) {
+            if (!m_polygonReported) {
+                m_host.addLine(
+                    "Error: Apt not found: D12, the 1-mil circle of polygon fills, "
+                    "is not in " +
+                    m_rv.aptFile + "; no fills on " + std::string(layerExtension(m_layer)));
+                m_polygonReported = true;
+            }
+            return;
+        }
+        out.write("G36*");
+        PlotStep(m_file, r.x1, r.y1, kMove, kPolygonFillDcode);
+        PlotStep(m_file, r.x2, r.y1, kDraw, kPolygonFillDcode);
+        PlotStep(m_file, r.x2, r.y2, kDraw, kPolygonFillDcode);
+        PlotStep(m_file, r.x1, r.y2, kDraw, kPolygonFillDcode);
+        PlotStep(m_file, r.x1, r.y1, kDraw, kPolygonFillDcode);
+        PlotStep(m_file, r.x1, r.y2, kMove, kPolygonFillDcode);
+        out.line("G37*");
+        return;
+    }
+    const int aperture = board::resolveFill(m_table, r);
+    const Wanted wanted{board::kRectangular, std::abs(r.x2 - r.x1), std::abs(r.y2 - r.y1), "fill"};
+    if (!check(aperture, wanted, r.x1, r.y1)) {
+        return;
+    }
+    if (aperture != m_file.currentAperture) {
+        out.write("D").write(aperture).write("*");
+        m_file.currentAperture = aperture;
+    }
+    // centred from the lower corner, so a fill stored with its corners swapped flashes at
+    // the same place
+    const int cx = std::min(r.x1, r.x2) + std::abs(r.x2 - r.x1) / 2;
+    const int cy = std::min(r.y1, r.y2) + std::abs(r.y2 - r.y1) / 2;
+    out.write("X").write(cx).write("Y").write(cy).write("D03*");
+    m_file.forgetPosition();
+}
+
+void LayerPlotter::string(const CurrentRecord& r) {
+    if (r.text.empty() || !onLayerAsDrawing(r.layer, m_layer, m_options)) {
+        return;
+    }
+    const int aperture = board::resolveString(m_table, r);
+    if (!check(aperture, Wanted{board::kCircular, r.width, r.width, "string \"" + r.text + "\""},
+               r.x1, r.y1)) {
+        return;
+    }
+    WriteGerberString(m_file, r.x1, r.y1, aperture, r.text, r.ySize, r.rotation);
+}
+
+void LayerPlotter::component(const board::ComponentHeader& c) {
+    const board::ComponentApertures a = board::resolveComponent(m_table, c);
+    if (c.commentShown == 1) {
+        componentText(c.comment, c.commentText, a.comment, "comment of " + c.designator);
+    }
+    if (c.designatorShown == 1) {
+        componentText(c.designator, c.designatorText, a.designator, "designator " + c.designator);
+    }
+}
+
+void LayerPlotter::componentText(const std::string& text, const board::TextAttributes& t,
+                                 int aperture, const std::string& role) {
+    if (!onLayerAsDrawing(t.layer, m_layer, m_options)) {
+        return;
+    }
+    if (!check(aperture, Wanted{board::kCircular, t.width, t.width, role}, t.x, t.y)) {
+        return;
+    }
+    WriteGerberString(m_file, t.x, t.y, aperture, text, t.height, t.rotation);
+    m_file.currentAperture = LayerFile::kNoAperture;
+    m_file.forgetPosition();
+}
+
+}  // namespace
+
+bool onLayer(int b, int p, const PlotOptions& options) {
+    if (b >= 1 && b <= 8 && p == b) {
+        return true;
+    }
+    switch (b) {
+        case 1:
+            return p == 11 || p == 15;
+        case 6:
+            return p == 12 || p == 16;
+        case 9:
+            return p == 13;
+        case 10:
+            return p == 14;
+        case 11:
+            return p == 17 || options.includeBoardLayer;
+        case 12:
+            return options.includeKeepOut;
+        case 13:
+            return (p >= 1 && p <= 6) || (p >= 10 && p <= 14);
+        default:
+            return false;
+    }
+}
+
+bool onLayerAsDrawing(int boardLayer, int plotLayer, const PlotOptions& options) {
+    return !isMask(plotLayer) && onLayer(boardLayer, plotLayer, options);
+}
+
+std::unordered_set<int> definedDcodes(const ApertureTable& table) {
+    std::unordered_set<int> defined;
+    for (const auto& entry : table.entries()) {
+        defined.insert(entry.dcode);
+    }
+    return defined;
+}
+
+bool usableAperture(const std::unordered_set<int>& defined, int dcode) {
+    return dcode >= 10 && defined.count(dcode) > 0;
+}
+
+bool isPourLayer(int plotLayer, const board::RunValues& runValues) {
+    return (plotLayer == 1 || plotLayer == 6) && runValues.pourOutline[plotLayer];
+}
+
+std::string layerOutputPath(const board::RunValues& runValues, const std::string& extension) {
+    std::string path = runValues.baseName + extension;
+    common::refuseOverwritingInput(path, {runValues.boardFile, runValues.aptFile});
+    return path;
+}
+
+void Create1Gerber(common::Host& host, const PlotOptions& options,
+                   const board::RunValues& runValues, int layer) {
+    const std::string extension(layerExtension(layer));
+    host.addLine(extension);
+    LayerFile file(layerOutputPath(runValues, extension));
+    LayerPlotter(host, options, runValues, layer, file).run();
+    file.out.commit();
+}
+
+}  // namespace padloom::plot

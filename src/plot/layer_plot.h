@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <unordered_set>
+
+#include "board/aperture_table.h"
+#include "board/run_values.h"
+#include "common/host.h"
+#include "plot/layer_file.h"
+#include "plot/plot_run.h"
+
+namespace padloom::plot {
+
+/// Whether a record on board layer `boardLayer` belongs on plot layer `plotLayer`. Board and
+/// plot numbers mean the same layer only for 1 to 8; the plane, board, keep-out and multi
+/// layers go only where their own rows send them. This is the pad and via rule; strings,
+/// fills, tracks and arcs are further kept off the masks and paste layers (onLayerAsDrawing).
+bool onLayer(int boardLayer, int plotLayer, const PlotOptions& options);
+
+/// The layer rule of strings, fills, tracks, arcs and component texts: onLayer, but never on
+/// the solder masks or the paste layers (plot layers 11, 12, 15, 16).
+bool onLayerAsDrawing(int boardLayer, int plotLayer, const PlotOptions& options);
+
+/// The D-codes an aperture table defines.
+std::unordered_set<int> definedDcodes(const board::ApertureTable& table);
+
+/// A usable D-code is one the layer file defines and that is 10 or above: D00 to D09 are not
+/// apertures in an RS274X file, and a lookup that found nothing gives -1.
+bool usableAperture(const std::unordered_set<int>& defined, int dcode);
+
+/// A pour layer: top or bottom copper of a board with 1-mil pour outlines on it.
+bool isPourLayer(int plotLayer, const board::RunValues& runValues);
+
+/// Writes one RS274X layer file (base name + the layer's extension) for a plot layer other
+/// than the drill drawing: header and apertures, then every board record that belongs on the
+/// layer, and "M02*". Records whose aperture is not in the aperture file are reported in the
+/// message list and left out. Throws IoError on a file error; the previous file stays then.
+void Create1Gerber(common::Host& host, const PlotOptions& options,
+                   const board::RunValues& runValues, int layer);
+
+/// The output path of a plot layer; refuses (IoError) a name that is one of the run's inputs.
+std::string layerOutputPath(const board::RunValues& runValues, const std::string& extension);
+
+}  // namespace padloom::plot

@@ -1,0 +1,103 @@
+#include "plot/nc_drill.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "board/board_reader.h"
+#include "common/number_format.h"
+#include "plot/layer_plot.h"
+
+namespace padloom::plot {
+
+using common::decimal;
+
+std::string drillCoordinate(int mils, bool format24) {
+    std::string text = common::zeroPadded(mils, 5);  // "-00950": five digits after a sign
+    return format24 ? text + "0" : text;
+}
+
+std::string toolNumber(int tool) {
+    return common::zeroPadded(tool, 2);
+}
+
+namespace {
+
+// Tool size in inches with three decimals: "0.032", "1.250".
+std::string toolSize(int mils) {
+    return decimal(mils / 1000) + "." + common::zeroPadded(mils % 1000, 3);
+}
+
+}  // namespace
+
+void CreateNCDrill(common::Host& host, const PlotOptions& options,
+                   const board::RunValues& runValues) {
+    host.addLine("NC Drill");
+    common::LineWriter out(layerOutputPath(runValues, ".TXT"));
+
+    // collect the hits: every via, and the pads of the Multi Layer; a hole of size 0 or less
+    // is not drilled and so is no hit
+    std::vector<DrillHit> hits;
+    board::BoardReader reader(runValues.boardFile);
+    while (auto kind = reader.next()) {
+        const auto& r = reader.record();
+        const bool drilled = (*kind == board::RecordKind::Via) ||
+                             (*kind == board::RecordKind::Pad && r.layer == board::kMultiLayer);
+        if (drilled && r.holeSize > 0) {
+            hits.push_back({r.holeSize, r.x1, r.y1});
+        }
+    }
+
+    // holes sharing a position are drilled as often as they stand, but reported
+    std::stable_sort(hits.begin(), hits.end(), [](const DrillHit& a, const DrillHit& b) {
+        return a.x != b.x ? a.x < b.x : a.y < b.y;
+    });
+    for (size_t i = 1; i < hits.size(); ++i) {
+        if (hits[i].x == hits[i - 1].x && hits[i].y == hits[i - 1].y) {
+            host.addLine("WARNING: Multiple drill hits at " + decimal(hits[i].x) + "x" +
+                         decimal(hits[i].y));
+            host.beep();
+        }
+    }
+    std::stable_sort(hits.begin(), hits.end(), [](const DrillHit& a, const DrillHit& b) {
+        if (a.holeSize != b.holeSize) {
+            return a.holeSize < b.holeSize;
+        }
+        return a.x != b.x ? a.x < b.x : a.y < b.y;
+    });
+
+    const auto& tally = runValues.drillTally;
+    out.line("M48");
+    out.line("M72");
+    for (size_t i = 0; i < tally.size(); ++i) {
+        out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" + toolSize(tally[i].holeSize));
+    }
+    out.line("%");
+
+    int currentSize = -1;
+    bool currentKnown = false;  // whether the current hole size has a tool
+    for (const DrillHit& hit : hits) {
+        if (hit.holeSize != currentSize) {
+            currentSize = hit.holeSize;
+            auto it = std::find_if(
+                tally.begin(), tally.end(),
+                [&](const board::DrillTallyEntry& e) { return e.holeSize == hit.holeSize; });
+            currentKnown = it != tally.end();
+            if (currentKnown) {
+                out.line("T" + toolNumber(static_cast<int>(it - tally.begin()) + 1));
+            }
+        }
+        if (!currentKnown) {
+            host.addLine("Error: no drill tool for the hole size " + decimal(hit.holeSize) +
+                         " at " + decimal(hit.x) + "," + decimal(hit.y) +
+                         ": it is not in the drill tally; not drilled");
+            continue;
+        }
+        out.line("X" + drillCoordinate(hit.x, options.drillFormat24) + "Y" +
+                 drillCoordinate(hit.y, options.drillFormat24));
+    }
+    out.line("T00");
+    out.line("M30");
+    out.commit();
+}
+
+}  // namespace padloom::plot

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "board/run_values.h"
+#include "common/host.h"
+#include "plot/plot_run.h"
+
+namespace padloom::plot {
+
+/// One hole to drill: hole size and position in mils, as the board record gives them.
+struct DrillHit {
+    int holeSize = 0;
+    int x = 0;
+    int y = 0;
+};
+
+/// A drill coordinate: the mils padded with "0" to five digits ("01500"), with one "0"
+/// appended in the 2,4 form ("015000"). A negative coordinate keeps its "-" in front.
+std::string drillCoordinate(int mils, bool format24);
+
+/// A tool number with at least two digits: "01", "12", "100".
+std::string toolNumber(int tool);
+
+/// Writes the NC drill file (base name + ".TXT") of every via and Multi Layer pad: the tool
+/// table from the drill tally, then the hits of each tool in x, then y order. Each hit's tool
+/// is the tally entry of its hole size; a hole size missing from the tally is reported and not
+/// drilled. Hits sharing a position are reported, with a beep, and drilled as they stand.
+void CreateNCDrill(common::Host& host, const PlotOptions& options,
+                   const board::RunValues& runValues);
+
+}  // namespace padloom::plot
