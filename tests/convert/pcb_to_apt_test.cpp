@@ -151,7 +151,7 @@ TEST(PcbToApt, AddsWhatThePlotterLooksUpAndTheRulesMiss) {
     EXPECT_TRUE(has(build, 8, 70, 70)) << "outer relief of a round top pad";
     EXPECT_FALSE(has(build, 12, 40, 40));
     ASSERT_EQ(build.problems.size(), 1u);
-    EXPECT_NE(build.problems[0].find("m.pcb:8"), std::string::npos) << build.problems[0];
+    EXPECT_NE(build.problems[0].find("m.pcb:13:"), std::string::npos) << build.problems[0];
 }
 
 TEST(PcbToApt, NegativeEnlargementNeverGivesANegativeSize) {
