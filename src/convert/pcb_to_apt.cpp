@@ -1,18 +1,280 @@
 #include "convert/pcb_to_apt.h"
 
-#include <stdexcept>
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+
+#include "board/board_reader.h"
+#include "common/base_name.h"
+#include "common/number_format.h"
+#include "common/text_io.h"
 
 namespace padloom::convert {
 
-// Placeholder until the aperture builder lands.
-AptBuild buildApertureList(const std::string&, const AptOptions&) {
-    throw std::logic_error("the aperture builder is not available yet");
+using board::enlarged;
+using board::RecordKind;
+
+namespace {
+
+constexpr int kFirstDcode = 10;
+
+bool isThermalCode(int planeCode) {
+    return planeCode == 2 || planeCode == 4 || planeCode == 6 || planeCode == 7;
 }
-std::string aptFileText(const std::vector<AptEntry>&) { return {}; }
-std::string tolFileText(const std::vector<board::DrillTallyEntry>&) { return {}; }
-common::Outcome makeAptFile(common::Host& host, const AptOptions&, board::RunValues&) {
-    host.show(common::Box::Info, "This tool is not available yet.", common::Place::Screen);
-    return common::Outcome::Cancelled;
+
+/// The aperture list being built: "add" appends an entry only when no equal one exists yet.
+class ApertureList {
+public:
+    explicit ApertureList(std::vector<AptEntry>& entries) : m_entries(entries) {}
+
+    /// Adds an entry unless an equal one exists; returns its D-code either way.
+    int add(int shape, int xSize, int ySize) {
+        Key key{shape, xSize, ySize};
+        auto [it, inserted] = m_index.emplace(key, static_cast<int>(m_entries.size()));
+        if (inserted) {
+            m_entries.push_back(AptEntry{shape, xSize, ySize});
+        }
+        return kFirstDcode + it->second;
+    }
+    void addRound(int size) { add(board::kCircular, size, size); }
+
+private:
+    struct Key {
+        int shape, xSize, ySize;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            size_t h = std::hash<int>()(k.shape);
+            h = h * 1000003u ^ std::hash<int>()(k.xSize);
+            return h * 1000003u ^ std::hash<int>()(k.ySize);
+        }
+    };
+
+    std::vector<AptEntry>& m_entries;
+    std::unordered_map<Key, int, KeyHash> m_index;
+};
+
+void countHole(std::vector<board::DrillTallyEntry>& tally, int holeSize) {
+    for (auto& entry : tally) {
+        if (entry.holeSize == holeSize) {
+            ++entry.count;
+            return;
+        }
+    }
+    tally.push_back({holeSize, 1});
+}
+
+void addPad(ApertureList& list, const board::CurrentRecord& r, const AptOptions& opt,
+            const std::string& where, std::vector<std::string>& problems) {
+    const auto& e = opt.enlargements;
+    const int x = r.xSize;
+    const int y = r.ySize;
+    if (r.shape < 1 || r.shape > 10) {
+        problems.push_back(where + ": pad shape " + std::to_string(r.shape) +
+                           " is not an aperture shape; no aperture added for this pad");
+        return;
+    }
+    list.add(r.shape, x, y);
+    for (int by : {e.solderMask, e.paste, e.plane, e.pour}) {
+        list.add(r.shape, enlarged(x, by), enlarged(y, by));
+    }
+    const bool thermal = isThermalCode(r.planeCode);
+    const bool outer = r.layer == 1 || r.layer == 6;
+    if (thermal && r.layer == board::kMultiLayer) {
+        list.add(board::kRelief, x, y);
+        list.add(board::kRelExtRound, x, y);
+        list.add(board::kRelExtRect, x, y);
+    }
+    if (thermal && outer && r.shape == board::kRectangular) {
+        list.add(board::kRelExtRect, x, y);
+    }
+    if (thermal && outer && r.shape == board::kRoundRect) {
+        list.add(board::kRelExtRRect, x, y);
+    }
+    if (r.shape == board::kRoundRect) {
+        int s = std::min(x, y);
+        list.addRound(enlarged(s, e.solderMask));
+        list.addRound(enlarged(s, e.pour));
+    }
+    if (r.shape == board::kRectangular && x != y) {
+        int s = std::min(x, y);
+        list.add(board::kRectangular, enlarged(s, e.solderMask), enlarged(s, e.solderMask));
+        list.add(board::kRectangular, enlarged(s, e.pour), enlarged(s, e.pour));
+    }
+
+    // What the plotter looks up for this pad and the rules above miss: the plane clearance is
+    // round whatever the pad's shape; the outer relief of a round or rounded-rectangle pad; the
+    // plane relief of a pad that lies on a plane layer itself.
+    list.add(board::kCircular, enlarged(x, e.plane), enlarged(y, e.plane));
+    auto relief = board::outerReliefShape(r.shape);
+    if (relief && ((thermal && r.layer == board::kMultiLayer) ||
+                   (outer && (r.planeCode == 6 || r.planeCode == 7)))) {
+        list.add(*relief, x, y);
+    }
+    if ((r.planeCode == 2 || r.planeCode == 4) && (r.layer == 9 || r.layer == 10)) {
+        list.add(board::kRelief, x, y);
+    }
+}
+
+}  // namespace
+
+AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) {
+    AptBuild build;
+    ApertureList list(build.apertures);
+    const auto& e = opt.enlargements;
+
+    // the fixed first entries: the drawing pens and the drill-guide circle
+    list.addRound(3);
+    list.addRound(5);
+    list.addRound(1);
+    build.drillGuideDCode = list.add(board::kCircular, opt.drillGuideSize, opt.drillGuideSize);
+
+    board::BoardReader reader(boardPath);
+    while (auto kind = reader.next()) {
+        const auto& r = reader.record();
+        switch (*kind) {
+            case RecordKind::Pad:
+                if (r.holeSize > 0 && r.layer == board::kMultiLayer) {
+                    countHole(build.drillTally, r.holeSize);
+                }
+                addPad(list, r, opt,
+                       boardPath + ":" + std::to_string(reader.recordLine()), build.problems);
+                break;
+            case RecordKind::Via:
+                list.addRound(r.viaSize);
+                list.addRound(enlarged(r.viaSize, e.solderMask));
+                list.addRound(enlarged(r.viaSize, e.plane));
+                list.addRound(enlarged(r.viaSize, e.pour));
+                if (r.holeSize > 0) {
+                    countHole(build.drillTally, r.holeSize);
+                }
+                break;
+            case RecordKind::Track:
+                build.extents.add(r.x1, r.y1);
+                build.extents.add(r.x2, r.y2);
+                if (r.width > 0) {
+                    list.addRound(r.width);
+                    list.addRound(enlarged(r.width, e.pour));
+                    if (opt.pourEnable && r.width == 1 && (r.layer == 1 || r.layer == 6)) {
+                        build.pourOutline[r.layer] = true;
+                    }
+                }
+                break;
+            case RecordKind::Arc:
+                list.addRound(r.width);
+                list.addRound(enlarged(r.width, e.pour));
+                break;
+            case RecordKind::Fill:
+                if (opt.fillApertures) {
+                    list.add(board::kRectangular, std::abs(r.x1 - r.x2), std::abs(r.y1 - r.y2));
+                }
+                break;
+            case RecordKind::String:
+                // the stroke font draws with a round aperture of the string's width
+                if (r.width > 0) {
+                    list.addRound(r.width);
+                }
+                break;
+            case RecordKind::Component: {
+                const auto& c = reader.component();
+                if (c.designatorShown == 1) {
+                    list.addRound(c.designatorText.width);
+                }
+                if (c.commentShown == 1) {
+                    list.addRound(c.commentText.width);
+                }
+                break;
+            }
+        }
+    }
+    std::stable_sort(build.drillTally.begin(), build.drillTally.end(),
+                     [](const auto& a, const auto& b) { return a.holeSize < b.holeSize; });
+    return build;
+}
+
+std::string aptFileText(const std::vector<AptEntry>& apertures) {
+    std::string text;
+    int dcode = kFirstDcode;
+    for (const auto& a : apertures) {
+        bool multi = a.shape == board::kCircular || a.xSize == a.ySize;
+        text += "D" + common::decimal(dcode++) + "\t" + std::string(board::shapeNameWritten(a.shape)) +
+                "\t" + common::decimal(a.xSize) + "\t" + common::decimal(a.ySize) + "\t0\t" +
+                (multi ? "MULTI" : "FLASH") + "\r\n";
+    }
+    return text;
+}
+
+std::string tolFileText(const std::vector<board::DrillTallyEntry>& tally) {
+    std::string text;
+    for (size_t i = 0; i < tally.size(); ++i) {
+        int s = tally[i].holeSize;
+        text += "T" + common::zeroPadded(static_cast<long long>(i) + 1, 2) + "\t" +
+                common::decimal(s / 1000) + "." + common::zeroPadded(s % 1000, 3) + "\t" +
+                common::decimal(tally[i].count) + "\r\n";
+    }
+    return text;
+}
+
+common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::RunValues& rv) {
+    using common::Box;
+    using common::Place;
+    // a wrong board picked first must not widen the next one's extents
+    rv.extents = board::Extents{};
+    rv.pourOutline.fill(false);
+
+    auto chosen = host.askOpen(common::FileAsk{1, "", false, ""});
+    if (chosen.empty()) {
+        return common::Outcome::Cancelled;
+    }
+    const std::string& boardPath = chosen.front();
+    if (!common::fileExists(boardPath)) {
+        host.show(Box::Plain, "Invalid file name!", Place::Screen);
+        return common::Outcome::Refused;
+    }
+    const std::string base = common::baseName(boardPath);
+    const std::string aptPath = base + ".APT";
+    const std::string tolPath = base + ".TOL";
+
+    bool write = true;
+    if (common::fileExists(aptPath)) {
+        write = host.askYesNo("File " + aptPath + " exisits!  Replace this file?",  // sic
+                              Place::WindowPlus50);
+    }
+    // the reading pass runs even when the existing aperture file is kept, so the plot run
+    // has the board's extents and drill tally
+    AptBuild build = buildApertureList(boardPath, opt);
+    if (write) {
+        common::refuseOverwritingInput(aptPath, {boardPath});
+        common::refuseOverwritingInput(tolPath, {boardPath});
+        common::LineWriter apt(aptPath);
+        apt.write(aptFileText(build.apertures));
+        apt.commit();
+        common::LineWriter tol(tolPath);
+        tol.write(tolFileText(build.drillTally));
+        tol.commit();
+    }
+    if (!build.problems.empty()) {
+        std::string text;
+        for (const auto& p : build.problems) {
+            text += p + "\n";
+        }
+        host.show(Box::Plain, text, Place::WindowPlus50);
+    }
+    rv.boardFile = boardPath;
+    rv.baseName = base;
+    rv.aptFile = aptPath;
+    rv.extents = build.extents;
+    rv.pourOutline = build.pourOutline;
+    rv.drillTally = build.drillTally;
+    rv.drillGuideDCode = build.drillGuideDCode;
+    rv.enlargements = opt.enlargements;
+    if (write && !opt.plotMode && opt.openNotepad) {
+        host.openInViewer(aptPath);
+    }
+    host.show(Box::Info, "Done", Place::WindowPlus50);
+    rv.aptMade = true;
+    return common::Outcome::Done;
 }
 
 }  // namespace padloom::convert

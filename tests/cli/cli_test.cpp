@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "board/aperture_table.h"
+#include "common/base_name.h"
+#include "convert/pcb_to_apt.h"
+#include "support/test_support.h"
+
+namespace padloom {
+namespace {
+
+using testing::TempDir;
+
+std::string cli(const std::string& args) { return testing::cliPath() + " " + args; }
+
+TEST(Cli, ExitStatusOfUsageAndFileErrors) {
+    std::string out;
+    EXPECT_EQ(testing::runCommand(cli("dump 2>/dev/null"), &out), 2);
+    EXPECT_EQ(testing::runCommand(cli("frobnicate 2>/dev/null"), &out), 2);
+    EXPECT_EQ(testing::runCommand(cli("dump /nonexistent/board.pcb 2>&1"), &out), 1);
+    EXPECT_NE(out.find("/nonexistent/board.pcb"), std::string::npos) << out;
+    EXPECT_EQ(testing::runCommand(cli("apt /nonexistent/board.pcb 2>&1"), &out), 1);
+    EXPECT_NE(out.find("Invalid file name!"), std::string::npos) << out;
+}
+
+TEST(Cli, DumpShowsRecordsAndWarnsAboutShortLines) {
+    TempDir dir;
+    auto board = dir.write("d.pcb", testing::crlf({"FT", "1 2 3 4 10 6", "FV", "5 6"}));
+    std::string out;
+    EXPECT_EQ(testing::runCommand(cli("dump " + board + " 2>&1"), &out), 0);
+    EXPECT_NE(out.find("1 FT track x1=1 y1=2 x2=3 y2=4 width=10 layer=6"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("d.pcb:4: FV record"), std::string::npos) << out;
+}
+
+TEST(Cli, AptKeepsAnExistingFileUnlessYes) {
+    TempDir dir;
+    auto board = dir.write("k.pcb", testing::crlf({"FV", "0 0 50 20"}));
+    dir.write("k.APT", "old");
+    std::string out;
+    EXPECT_EQ(testing::runCommand(cli("apt " + board), &out), 0);
+    EXPECT_EQ(testing::readFile(dir.file("k.APT")), "old");
+    EXPECT_EQ(testing::runCommand(cli("apt --yes " + board), &out), 0);
+    EXPECT_NE(testing::readFile(dir.file("k.APT")), "old");
+    EXPECT_EQ(testing::readFile(dir.file("k.TOL")), "T01\t0.020\t1\r\n");
+}
+
+// `apt` on every sample board writes an aperture file that reads back entry for entry.
+TEST(Cli, AptOnEverySampleReadsBack) {
+    auto boards = testing::sampleBoards();
+    if (boards.empty()) {
+        GTEST_SKIP() << "shared samples absent";
+    }
+    TempDir dir;
+    for (const auto& sample : boards) {
+        auto board = (dir.path() / std::filesystem::path(sample).filename()).string();
+        std::filesystem::copy_file(sample, board);
+        std::string out;
+        ASSERT_EQ(testing::runCommand(cli("apt --yes " + board), &out), 0) << out;
+        board::ApertureTable table;
+        table.load(common::baseName(board) + ".APT");
+        auto build = convert::buildApertureList(board, {});
+        ASSERT_EQ(table.size(), build.apertures.size()) << board;
+        for (size_t i = 0; i < table.size(); ++i) {
+            const auto& e = table.entries()[i];
+            EXPECT_EQ(e.dcode, static_cast<int>(i) + 10);
+            EXPECT_EQ(e.shape, build.apertures[i].shape);
+            EXPECT_EQ(e.xSize, build.apertures[i].xSize);
+            EXPECT_EQ(e.ySize, build.apertures[i].ySize);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace padloom
