@@ -1,0 +1,109 @@
+#include "plot/nc_drill.h"
+
+#include <gtest/gtest.h>
+
+#include "common/scripted_host.h"
+#include "support/test_support.h"
+
+namespace padloom::plot {
+namespace {
+
+using testing::crlf;
+using Lines = std::vector<std::string>;
+
+struct Drill {
+    testing::TempDir dir;
+    board::RunValues rv;
+    common::ScriptedHost host;
+    PlotOptions options;
+
+    Drill(const Lines& board, std::vector<board::DrillTallyEntry> tally) {
+        rv.boardFile = dir.write("B.PCB", crlf(board));
+        rv.aptFile = dir.file("B.APT");
+        rv.baseName = dir.file("B");
+        rv.drillTally = std::move(tally);
+        rv.aptMade = true;
+    }
+    Lines run() {
+        CreateNCDrill(host, options, rv);
+        return testing::crlfLines(testing::readFile(dir.file("B.TXT")));
+    }
+};
+
+TEST(NcDrill, MinimalFileForOneVia) {
+    Drill drill({"PCB FILE 4", "FV", "1500 2000 60 32", "ENDPCB"}, {{32, 1}});
+    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X01500Y02000", "T00",
+                                  "M30"}));
+    EXPECT_EQ(drill.host.lines, (Lines{"NC Drill"}));
+}
+
+TEST(NcDrill, NothingDrilled) {
+    // a pad with a hole on the top layer, a Multi Layer pad without a hole, a string that
+    // looks like a keyword
+    Drill drill({"FP", "100 100 60 60 1 28 1 1", "1", "FP", "200 200 60 60 1 0 1 13", "1", "FS",
+                 "0 0 60 0 8 7", "FV"},
+                {});
+    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "%", "T00", "M30"}));
+}
+
+TEST(NcDrill, ToolsOrderAndBothForms) {
+    const Lines board = {"FV", "950 300 60 40",     "FP",
+                         "123456 5 60 60 1 28 1 13", "1",
+                         "FV", "950 200 60 40",     "FP",
+                         "400 400 80 80 1 1250 1 13", "1"};
+    Drill drill(board, {{28, 1}, {40, 2}, {1250, 1}});
+    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "T01C0.028", "T02C0.040", "T03C1.250", "%", "T01",
+                                  "X123456Y00005", "T02", "X00950Y00200", "X00950Y00300", "T03",
+                                  "X00400Y00400", "T00", "M30"}));
+    drill.options.drillFormat24 = true;
+    auto lines = drill.run();
+    EXPECT_EQ(lines[7], "X1234560Y000050");
+    EXPECT_EQ(lines[9], "X009500Y002000");
+}
+
+TEST(NcDrill, ThreeViasAtOnePlace) {
+    Drill drill({"FV", "700 800 60 32", "FV", "700 800 60 32", "FV", "700 800 50 32"}, {{32, 3}});
+    auto lines = drill.run();
+    EXPECT_EQ(Lines(lines.begin() + 4, lines.end() - 2),
+              (Lines{"T01", "X00700Y00800", "X00700Y00800", "X00700Y00800"}));
+    EXPECT_EQ(drill.host.lines, (Lines{"NC Drill", "WARNING: Multiple drill hits at 700x800",
+                                       "WARNING: Multiple drill hits at 700x800"}));
+    EXPECT_EQ(drill.host.beeps, 2);
+}
+
+TEST(NcDrill, ToolNumbersFromOneHundredUp) {
+    Lines board;
+    std::vector<board::DrillTallyEntry> tally;
+    for (int size = 1; size <= 100; ++size) {
+        board.push_back("FV");
+        board.push_back("0 " + std::to_string(size) + " 200 " + std::to_string(size));
+        tally.push_back({size, 1});
+    }
+    Drill drill(board, tally);
+    auto lines = drill.run();
+    EXPECT_EQ(lines[101], "T100C0.100");
+    EXPECT_EQ(lines[lines.size() - 4], "T100");
+    EXPECT_EQ(lines[lines.size() - 3], "X00000Y00100");
+}
+
+TEST(NcDrill, HoleSizeMissingFromTheTally) {
+    Drill drill({"FV", "10 10 60 32", "FV", "20 20 60 35"}, {{32, 1}});
+    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X00010Y00010", "T00",
+                                  "M30"}));
+    EXPECT_EQ(drill.host.lines,
+              (Lines{"NC Drill",
+                     "Error: no drill tool for the hole size 35 at 20,20: it is not in the drill "
+                     "tally; not drilled"}));
+}
+
+TEST(NcDrill, Coordinates) {
+    EXPECT_EQ(drillCoordinate(1500, false), "01500");
+    EXPECT_EQ(drillCoordinate(950, false), "00950");
+    EXPECT_EQ(drillCoordinate(123456, false), "123456");
+    EXPECT_EQ(drillCoordinate(1500, true), "015000");
+    EXPECT_EQ(drillCoordinate(123456, true), "1234560");
+    EXPECT_EQ(drillCoordinate(-950, false), "-00950");
+}
+
+}  // namespace
+}  // namespace padloom::plot
