@@ -1,9 +1,8 @@
 #include "plot/bom.h"
 
-#include <gtest/gtest.h>
-
 #include "common/scripted_host.h"
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom::plot {
 namespace {
@@ -12,8 +11,10 @@ using Lines = std::vector<std::string>;
 
 // A component header with its designator and comment.
 Lines comp(const std::string& designator, const std::string& comment) {
-    return {"COMP", designator, "0805", comment, "0 0 60 0 8 7", "0 0 60 0 8 7", "0 0 1 1 1",
-            "CP", "0 0 60 60 1 28 1 13", "1", "ENDCOMP"};
+    return {"COMP",      designator,     "0805",
+            comment,     "0 0 60 0 8 7", "0 0 60 0 8 7",
+            "0 0 1 1 1", "CP",           "0 0 60 60 1 28 1 13",
+            "1",         "ENDCOMP"};
 }
 
 Lines bom(const std::vector<Lines>& components, const PlotOptions& options = {}) {
@@ -64,7 +65,11 @@ TEST(Bom, AsciiComparison) {
     EXPECT_LT(compareIgnoringAsciiCase("R1", "r10"), 0);
     EXPECT_LT(compareIgnoringAsciiCase("R10", "R2"), 0);
     EXPECT_LT(compareIgnoringAsciiCase("Z", "_"), 0) << "letters compare as capitals";
-    EXPECT_GT(compareIgnoringAsciiCase("\xB5" "F", "ZF"), 0) << "other bytes as they are";
+    EXPECT_GT(compareIgnoringAsciiCase("\xB5"
+                                       "F",
+                                       "ZF"),
+              0)
+        << "other bytes as they are";
 }
 
 }  // namespace

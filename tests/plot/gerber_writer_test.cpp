@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
-
 #include "board/aperture_table.h"
 #include "plot/gerber_header.h"
 #include "plot/layer_file.h"
 #include "plot/pour_edges.h"
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom::plot {
 namespace {
@@ -64,10 +63,10 @@ TEST(WriteApts, HeaderPolarityAndTableInOnePass) {
             Write_Apts(file, layer, apt, 6, table);
             file.out.commit();
         }
-        EXPECT_EQ(readFile(out),
-                  crlf({"G04 Format statement*", "%FSLAX23Y23*%", "%MOIN*%",
-                        layer == 1 ? "%IPPOS*%" : "%IPNEG*%", "G04 Apeture information*",
-                        "%ADD10C,.062*%", "%ADD11R,.060X.080*%", "G04 End of apeture information*"}));
+        EXPECT_EQ(readFile(out), crlf({"G04 Format statement*", "%FSLAX23Y23*%", "%MOIN*%",
+                                       layer == 1 ? "%IPPOS*%" : "%IPNEG*%",
+                                       "G04 Apeture information*", "%ADD10C,.062*%",
+                                       "%ADD11R,.060X.080*%", "G04 End of apeture information*"}));
         EXPECT_EQ(table.size(), 2u);
         EXPECT_EQ(table.FindAperture(2, 60, 80), 11);
     }
@@ -99,14 +98,14 @@ TEST(PlotStep, FirstDrawThenFlash) {
 TEST(WriteArc, QuartersMasksAndRadiusZero) {
     EXPECT_EQ(plotted([](LayerFile& f) { WriteArc(f, 1000, 1000, 50, 1, 12); }),
               crlf({"", "D12*", "G74*G01X1000Y1050D02*G02X1050Y1000I0J50D01*D02*G01*"}));
-    EXPECT_EQ(plotted([](LayerFile& f) {
-                  WriteArc(f, 0, 0, 10, 15, 12);
-                  PlotStep(f, 5, 5, kFlash, 12);
-              }),
-              crlf({"", "D12*", "G74*G01X0Y10D02*G02X10Y0I0J10D01*D02*G01*",
-                    "G01X-10Y0D02*G02X0Y10I10J0D01*D02*G01*",
-                    "G01X0Y-10D02*G02X-10Y0I0J10D01*D02*G01*",
-                    "G01X10Y0D02*G02X0Y-10I10J0D01*D02*G01*", "D02*X5Y5*", "D02*X5Y5*D03*"}))
+    EXPECT_EQ(
+        plotted([](LayerFile& f) {
+            WriteArc(f, 0, 0, 10, 15, 12);
+            PlotStep(f, 5, 5, kFlash, 12);
+        }),
+        crlf({"", "D12*", "G74*G01X0Y10D02*G02X10Y0I0J10D01*D02*G01*",
+              "G01X-10Y0D02*G02X0Y10I10J0D01*D02*G01*", "G01X0Y-10D02*G02X-10Y0I0J10D01*D02*G01*",
+              "G01X10Y0D02*G02X0Y-10I10J0D01*D02*G01*", "D02*X5Y5*", "D02*X5Y5*D03*"}))
         << "the position is unknown after an arc";
     EXPECT_EQ(plotted([](LayerFile& f) {
                   WriteArc(f, 0, 0, 0, 0, 12);

@@ -1,9 +1,8 @@
 #include "plot/nc_drill.h"
 
-#include <gtest/gtest.h>
-
 #include "common/scripted_host.h"
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom::plot {
 namespace {
@@ -32,8 +31,8 @@ struct Drill {
 
 TEST(NcDrill, MinimalFileForOneVia) {
     Drill drill({"PCB FILE 4", "FV", "1500 2000 60 32", "ENDPCB"}, {{32, 1}});
-    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X01500Y02000", "T00",
-                                  "M30"}));
+    EXPECT_EQ(drill.run(),
+              (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X01500Y02000", "T00", "M30"}));
     EXPECT_EQ(drill.host.lines, (Lines{"NC Drill"}));
 }
 
@@ -47,10 +46,8 @@ TEST(NcDrill, NothingDrilled) {
 }
 
 TEST(NcDrill, ToolsOrderAndBothForms) {
-    const Lines board = {"FV", "950 300 60 40",     "FP",
-                         "123456 5 60 60 1 28 1 13", "1",
-                         "FV", "950 200 60 40",     "FP",
-                         "400 400 80 80 1 1250 1 13", "1"};
+    const Lines board = {"FV", "950 300 60 40", "FP", "123456 5 60 60 1 28 1 13",  "1",
+                         "FV", "950 200 60 40", "FP", "400 400 80 80 1 1250 1 13", "1"};
     Drill drill(board, {{28, 1}, {40, 2}, {1250, 1}});
     EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "T01C0.028", "T02C0.040", "T03C1.250", "%", "T01",
                                   "X123456Y00005", "T02", "X00950Y00200", "X00950Y00300", "T03",
@@ -88,8 +85,8 @@ TEST(NcDrill, ToolNumbersFromOneHundredUp) {
 
 TEST(NcDrill, HoleSizeMissingFromTheTally) {
     Drill drill({"FV", "10 10 60 32", "FV", "20 20 60 35"}, {{32, 1}});
-    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X00010Y00010", "T00",
-                                  "M30"}));
+    EXPECT_EQ(drill.run(),
+              (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X00010Y00010", "T00", "M30"}));
     EXPECT_EQ(drill.host.lines,
               (Lines{"NC Drill",
                      "Error: no drill tool for the hole size 35 at 20,20: it is not in the drill "
