@@ -1,0 +1,157 @@
+#include "plot/plot_run.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "common/scripted_host.h"
+#include "convert/pcb_to_apt.h"
+#include "support/test_support.h"
+#include <gtest/gtest.h>
+
+namespace padloom::plot {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::set<std::string> filesIn(const testing::TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// The plot run as the window makes it: the aperture builder in plot mode, then the plot.
+struct Board {
+    testing::TempDir dir;
+    board::RunValues rv;
+    common::ScriptedHost host;
+    PlotOptions options;
+    std::string board;
+
+    explicit Board(const Lines& lines) { board = dir.write("B.PCB", testing::crlf(lines)); }
+
+    void plot() {
+        rv.reset();
+        convert::AptOptions apt;
+        apt.plotMode = true;
+        apt.fillApertures = options.fillMode == FillMode::Flash;
+        host.openAnswers.push_back({board});
+        ASSERT_EQ(convert::makeAptFile(host, apt, rv), common::Outcome::Done);
+        host.lines.clear();
+        plotBoard(host, options, rv);
+    }
+};
+
+TEST(PlotRun, NothingTicked) {
+    Board run({"FT", "100 200 300 400 10 1"});
+    run.plot();
+    const std::string base = run.dir.file("B");
+    EXPECT_EQ(run.host.lines, (Lines{base + ".PCB", base + ".APT", base,
+                                     "Dimentions are: 100 200, 300, 400", "Done"}));
+    EXPECT_EQ(filesIn(run.dir), (std::set<std::string>{"B.PCB", "B.APT", "B.TOL"}));
+}
+
+TEST(PlotRun, BoardWithoutTracksReportsTheResetExtents) {
+    Board run({"FV", "100 100 60 28"});
+    run.options.layers[9] = true;
+    run.plot();
+    EXPECT_EQ(run.host.lines[3], "Dimentions are: 1000000 1000000, -1, -1");
+}
+
+TEST(PlotRun, LayersInPlotLayerOrderThenDrillAndBom) {
+    Board run({"COMP", "R1", "0805", "10K", "0 0 60 0 8 7", "0 0 60 0 8 7", "0 0 1 1 1", "CP",
+               "0 0 60 60 1 28 2 13", "1", "ENDCOMP", "FT", "0 0 1000 0 10 11"});
+    for (int layer : {17, 13, 1, 9}) {
+        run.options.layers[layer] = true;
+    }
+    run.options.ncDrill = true;
+    run.options.bom = true;
+    run.plot();
+    EXPECT_EQ(Lines(run.host.lines.begin() + 4, run.host.lines.end()),
+              (Lines{".GTL", ".GDD", ".GGD", ".GBD", "NC Drill", "BOM", "Done"}));
+    EXPECT_EQ(filesIn(run.dir), (std::set<std::string>{"B.PCB", "B.APT", "B.TOL", "B.GTL", "B.GDD",
+                                                       "B.GGD", "B.GBD", "B.TXT", "B.csv"}));
+}
+
+TEST(PlotRun, NoApertureFileNoRun) {
+    common::ScriptedHost host;
+    PlotOptions options;
+    options.layers.fill(true);
+    board::RunValues rv;
+    plotBoard(host, options, rv);
+    EXPECT_TRUE(host.transcript.empty());
+}
+
+TEST(PlotRun, ExampleBoardOnEveryLayerWithoutMissingApertures) {
+    auto example = testing::readFile(testing::sourceDir() + "/examples/demo.pcb");
+    for (FillMode mode : {FillMode::Polygon, FillMode::Flash}) {
+        Board run(Lines{});
+        std::filesystem::remove(run.board);
+        run.board = run.dir.write("demo.pcb", example);
+        run.options.layers.fill(true);
+        run.options.ncDrill = run.options.bom = run.options.thermalsOnExternalLayers = true;
+        run.options.fillMode = mode;
+        run.plot();
+        ASSERT_EQ(run.host.lines.size(), 4u + 17 + 3);
+        for (const auto& line : run.host.lines) {
+            EXPECT_EQ(line.find("Error"), std::string::npos) << line;
+        }
+        for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
+            auto lines = testing::crlfLines(
+                testing::readFile(run.dir.file("demo" + std::string(layerExtension(layer)))));
+            EXPECT_TRUE(lines.back().ends_with("M02*")) << layer;
+        }
+        auto drill = testing::crlfLines(testing::readFile(run.dir.file("demo.TXT")));
+        EXPECT_EQ(drill.back(), "M30");
+    }
+}
+
+TEST(PlotRun, KeptApertureFileStillPlots) {
+    Board run({"FV", "100 100 60 28", "FT", "0 0 10 10 10 1"});
+    run.plot();
+    run.host.yesNoAnswers.push_back(false);  // keep the aperture file made first
+    run.options.layers[1] = true;
+    run.options.ncDrill = true;
+    run.plot();
+    EXPECT_EQ(std::count_if(run.host.transcript.begin(), run.host.transcript.end(),
+                            [](const std::string& t) { return t.rfind("yesno|File ", 0) == 0; }),
+              1);
+    EXPECT_EQ(run.host.lines[3], "Dimentions are: 0 0, 10, 10");
+    EXPECT_EQ(testing::crlfLines(testing::readFile(run.dir.file("B.TXT"))),
+              (Lines{"M48", "M72", "T01C0.028", "%", "T01", "X00100Y00100", "T00", "M30"}));
+}
+
+}  // namespace
+}  // namespace padloom::plot
+
+namespace padloom::plot {
+namespace {
+
+TEST(PlotCommand, LayerListsExitStatusesAndTheKeptApertureFile) {
+    testing::TempDir dir;
+    auto board = dir.write("b.pcb", testing::crlf({"FV", "100 100 60 28", "FT", "0 0 9 9 10 1"}));
+    auto cli = [&](const std::string& args, std::string* out = nullptr) {
+        return testing::runCommand(testing::cliPath() + " plot " + args + " 2>&1", out);
+    };
+    EXPECT_EQ(cli("'" + board + "' --layers gtl,14,.GBD --nc-drill"), 0);
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"b.pcb", "b.APT", "b.TOL", "b.GTL", "b.GPW",
+                                                   "b.GBD", "b.TXT"}));
+    std::string out;
+    EXPECT_EQ(cli("'" + board + "' --layers GTL,18", &out), 2);
+    EXPECT_NE(out.find("\"18\""), std::string::npos) << out;
+    EXPECT_EQ(cli("'" + board + "' --all-layers --layers 1"), 2);
+    EXPECT_EQ(cli("'" + board + "' --drill-format 2.5"), 2);
+    EXPECT_EQ(cli("'" + dir.file("missing.pcb") + "' --all-layers"), 1);
+    // without --yes the aperture file is kept; with it, replaced
+    dir.write("b.APT", "D10\tCIRCULAR\t3\t3\r\n");
+    EXPECT_EQ(cli("'" + board + "' --layers GTL", &out), 0);
+    EXPECT_NE(out.find("Error: Apt not found: 60,60,1 (via at 100,100, line 1)"), std::string::npos)
+        << out;
+    EXPECT_EQ(cli("'" + board + "' --layers GTL --yes", &out), 0);
+    EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace padloom::plot
