@@ -54,14 +54,6 @@ TEST(DrillMark, SquaresCirclesAndFigures) {
     EXPECT_TRUE(mark(5, tally, MarkResult::NotInTally).empty());
 }
 
-TEST(DrillMark, SelectsThePenWhenItIsNotCurrent) {
-    testing::TempDir dir;
-    LayerFile file(dir.file("m.gbr"));
-    PlaceDrillMark(file, 0, 0, 11, 10, tallyOf(1));
-    file.out.commit();
-    EXPECT_EQ(testing::crlfLines(testing::readFile(dir.file("m.gbr")))[0].substr(0, 8), "D10*D02*");
-}
-
 struct Drawing {
     testing::TempDir dir;
     board::RunValues rv;

@@ -157,14 +157,6 @@ TEST(TrackAction, EndToEndTracksShareAMove) {
                                         "D01*X300Y400*", "D02*X500Y500*", "D01*X600Y500*"}));
 }
 
-TEST(TrackAction, DrillGuideTakesOnlyBoardAndKeepOutTracks) {
-    Plot plot({"FT", "0 0 10 0 10 13", "FT", "0 0 10 0 10 12", "FV", "50 50 60 28"});
-    plot.options.includeKeepOut = true;
-    auto body = plot.body(10);
-    EXPECT_EQ(body, (std::vector<std::string>{"D16*", "D02*X0Y0*", "D02*X0Y0*", "D01*X10Y0*",
-                                              "D13*", "D02*X50Y50*D03*"}));
-}
-
 TEST(FillAction, PolygonAndFlashForms) {
     Plot plot({"FF", "100 100 301 201 1", "FF", "301 201 100 100 1"});
     EXPECT_EQ(plot.body(1), (std::vector<std::string>{

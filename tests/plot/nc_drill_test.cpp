@@ -93,14 +93,5 @@ TEST(NcDrill, HoleSizeMissingFromTheTally) {
                      "tally; not drilled"}));
 }
 
-TEST(NcDrill, Coordinates) {
-    EXPECT_EQ(drillCoordinate(1500, false), "01500");
-    EXPECT_EQ(drillCoordinate(950, false), "00950");
-    EXPECT_EQ(drillCoordinate(123456, false), "123456");
-    EXPECT_EQ(drillCoordinate(1500, true), "015000");
-    EXPECT_EQ(drillCoordinate(123456, true), "1234560");
-    EXPECT_EQ(drillCoordinate(-950, false), "-00950");
-}
-
 }  // namespace
 }  // namespace padloom::plot

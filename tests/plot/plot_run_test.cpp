@@ -75,15 +75,6 @@ TEST(PlotRun, LayersInPlotLayerOrderThenDrillAndBom) {
                                                        "B.GGD", "B.GBD", "B.TXT", "B.csv"}));
 }
 
-TEST(PlotRun, NoApertureFileNoRun) {
-    common::ScriptedHost host;
-    PlotOptions options;
-    options.layers.fill(true);
-    board::RunValues rv;
-    plotBoard(host, options, rv);
-    EXPECT_TRUE(host.transcript.empty());
-}
-
 TEST(PlotRun, ExampleBoardOnEveryLayerWithoutMissingApertures) {
     auto example = testing::readFile(testing::sourceDir() + "/examples/demo.pcb");
     for (FillMode mode : {FillMode::Polygon, FillMode::Flash}) {
