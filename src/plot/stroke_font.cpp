@@ -1,5 +1,6 @@
 #include "plot/stroke_font.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <iterator>
@@ -133,6 +134,7 @@ struct StrokeIndex {
     std::array<unsigned short, kGlyphs> start{};  // first point of each glyph in kPoints
     std::array<unsigned char, kGlyphs> count{};   // its points, without the end mark
     size_t glyphs = 0;                            // end marks found
+    size_t longest = 0;                           // points of the longest stroke list
 };
 
 constexpr StrokeIndex kIndex = [] {
@@ -146,6 +148,7 @@ constexpr StrokeIndex kIndex = [] {
             index.start[index.glyphs] = static_cast<unsigned short>(first);
             index.count[index.glyphs] = static_cast<unsigned char>(i - first);
         }
+        index.longest = std::max(index.longest, i - first);
         ++index.glyphs;
         first = i + 1;
     }
@@ -153,12 +156,13 @@ constexpr StrokeIndex kIndex = [] {
 }();
 static_assert(kIndex.glyphs == kGlyphs && kPoints[std::size(kPoints) - 1].pen == 0,
               "one stroke list per code 32 to 126, each closed by kEnd");
+static_assert(kIndex.longest <= 34, "a glyph has at most 34 points");
 
 }  // namespace
 
 Glyph glyphOf(unsigned char code) {
     if (code == 127) {
-        return Glyph{kWidths[127 - 32], {}};
+        return Glyph{kWidths[127 - 32], {}};  // delete: no strokes, advance 0
     }
     if (code < 32 || code > 126) {
         return Glyph{kWidths[0], {}};  // no glyph: advances like a space
