@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #include "common/errors.h"
@@ -78,8 +79,16 @@ bool LineReader::next(std::string& line) {
     return true;
 }
 
-LineWriter::LineWriter(const std::string& path) : m_path(path), m_tempPath(path + ".tmp") {
-    m_file = std::fopen(m_tempPath.c_str(), "wb");
+LineWriter::LineWriter(const std::string& path) : m_path(path) {
+    // a temporary name of our own beside the target; "x" never opens a file that exists
+    static std::mt19937 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
+        m_tempPath = path + "." + std::to_string(random() % 1000000) + ".tmp";
+        m_file = std::fopen(m_tempPath.c_str(), "wbx");
+        if (!m_file && errno != EEXIST) {
+            break;
+        }
+    }
     if (!m_file) {
         throw IoError(path, osError(errno));
     }

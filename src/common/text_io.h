@@ -36,7 +36,7 @@ private:
 };
 
 /// Writes a text file with CR LF line ends. The bytes go to a temporary file beside the
-/// target; commit() renames it over the target, so a failed run never leaves half a file and
+/// target (a name of its own that no existing file has); commit() renames it over the target, so a failed run never leaves half a file and
 /// never destroys the previous good one. Without commit() the temporary file is removed.
 class LineWriter {
 public:

@@ -8,8 +8,9 @@
 
 namespace padloom::plot {
 
-/// One point of a glyph's stroke list, in font units: the first point of a glyph is its start
-/// point; every later point is reached with pen 1 (draw) or pen 2 (move).
+/// One point of a glyph's stroke list, in font units (the cell is 6 high, x runs from -1 to 6,
+/// descenders reach -2): the first point of a glyph is its start point; every later point is
+/// reached with pen 1 (draw) or pen 2 (move).
 struct GlyphPoint {
     signed char x;
     signed char y;
@@ -22,8 +23,9 @@ struct Glyph {
     std::span<const GlyphPoint> points;
 };
 
-/// The glyph of a character code; characters outside 32 to 126 have no strokes and advance
-/// like a space.
+/// The glyph of a character code. Code 127 has no strokes and advances 0, as the width table
+/// gives it; codes below 32 and above 127 (Latin-1 bytes such as the µ of "10µF") have no
+/// glyph: they draw nothing and advance like a space.
 Glyph glyphOf(unsigned char code);
 
 /// Writes one text with the stroke font: the aperture line first when the aperture differs

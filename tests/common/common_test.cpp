@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/base_name.h"
 #include "common/errors.h"
 #include "common/number_format.h"
@@ -66,7 +68,13 @@ TEST(TextIo, WriterCommitsAtomicallyWithCrLf) {
         w.line("half");
     }  // dropped without commit, as when a run fails
     EXPECT_EQ(testing::readFile(path), "a\r\nb12\r\n");
-    EXPECT_FALSE(fileExists(path + ".tmp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left behind";
+    dir.write("out.txt.tmp", "someone else's");
+    LineWriter(path).line("x").commit();
+    EXPECT_EQ(testing::readFile(dir.file("out.txt.tmp")), "someone else's");
 }
 
 TEST(TextIo, ReaderKeepsEmptyLinesAndBytes) {
