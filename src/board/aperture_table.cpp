@@ -10,16 +10,19 @@ namespace padloom::board {
 
 namespace {
 
-constexpr std::string_view kNamesWritten[] = {"CIRCULAR   ", "RECTANGULAR", "OCTAGONAL  ",
-                                              "ROUNDRECT  ", "CROSSHAIR  ", "MOIRE      ",
-                                              "RELIEF     ", "REL_E_RND  ", "REL_E_RECT ",
-                                              "REL_E_RRECT"};
-constexpr std::string_view kNamesRead[] = {"CIRCULAR",  "RECTANGULAR", "OCTAGONAL", "ROUNDRECT",
-                                           "CROSSHAIR", "MOIRE",       "RELIEF",    "REL_E_RND",
+constexpr std::string_view kNamesWritten[] = {
+    "CIRCULAR   ", "RECTANGULAR", "OCTAGONAL  ", "ROUNDRECT  ", "CROSSHAIR  ",
+    "MOIRE      ", "RELIEF     ", "REL_E_RND  ", "REL_E_RECT ", "REL_E_RRECT"};
+constexpr std::string_view kNamesRead[] = {"CIRCULAR",   "RECTANGULAR", "OCTAGONAL", "ROUNDRECT",
+                                           "CROSSHAIR",  "MOIRE",       "RELIEF",    "REL_E_RND",
                                            "REL_E_RECT", "REL_E_RRECT"};
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ')'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSeparator(char c) {
+    return c == ' ' || c == '\t' || c == ',' || c == ')';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // A run of characters up to the next separator, read digit by digit; any other character
 // counts as the digit 0. Saturates instead of overflowing.
@@ -170,7 +173,8 @@ ViaApertures resolveVia(const ApertureTable& t, const CurrentRecord& r, const En
 LineApertures resolveLine(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e) {
     LineApertures a;
     a.draw = t.FindAperture(kCircular, r.width, r.width);
-    a.pourClearance = t.FindAperture(kCircular, enlarged(r.width, e.pour), enlarged(r.width, e.pour));
+    a.pourClearance =
+        t.FindAperture(kCircular, enlarged(r.width, e.pour), enlarged(r.width, e.pour));
     return a;
 }
 

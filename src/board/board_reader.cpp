@@ -7,7 +7,9 @@ namespace padloom::board {
 
 namespace {
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ')'; }
+bool isSeparator(char c) {
+    return c == ' ' || c == '\t' || c == ',' || c == ')';
+}
 
 // Blanks and control characters at either end of an attribute line are dropped.
 std::string_view trimmed(std::string_view text) {
@@ -36,10 +38,9 @@ bool scanFields(std::string_view line, int (&fields)[N]) {
 }
 
 constexpr std::string_view kLayerNames[] = {
-    "0 - None",         "1 - Top",           "2 - 1st mid",     "3 - 2nd mid",
-    "4 - 3rd mid",      "5 - 4th mid",       "6 - Bottom",      "7 - Overlay",
-    "8 - Bottom overlay", "9 - Ground Plane", "10 - Power Plane", "11 - Board",
-    "12 - Keep Out",    "13 - Multi Layer"};
+    "0 - None",         "1 - Top",    "2 - 1st mid",   "3 - 2nd mid",        "4 - 3rd mid",
+    "5 - 4th mid",      "6 - Bottom", "7 - Overlay",   "8 - Bottom overlay", "9 - Ground Plane",
+    "10 - Power Plane", "11 - Board", "12 - Keep Out", "13 - Multi Layer"};
 
 }  // namespace
 
@@ -176,7 +177,8 @@ std::string_view boardLayerName(int layer) {
 }
 
 BoardReader::BoardReader(const std::string& path, ProblemHandler onProblem)
-    : m_lines(path), m_onProblem(std::move(onProblem)) {}
+    : m_lines(path), m_onProblem(std::move(onProblem)) {
+}
 
 std::string BoardReader::nextLine() {
     std::string line;

@@ -1,9 +1,9 @@
-#include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "convert/pcb_to_apt.h"
+#include <CLI/CLI.hpp>
 
 namespace padloom::cli {
 namespace {

@@ -1,8 +1,8 @@
-#include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "board/board_reader.h"
 #include "cli/commands.h"
+#include <CLI/CLI.hpp>
 
 namespace padloom::cli {
 namespace {
@@ -14,8 +14,7 @@ void printRecord(std::ostream& out, const board::BoardReader& reader, board::Rec
         case board::RecordKind::Pad:
             out << " pad x=" << r.x1 << " y=" << r.y1 << " xsize=" << r.xSize
                 << " ysize=" << r.ySize << " shape=" << r.shape << " hole=" << r.holeSize
-                << " plane=" << r.planeCode << " layer=" << r.layer << " name=\"" << r.text
-                << "\"";
+                << " plane=" << r.planeCode << " layer=" << r.layer << " name=\"" << r.text << "\"";
             break;
         case board::RecordKind::Via:
             out << " via x=" << r.x1 << " y=" << r.y1 << " size=" << r.viaSize
@@ -27,8 +26,7 @@ void printRecord(std::ostream& out, const board::BoardReader& reader, board::Rec
             break;
         case board::RecordKind::Arc:
             out << " arc x=" << r.x1 << " y=" << r.y1 << " radius=" << r.radius
-                << " quadrants=" << r.quadrantMask << " width=" << r.width
-                << " layer=" << r.layer;
+                << " quadrants=" << r.quadrantMask << " width=" << r.width << " layer=" << r.layer;
             break;
         case board::RecordKind::Fill:
             out << " fill x1=" << r.x1 << " y1=" << r.y1 << " x2=" << r.x2 << " y2=" << r.y2
@@ -50,8 +48,7 @@ void printRecord(std::ostream& out, const board::BoardReader& reader, board::Rec
             attrs(c.commentText);
             out << " designator-text=";
             attrs(c.designatorText);
-            out << " designator-shown=" << c.designatorShown
-                << " comment-shown=" << c.commentShown;
+            out << " designator-shown=" << c.designatorShown << " comment-shown=" << c.commentShown;
             break;
         }
     }

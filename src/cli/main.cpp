@@ -1,9 +1,9 @@
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "common/errors.h"
+#include <CLI/CLI.hpp>
 
 namespace padloom::cli {
 std::vector<CommandEntry>& commandRegistry() {

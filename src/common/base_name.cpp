@@ -23,8 +23,12 @@ std::string withExtension(const std::string& path, const std::string& extension)
     return baseName(path) + extension;
 }
 
-std::string folderOf(const std::string& path) { return path.substr(0, fileNameStart(path)); }
+std::string folderOf(const std::string& path) {
+    return path.substr(0, fileNameStart(path));
+}
 
-std::string fileNameOf(const std::string& path) { return path.substr(fileNameStart(path)); }
+std::string fileNameOf(const std::string& path) {
+    return path.substr(fileNameStart(path));
+}
 
 }  // namespace padloom::common

@@ -34,9 +34,13 @@ std::string thousandths(long long value, bool zeroBeforePoint) {
 }
 }  // namespace
 
-std::string inchFormA(long long mils) { return thousandths(mils < 0 ? 0 : mils, false); }
+std::string inchFormA(long long mils) {
+    return thousandths(mils < 0 ? 0 : mils, false);
+}
 
-std::string inchFormB(long long mils) { return thousandths(mils < 0 ? 0 : mils, true); }
+std::string inchFormB(long long mils) {
+    return thousandths(mils < 0 ? 0 : mils, true);
+}
 
 std::string inchFormF(double mils) {
     double inches = mils / 1000.0;

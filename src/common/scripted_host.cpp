@@ -71,7 +71,8 @@ void ScriptedHost::setStatus(std::string_view text) {
     transcript.push_back("status|" + std::string(text));
 }
 
-void ScriptedHost::setProgress(int) {}
+void ScriptedHost::setProgress(int) {
+}
 
 void ScriptedHost::beep() {
     transcript.emplace_back("beep");

@@ -14,7 +14,9 @@ namespace padloom::common {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
-std::string osError(int err) { return std::generic_category().message(err); }
+std::string osError(int err) {
+    return std::generic_category().message(err);
+}
 }  // namespace
 
 LineReader::LineReader(const std::string& path) : m_path(path), m_buffer(kBufferSize) {
@@ -127,7 +129,9 @@ LineWriter& LineWriter::write(long long value) {
     return write(std::string_view(digits, result.ptr - digits));
 }
 
-LineWriter& LineWriter::endLine() { return write("\r\n"); }
+LineWriter& LineWriter::endLine() {
+    return write("\r\n");
+}
 
 void LineWriter::commit() {
     if (m_committed) {

@@ -36,8 +36,9 @@ private:
 };
 
 /// Writes a text file with CR LF line ends. The bytes go to a temporary file beside the
-/// target (a name of its own that no existing file has); commit() renames it over the target, so a failed run never leaves half a file and
-/// never destroys the previous good one. Without commit() the temporary file is removed.
+/// target (a name of its own that no existing file has); commit() renames it over the target, so a
+/// failed run never leaves half a file and never destroys the previous good one. Without commit()
+/// the temporary file is removed.
 class LineWriter {
 public:
     explicit LineWriter(const std::string& path);

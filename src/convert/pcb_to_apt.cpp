@@ -138,8 +138,8 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
                 if (r.holeSize > 0 && r.layer == board::kMultiLayer) {
                     countHole(build.drillTally, r.holeSize);
                 }
-                addPad(list, r, opt,
-                       boardPath + ":" + std::to_string(reader.recordLine()), build.problems);
+                addPad(list, r, opt, boardPath + ":" + std::to_string(reader.recordLine()),
+                       build.problems);
                 break;
             case RecordKind::Via:
                 list.addRound(r.viaSize);
@@ -198,9 +198,9 @@ std::string aptFileText(const std::vector<AptEntry>& apertures) {
     int dcode = kFirstDcode;
     for (const auto& a : apertures) {
         bool multi = a.shape == board::kCircular || a.xSize == a.ySize;
-        text += "D" + common::decimal(dcode++) + "\t" + std::string(board::shapeNameWritten(a.shape)) +
-                "\t" + common::decimal(a.xSize) + "\t" + common::decimal(a.ySize) + "\t0\t" +
-                (multi ? "MULTI" : "FLASH") + "\r\n";
+        text += "D" + common::decimal(dcode++) + "\t" +
+                std::string(board::shapeNameWritten(a.shape)) + "\t" + common::decimal(a.xSize) +
+                "\t" + common::decimal(a.ySize) + "\t0\t" + (multi ? "MULTI" : "FLASH") + "\r\n";
     }
     return text;
 }

@@ -17,7 +17,9 @@ using common::inchFormF;
 namespace {
 
 // Nearest integer, halves to the even neighbour.
-long long roundHalfEven(double v) { return std::llrint(std::nearbyint(v)); }
+long long roundHalfEven(double v) {
+    return std::llrint(std::nearbyint(v));
+}
 
 }  // namespace
 
@@ -53,9 +55,9 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
         case board::kRelExtRound: {
             std::string q = inchFormB(X / 4);
             std::string e = inchFormB((X + r) / 2 + 1);
-            return "%AMTHERM_EXT_ROUND" + x + "*1,1," + inchFormA(X) + ",0,0*20,1," + q + ",-" +
-                   e + ",0," + e + ",0,45*20,1," + q + ",-" + e + ",0," + e + ",0,-45*%\r\n%ADD" +
-                   d + "THERM_EXT_ROUND" + x + "*%\r\n";
+            return "%AMTHERM_EXT_ROUND" + x + "*1,1," + inchFormA(X) + ",0,0*20,1," + q + ",-" + e +
+                   ",0," + e + ",0,45*20,1," + q + ",-" + e + ",0," + e + ",0,-45*%\r\n%ADD" + d +
+                   "THERM_EXT_ROUND" + x + "*%\r\n";
         }
         case board::kRelExtRect: {
             std::string q = inchFormB(std::min(X, Y) / 4);
@@ -67,9 +69,8 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
             long long angle = roundHalfEven(std::atan2(double(Y), double(X)) * 360 / 6.28);
             return "%AMTHERM_EXT_RECT" + x + "x" + y + "*21,1," + inchFormB(X) + "," +
                    inchFormB(Y) + ",0,0,0*20,1," + q + ",-" + e + ",0," + e + ",0," +
-                   decimal(angle) + "*20,1," + q + ",-" + e + ",0," + e + ",0," +
-                   decimal(-angle) + "*%\r\n%ADD" + d + "THERM_EXT_RECT" + x + "x" + y +
-                   "*%\r\n";
+                   decimal(angle) + "*20,1," + q + ",-" + e + ",0," + e + ",0," + decimal(-angle) +
+                   "*%\r\n%ADD" + d + "THERM_EXT_RECT" + x + "x" + y + "*%\r\n";
         }
         case board::kRelExtRRect:
             return "%AMTHERM_EXT_RRECT" + x + "x" + y + "*21,1," + inchFormB(X) + "," +

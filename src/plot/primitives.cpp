@@ -7,7 +7,9 @@ namespace padloom::plot {
 
 using common::decimal;
 
-std::string apertureCode(int dcode) { return "D" + common::zeroPadded(dcode, 2); }
+std::string apertureCode(int dcode) {
+    return "D" + common::zeroPadded(dcode, 2);
+}
 
 void PlotStep(LayerFile& file, int x, int y, int op, int aperture) {
     assert(aperture >= 0);

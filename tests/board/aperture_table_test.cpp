@@ -1,8 +1,7 @@
 #include "board/aperture_table.h"
 
-#include <gtest/gtest.h>
-
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom::board {
 namespace {

@@ -1,9 +1,8 @@
 #include "board/board_reader.h"
 
-#include <gtest/gtest.h>
-
 #include "common/errors.h"
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom::board {
 namespace {
@@ -31,8 +30,8 @@ ReadAll readAll(const std::string& bytes) {
 }
 
 TEST(NextField, SeparatorVariantsReadTheSame) {
-    for (std::string line : {"10 20 -30 ", "10,20,-30 ", "10)20)-30 ", "  10\t\t20 ,) -30 ",
-                             "10, 20, -30"}) {
+    for (std::string line :
+         {"10 20 -30 ", "10,20,-30 ", "10)20)-30 ", "  10\t\t20 ,) -30 ", "10, 20, -30"}) {
         size_t pos = 1;
         EXPECT_EQ(NextField(line, pos), 10) << line;
         EXPECT_EQ(NextField(line, pos), 20) << line;
@@ -61,15 +60,30 @@ TEST(NextField, MissingAndMalformedFieldsReadAsZero) {
 TEST(BoardReader, EveryRecordKindInFileOrder) {
     auto all = readAll(testing::crlf({
         "PCB FILE 4",
-        "FP", "100 200 60 80 2 28 1 13", "1",
-        "FV", "300 400 50 20",
-        "FT", "1 2 3 4 10 6",
-        "FA", "1000 1000 50 15 8 1",
-        "FF", "301 201 100 100 1",
-        "FS", "10 20 60 16 8 7", "Hello world ",
-        "COMP", "U1", "DIP14", "74HC00",
-        "5000 5000 60 1 8 7", " 5000 5040 60 1 8 7 ", "4000 4000 1 2 2",
-        "CP", "5 6 60 60 1 32 2 13", "A1",
+        "FP",
+        "100 200 60 80 2 28 1 13",
+        "1",
+        "FV",
+        "300 400 50 20",
+        "FT",
+        "1 2 3 4 10 6",
+        "FA",
+        "1000 1000 50 15 8 1",
+        "FF",
+        "301 201 100 100 1",
+        "FS",
+        "10 20 60 16 8 7",
+        "Hello world ",
+        "COMP",
+        "U1",
+        "DIP14",
+        "74HC00",
+        "5000 5000 60 1 8 7",
+        " 5000 5040 60 1 8 7 ",
+        "4000 4000 1 2 2",
+        "CP",
+        "5 6 60 60 1 32 2 13",
+        "A1",
         "ENDCOMP",
         "ENDPCB",
     }));
@@ -157,9 +171,13 @@ TEST(BoardReader, ShortLinesReadAsZeroAndAreReported) {
 }
 
 TEST(BoardReader, TextsAreBytes) {
-    auto all = readAll(testing::crlf({"FS", "0 0 60 0 8 7", "10\xb5" "F \xea"}));
+    auto all = readAll(testing::crlf({"FS", "0 0 60 0 8 7",
+                                      "10\xb5"
+                                      "F \xea"}));
     ASSERT_EQ(all.records.size(), 1u);
-    EXPECT_EQ(all.records[0].text, "10\xb5" "F \xea");
+    EXPECT_EQ(all.records[0].text,
+              "10\xb5"
+              "F \xea");
 }
 
 TEST(BoardReader, MissingFileThrowsIoError) {

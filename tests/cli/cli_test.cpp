@@ -1,18 +1,19 @@
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "board/aperture_table.h"
 #include "common/base_name.h"
 #include "convert/pcb_to_apt.h"
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom {
 namespace {
 
 using testing::TempDir;
 
-std::string cli(const std::string& args) { return testing::cliPath() + " " + args; }
+std::string cli(const std::string& args) {
+    return testing::cliPath() + " " + args;
+}
 
 TEST(Cli, ExitStatusOfUsageAndFileErrors) {
     std::string out;

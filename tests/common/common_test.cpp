@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "common/base_name.h"
@@ -7,6 +5,7 @@
 #include "common/number_format.h"
 #include "common/text_io.h"
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom::common {
 namespace {

@@ -1,10 +1,9 @@
 #include "convert/pcb_to_apt.h"
 
-#include <gtest/gtest.h>
-
 #include "board/aperture_table.h"
 #include "common/scripted_host.h"
 #include "support/test_support.h"
+#include <gtest/gtest.h>
 
 namespace padloom::convert {
 namespace {
@@ -39,15 +38,15 @@ TEST(PcbToApt, WorkedExampleGivesD10ToD17AndOneTool) {
     makeApt(run, board);
     EXPECT_EQ(run.outcome, common::Outcome::Done);
     EXPECT_EQ(readFile(dir.file("x.APT")), crlf({
-                                                "D10\tCIRCULAR   \t3\t3\t0\tMULTI",
-                                                "D11\tCIRCULAR   \t5\t5\t0\tMULTI",
-                                                "D12\tCIRCULAR   \t1\t1\t0\tMULTI",
-                                                "D13\tCIRCULAR   \t6\t6\t0\tMULTI",
-                                                "D14\tCIRCULAR   \t60\t60\t0\tMULTI",
-                                                "D15\tCIRCULAR   \t66\t66\t0\tMULTI",
-                                                "D16\tCIRCULAR   \t10\t10\t0\tMULTI",
-                                                "D17\tCIRCULAR   \t16\t16\t0\tMULTI",
-                                            }));
+                                               "D10\tCIRCULAR   \t3\t3\t0\tMULTI",
+                                               "D11\tCIRCULAR   \t5\t5\t0\tMULTI",
+                                               "D12\tCIRCULAR   \t1\t1\t0\tMULTI",
+                                               "D13\tCIRCULAR   \t6\t6\t0\tMULTI",
+                                               "D14\tCIRCULAR   \t60\t60\t0\tMULTI",
+                                               "D15\tCIRCULAR   \t66\t66\t0\tMULTI",
+                                               "D16\tCIRCULAR   \t10\t10\t0\tMULTI",
+                                               "D17\tCIRCULAR   \t16\t16\t0\tMULTI",
+                                           }));
     EXPECT_EQ(readFile(dir.file("x.TOL")), "T01\t0.028\t1\r\n");
     EXPECT_EQ(run.host.transcript, (std::vector<std::string>{"open|1|", "info|Done"}));
     EXPECT_TRUE(run.values.aptMade);
@@ -66,11 +65,11 @@ TEST(PcbToApt, EmptyBoardGivesTheFixedEntriesAndAnEmptyToolTable) {
     AptRun run;
     makeApt(run, board);
     EXPECT_EQ(readFile(dir.file("e.APT")), crlf({
-                                                "D10\tCIRCULAR   \t3\t3\t0\tMULTI",
-                                                "D11\tCIRCULAR   \t5\t5\t0\tMULTI",
-                                                "D12\tCIRCULAR   \t1\t1\t0\tMULTI",
-                                                "D13\tCIRCULAR   \t6\t6\t0\tMULTI",
-                                            }));
+                                               "D10\tCIRCULAR   \t3\t3\t0\tMULTI",
+                                               "D11\tCIRCULAR   \t5\t5\t0\tMULTI",
+                                               "D12\tCIRCULAR   \t1\t1\t0\tMULTI",
+                                               "D13\tCIRCULAR   \t6\t6\t0\tMULTI",
+                                           }));
     EXPECT_EQ(readFile(dir.file("e.TOL")), "");
     EXPECT_TRUE(run.values.extents.empty());
 }
@@ -78,7 +77,8 @@ TEST(PcbToApt, EmptyBoardGivesTheFixedEntriesAndAnEmptyToolTable) {
 TEST(PcbToApt, DrillGuideSizeOfAFixedPenTakesThatPensDcode) {
     TempDir dir;
     auto board = dir.write("e.pcb", "");
-    for (auto [size, dcode] : std::vector<std::pair<int, int>>{{3, 10}, {5, 11}, {1, 12}, {8, 13}}) {
+    for (auto [size, dcode] :
+         std::vector<std::pair<int, int>>{{3, 10}, {5, 11}, {1, 12}, {8, 13}}) {
         AptOptions opt;
         opt.drillGuideSize = size;
         auto build = buildApertureList(board, opt);
@@ -173,8 +173,8 @@ TEST(PcbToApt, AskBeforeReplacingAndStillReadTheBoard) {
     AptRun run;
     run.host.yesNoAnswers.push_back(false);
     makeApt(run, board);
-    EXPECT_EQ(run.host.transcript[1], "yesno|File " + dir.file("b.APT") +
-                                          " exisits!  Replace this file?");
+    EXPECT_EQ(run.host.transcript[1],
+              "yesno|File " + dir.file("b.APT") + " exisits!  Replace this file?");
     EXPECT_EQ(readFile(dir.file("b.APT")), "old");
     EXPECT_FALSE(testing::runCommand("test -e " + dir.file("b.TOL")) == 0);
     EXPECT_TRUE(run.values.aptMade);

@@ -1,13 +1,13 @@
 #include "support/test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 namespace padloom::testing {
@@ -89,9 +89,13 @@ std::vector<std::string> sampleBoards() {
     return boards;
 }
 
-std::string sourceDir() { return PADLOOM_SOURCE_DIR; }
+std::string sourceDir() {
+    return PADLOOM_SOURCE_DIR;
+}
 
-std::string cliPath() { return PADLOOM_CLI; }
+std::string cliPath() {
+    return PADLOOM_CLI;
+}
 
 int runCommand(const std::string& command, std::string* output) {
     FILE* pipe = popen(command.c_str(), "r");
