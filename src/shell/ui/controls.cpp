@@ -75,6 +75,24 @@ int SpinEdit::toolValue() const {
     return v;
 }
 
+QCheckBox* plotCheckBox(QWidget* parent, const char* name, int tag, bool enabled) {
+    QString caption;
+    bool ticked = false;
+    for (const auto& b : shell::plotCheckBoxes()) {
+        if (b.tag == tag) {
+            caption =
+                QString::fromLatin1(b.caption.data(), static_cast<qsizetype>(b.caption.size()));
+            ticked = b.ticked;
+        }
+    }
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    box->setChecked(ticked);
+    box->setEnabled(enabled);
+    setTag(box, tag);
+    return box;
+}
+
 void tickExclusive(bool& guard, QCheckBox* clicked, QCheckBox* other) {
     if (guard) {
         return;

@@ -55,6 +55,9 @@ private:
     bool m_hasRange;
 };
 
+/// A check box of the plot windows with the caption, default and tag of its tag.
+QCheckBox* plotCheckBox(QWidget* parent, const char* name, int tag, bool enabled = true);
+
 /// Ticks `clicked` and unticks `other` whatever the click did; `guard` makes the handler
 /// ignore the toggles its own changes cause.
 void tickExclusive(bool& guard, QCheckBox* clicked, QCheckBox* other);

@@ -17,23 +17,6 @@ namespace padloom::ui {
 
 namespace {
 
-QCheckBox* tagged(QWidget* parent, const char* name, int tag, bool enabled = true) {
-    QString caption;
-    bool ticked = false;
-    for (const auto& b : shell::plotCheckBoxes()) {
-        if (b.tag == tag) {
-            caption = fromBytes(b.caption);
-            ticked = b.ticked;
-        }
-    }
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setChecked(ticked);
-    box->setEnabled(enabled);
-    setTag(box, tag);
-    return box;
-}
-
 SpinEdit* spin(QWidget* parent, const char* name, int value) {
     auto* s = new SpinEdit(value, std::nullopt, parent);  // no range
     s->setObjectName(name);
@@ -59,25 +42,25 @@ TForm9::TForm9(Shell& shell, QWidget* parent)
     // layers a TANGO board cannot have can be ticked only through stored settings
     GroupBox1 = new QGroupBox("Layers to plot", this);
     GroupBox1->setObjectName("GroupBox1");
-    CheckBox1 = tagged(GroupBox1, "CheckBox1", 1);
-    CheckBox2 = tagged(GroupBox1, "CheckBox2", 2, false);
-    CheckBox3 = tagged(GroupBox1, "CheckBox3", 3, false);
-    CheckBox4 = tagged(GroupBox1, "CheckBox4", 4, false);
-    CheckBox5 = tagged(GroupBox1, "CheckBox5", 5, false);
-    CheckBox6 = tagged(GroupBox1, "CheckBox6", 6);
-    CheckBox7 = tagged(GroupBox1, "CheckBox7", 7);
-    CheckBox8 = tagged(GroupBox1, "CheckBox8", 8);
-    CheckBox9 = tagged(GroupBox1, "CheckBox9", 9);
-    CheckBox10 = tagged(GroupBox1, "CheckBox10", 10);
-    CheckBox11 = tagged(GroupBox1, "CheckBox11", 11);
-    CheckBox12 = tagged(GroupBox1, "CheckBox12", 12);
-    CheckBox13 = tagged(GroupBox1, "CheckBox13", 13, false);
-    CheckBox14 = tagged(GroupBox1, "CheckBox14", 14, false);
-    CheckBox18 = tagged(GroupBox1, "CheckBox18", 15);
-    CheckBox19 = tagged(GroupBox1, "CheckBox19", 16);
-    CheckBox24 = tagged(GroupBox1, "CheckBox24", 23);
-    CheckBox17 = tagged(GroupBox1, "CheckBox17", 17);
-    CheckBox21 = tagged(GroupBox1, "CheckBox21", 21, false);
+    CheckBox1 = plotCheckBox(GroupBox1, "CheckBox1", 1);
+    CheckBox2 = plotCheckBox(GroupBox1, "CheckBox2", 2, false);
+    CheckBox3 = plotCheckBox(GroupBox1, "CheckBox3", 3, false);
+    CheckBox4 = plotCheckBox(GroupBox1, "CheckBox4", 4, false);
+    CheckBox5 = plotCheckBox(GroupBox1, "CheckBox5", 5, false);
+    CheckBox6 = plotCheckBox(GroupBox1, "CheckBox6", 6);
+    CheckBox7 = plotCheckBox(GroupBox1, "CheckBox7", 7);
+    CheckBox8 = plotCheckBox(GroupBox1, "CheckBox8", 8);
+    CheckBox9 = plotCheckBox(GroupBox1, "CheckBox9", 9);
+    CheckBox10 = plotCheckBox(GroupBox1, "CheckBox10", 10);
+    CheckBox11 = plotCheckBox(GroupBox1, "CheckBox11", 11);
+    CheckBox12 = plotCheckBox(GroupBox1, "CheckBox12", 12);
+    CheckBox13 = plotCheckBox(GroupBox1, "CheckBox13", 13, false);
+    CheckBox14 = plotCheckBox(GroupBox1, "CheckBox14", 14, false);
+    CheckBox18 = plotCheckBox(GroupBox1, "CheckBox18", 15);
+    CheckBox19 = plotCheckBox(GroupBox1, "CheckBox19", 16);
+    CheckBox24 = plotCheckBox(GroupBox1, "CheckBox24", 23);
+    CheckBox17 = plotCheckBox(GroupBox1, "CheckBox17", 17);
+    CheckBox21 = plotCheckBox(GroupBox1, "CheckBox21", 21, false);
     auto* layers = new QGridLayout(GroupBox1);
     QCheckBox* order[] = {CheckBox1,  CheckBox2,  CheckBox3,  CheckBox4,  CheckBox5,
                           CheckBox6,  CheckBox7,  CheckBox8,  CheckBox9,  CheckBox10,
@@ -90,24 +73,24 @@ TForm9::TForm9(Shell& shell, QWidget* parent)
 
     GroupBox2 = new QGroupBox("Include", this);
     GroupBox2->setObjectName("GroupBox2");
-    CheckBox15 = tagged(GroupBox2, "CheckBox15", 18);
-    CheckBox16 = tagged(GroupBox2, "CheckBox16", 19);
+    CheckBox15 = plotCheckBox(GroupBox2, "CheckBox15", 18);
+    CheckBox16 = plotCheckBox(GroupBox2, "CheckBox16", 19);
     auto* include = new QVBoxLayout(GroupBox2);
     include->addWidget(CheckBox15);
     include->addWidget(CheckBox16);
 
     GroupBox4 = new QGroupBox("NC Drill", this);
     GroupBox4->setObjectName("GroupBox4");
-    CheckBox25 = tagged(GroupBox4, "CheckBox25", 40);
-    CheckBox26 = tagged(GroupBox4, "CheckBox26", 41);
+    CheckBox25 = plotCheckBox(GroupBox4, "CheckBox25", 40);
+    CheckBox26 = plotCheckBox(GroupBox4, "CheckBox26", 41);
     auto* drill = new QVBoxLayout(GroupBox4);
     drill->addWidget(CheckBox25);
     drill->addWidget(CheckBox26);
 
     GroupBox5 = new QGroupBox("Fill mode", this);
     GroupBox5->setObjectName("GroupBox5");
-    CheckBox27 = tagged(GroupBox5, "CheckBox27", 30);
-    CheckBox28 = tagged(GroupBox5, "CheckBox28", 31);
+    CheckBox27 = plotCheckBox(GroupBox5, "CheckBox27", 30);
+    CheckBox28 = plotCheckBox(GroupBox5, "CheckBox28", 31);
     auto* fill = new QVBoxLayout(GroupBox5);
     fill->addWidget(CheckBox27);
     fill->addWidget(CheckBox28);
