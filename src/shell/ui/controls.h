@@ -48,6 +48,8 @@ public:
                       QWidget* parent = nullptr);
     bool hasRange() const { return m_hasRange; }
     int toolValue() const;
+    /// The text field, where a user may leave a text that is not an integer.
+    QLineEdit* edit() const { return lineEdit(); }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
