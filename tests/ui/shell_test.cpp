@@ -509,7 +509,7 @@ void ShellTest::storedSettingsAreRestoredAtStartup() {
     Harness h;
     h.store.writeInt("\\Software\\Castorvane-2", "SpinEdit1", 12);
     h.store.writeInt("\\Software\\Castorvane-2", "RadioGroup6", 2);  // "Units": tag 6
-    h.store.writeInt("\\Software\\Castorvane-3", "SpinEdit3", 11);  // written by an older save
+    h.store.writeInt("\\Software\\Castorvane-3", "SpinEdit3", 11);   // written by an older save
     h.store.writeInt("\\Software\\Castorvane-3", "spinedit2", 3);
     h.store.writeInt("\\Software\\Castorvane-6", "CheckBox23", 1);
     h.store.writeInt("\\Software\\Castorvane-6", "CheckBox18", 0);

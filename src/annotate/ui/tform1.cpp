@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -144,7 +145,7 @@ void TForm1::ReadRegistry() {
     s.mode = Mode;
     s.suppression = Suppression;
     const auto messages = shell::ReadRegistry(m_shell.settings(), s);
-    OpenDialog1.initialDir = QString::fromStdString(s.directory);
+    OpenDialog1.initialDir = QFile::decodeName(QByteArray::fromStdString(s.directory));
     const std::pair<QComboBox*, int> combos[] = {{ComboBox1, s.topLeg},
                                                  {ComboBox2, s.botLeg},
                                                  {ComboBox3, s.topFill},

@@ -19,7 +19,7 @@ TForm22::TForm22(Shell& shell, QWidget* parent)
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setMinimumContentsLength(32);
+    ComboBox1->setMinimumContentsLength(40);
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
     Button2 = new QPushButton("Stop", this);
