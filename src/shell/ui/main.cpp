@@ -1,9 +1,20 @@
 #include <QApplication>
-#include <QLabel>
+#include <QMessageBox>
+
+#include "shell/ui/qt_settings_store.h"
+#include "shell/ui/shell.h"
+#include "shell/ui/tform7.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLabel label("Padloom");
-    label.show();
-    return app.exec();
+    QApplication::setApplicationName("Padloom");
+    QApplication::setApplicationDisplayName("Padloom");
+    QApplication::setOrganizationName("Castorvane");
+
+    // PADLOOM_SETTINGS_DIR points the settings at another folder (test runs of the program);
+    // otherwise they live in the registry (Windows) or ~/.config/Castorvane/
+    padloom::ui::QtSettingsStore store(qEnvironmentVariable("PADLOOM_SETTINGS_DIR"));
+    padloom::ui::Shell shell(store);
+    shell.Form7->show();
+    return QApplication::exec();
 }

@@ -1,0 +1,172 @@
+#include "shell/ui/qt_host.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QUrl>
+
+#include "shell/ui/ag_dialogs.h"
+
+namespace padloom::ui {
+
+QString fromBytes(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+namespace {
+
+QString pathText(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+void place(QMessageBox& box, QWidget* window, common::Place where) {
+    box.adjustSize();
+    switch (where) {
+        case common::Place::WindowPlus50:
+            if (window) {
+                box.move(window->x() + 50, window->y() + 50);
+            }
+            break;
+        case common::Place::WindowCentre:
+            if (window) {
+                box.move(window->frameGeometry().center() - box.rect().center());
+            }
+            break;
+        case common::Place::Screen: {
+            QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+            if (screen) {
+                box.move(screen->availableGeometry().center() - box.rect().center());
+            }
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+void showMessageBox(QWidget* window, common::Box box, const QString& text, common::Place where) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title = QApplication::applicationDisplayName();
+    if (box == common::Box::Info) {
+        icon = QMessageBox::Information;
+        title = "Information";
+    } else if (box == common::Box::Error) {
+        icon = QMessageBox::Critical;
+        title = "Error";
+    }
+    // line breaks written for the old platform as LF CR show as one break here
+    QString shown = text;
+    shown.replace("\n\r", "\n").replace("\r\n", "\n");
+    QMessageBox message(icon, title, shown, QMessageBox::Ok, window);
+    place(message, window, where);
+    message.exec();
+}
+
+std::vector<std::string> QtHost::askOpen(const common::FileAsk& ask) {
+    FileDialog* dialog = m_b.openDialog;
+    if (!dialog) {
+        return {};
+    }
+    dialog->filterIndex = ask.filter;
+    if (!ask.title.empty()) {
+        dialog->title = fromBytes(ask.title);
+    }
+    dialog->fileName.clear();
+    dialog->multiple = ask.multiple;
+    bool ok = dialog->execute(m_b.window);
+    dialog->multiple = false;  // switched off again whether or not the user confirmed
+    std::vector<std::string> chosen;
+    if (ok) {
+        for (const QString& f : dialog->files) {
+            chosen.push_back(toPath(f));
+        }
+    }
+    return chosen;
+}
+
+std::optional<std::string> QtHost::askSave(const common::FileAsk& ask) {
+    FileDialog* dialog = m_b.saveDialog;
+    if (!dialog) {
+        return std::nullopt;
+    }
+    dialog->filterIndex = ask.filter;
+    if (!ask.title.empty()) {
+        dialog->title = fromBytes(ask.title);
+    }
+    dialog->fileName = pathText(ask.fileName);
+    if (!dialog->execute(m_b.window)) {
+        return std::nullopt;
+    }
+    return toPath(dialog->fileName);
+}
+
+bool QtHost::askYesNo(std::string_view text, common::Place where) {
+    QMessageBox box(QMessageBox::Question, "Confirm", fromBytes(text),
+                    QMessageBox::Yes | QMessageBox::No, m_b.window);
+    place(box, m_b.window, where);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtHost::show(common::Box box, std::string_view text, common::Place where) {
+    showMessageBox(m_b.window, box, fromBytes(text), where);
+}
+
+std::optional<std::string> QtHost::askLine(std::string_view caption, std::string_view prompt,
+                                           std::string_view initial) {
+    bool ok = false;
+    QString answer = QInputDialog::getText(m_b.window, fromBytes(caption), fromBytes(prompt),
+                                           QLineEdit::Normal, fromBytes(initial), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return answer.toLatin1().toStdString();
+}
+
+void QtHost::addLine(std::string_view text) {
+    if (m_b.memo) {
+        m_b.memo->appendPlainText(fromBytes(text));
+    }
+}
+
+void QtHost::setStatus(std::string_view text) {
+    if (m_b.status) {
+        m_b.status->setText(fromBytes(text));
+        m_b.status->repaint();
+    }
+}
+
+void QtHost::setProgress(int percent) {
+    if (!m_b.progress) {
+        return;
+    }
+    if (percent < 0) {
+        m_b.progress->hide();
+    } else {
+        m_b.progress->setValue(percent);
+        m_b.progress->show();
+    }
+}
+
+void QtHost::letMessagesRun() {
+    QCoreApplication::processEvents();
+}
+
+void QtHost::beep() {
+    QApplication::beep();
+}
+
+void QtHost::openInViewer(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(pathText(path)));
+}
+
+}  // namespace padloom::ui

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QString>
+
+#include "board/run_values.h"
+#include "common/errors.h"
+#include "common/host.h"
+#include "shell/settings_store.h"
+#include "shell/ui/qt_host.h"
+
+class QDialog;
+class QWidget;
+
+namespace padloom::ui {
+
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+class TForm20;
+class TForm22;
+class TForm23;
+class TAboutBox;
+class HelpWindow;
+
+/// Points where tests replace the real dialogs: showing a window modally, the Host a tool
+/// talks to, and the shell's own message boxes. Empty members take the real behaviour.
+struct ShellHooks {
+    std::function<int(QDialog&)> showModal;
+    std::function<std::unique_ptr<common::Host>(const HostBinding&)> makeHost;
+    std::function<void(QWidget*, common::Box, const QString&)> showBox;
+};
+
+/// The running program: every window, created at start in the fixed order with the launcher
+/// first, the settings store they persist to and the values a plot run hands from the
+/// aperture builder to the plotter.
+class Shell {
+public:
+    explicit Shell(shell::SettingsStore& store, ShellHooks hooks = {});
+    ~Shell();
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
+
+    TForm7* Form7 = nullptr;
+    TForm1* Form1 = nullptr;
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TAboutBox* AboutBox = nullptr;
+    TForm5* Form5 = nullptr;
+    TForm6* Form6 = nullptr;
+    TForm20* Form20 = nullptr;
+    TForm22* Form22 = nullptr;
+    TForm23* Form23 = nullptr;
+    TForm8* Form8 = nullptr;
+    TForm9* Form9 = nullptr;
+    TForm10* Form10 = nullptr;
+    TForm11* Form11 = nullptr;
+
+    board::RunValues runValues;
+
+    shell::SettingsStore& settings() { return m_store; }
+    /// Every window in creation order.
+    std::vector<QWidget*> windows() const;
+
+    /// Shows a window modally and returns its result code.
+    int showModal(QDialog& window);
+    /// The Host a tool of `binding.window` talks to.
+    std::unique_ptr<common::Host> makeHost(const HostBinding& binding);
+    /// A message box of the shell itself, centred on the screen.
+    void showBox(QWidget* window, common::Box box, const QString& text);
+    /// Opens the program's help at a help context (100, 5000, 6000).
+    void showHelp(int context);
+    HelpWindow* helpWindow();
+    /// The message of an action whose tool is not in this version.
+    void notAvailable(QWidget* window);
+
+    /// Runs a tool call at a slot's edge: file errors and any other exception end the run
+    /// with an error box; nothing escapes into the event loop.
+    template <class Fn>
+    void guarded(QWidget* window, Fn&& fn) noexcept {
+        try {
+            fn();
+        } catch (const common::IoError& e) {
+            reportError(window, e.what());
+        } catch (const std::exception& e) {
+            reportError(window, e.what());
+        } catch (...) {
+            reportError(window, "Unexpected error");
+        }
+    }
+
+private:
+    void reportError(QWidget* window, const char* what) noexcept;
+
+    shell::SettingsStore& m_store;
+    ShellHooks m_hooks;
+    std::unique_ptr<TForm7> m_main;  // owns every other window as its child
+    HelpWindow* m_help = nullptr;
+};
+
+}  // namespace padloom::ui

@@ -1,0 +1,39 @@
+#include "shell/ui/tool_window.h"
+
+#include <QShortcut>
+#include <QShowEvent>
+
+#include "shell/ui/shell.h"
+
+namespace padloom::ui {
+
+ToolWindow::ToolWindow(Shell& shell, QWidget* parent, const QString& caption)
+    : QDialog(parent), m_shell(shell) {
+    setWindowTitle(caption);
+    setSizeGripEnabled(false);
+}
+
+void ToolWindow::setHelpContext(int context) {
+    m_helpContext = context;
+    setProperty("helpFile", "cstv.hlp");
+    setProperty("helpContext", context);
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setObjectName("HelpShortcut");
+    connect(f1, &QShortcut::activated, this, [this] { m_shell.showHelp(m_helpContext); });
+}
+
+void ToolWindow::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+    QDialog::showEvent(event);
+}
+
+void ToolWindow::done(int result) {
+    if (isVisible()) {
+        FormClose();
+    }
+    QDialog::done(result);
+}
+
+}  // namespace padloom::ui

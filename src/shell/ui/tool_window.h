@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+namespace padloom::ui {
+
+class Shell;
+
+/// A tool window: created at start, shown modally from the launcher. `FormShow` runs as it
+/// is shown; `FormClose` runs when it is closed after having been shown (by any means: a
+/// button, Escape or the close box), so a window never shown saves nothing.
+class ToolWindow : public QDialog {
+    Q_OBJECT
+public:
+    ToolWindow(Shell& shell, QWidget* parent, const QString& caption);
+
+    /// The help context F1 opens; 0 when the window has none.
+    int helpContext() const { return m_helpContext; }
+    void done(int result) override;
+
+protected:
+    virtual void FormShow() {}
+    virtual void FormClose() {}
+    void setHelpContext(int context);
+    void showEvent(QShowEvent* event) override;
+
+    Shell& m_shell;
+
+private:
+    int m_helpContext = 0;
+};
+
+}  // namespace padloom::ui

@@ -1,0 +1,665 @@
+// The desktop shell offscreen: start-up, the launcher's dispatch, window controls, settings
+// persistence through the windows, and the plot run's first steps.
+#include "shell/ui/shell.h"
+
+#include <memory>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include "annotate/ui/tform1.h"
+#include "annotate/ui/tform10.h"
+#include "annotate/ui/tform5.h"
+#include "common/scripted_host.h"
+#include "convert/ui/tform2.h"
+#include "convert/ui/tform3.h"
+#include "plot/ui/tform6.h"
+#include "shell/settings_store.h"
+#include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
+#include "shell/ui/tabout_box.h"
+#include "shell/ui/tform7.h"
+#include "tango/ui/tform9.h"
+#include "tools/ui/tform11.h"
+#include "tools/ui/tform20.h"
+#include "tools/ui/tform22.h"
+#include "tools/ui/tform23.h"
+#include "tools/ui/tform8.h"
+
+using namespace padloom;
+using namespace padloom::ui;
+
+namespace {
+
+/// Passes every call on to a ScriptedHost the test keeps.
+class ForwardHost : public common::Host {
+public:
+    explicit ForwardHost(common::ScriptedHost& h) : m_h(h) {}
+    std::vector<std::string> askOpen(const common::FileAsk& a) override { return m_h.askOpen(a); }
+    std::optional<std::string> askSave(const common::FileAsk& a) override { return m_h.askSave(a); }
+    bool askYesNo(std::string_view t, common::Place p) override { return m_h.askYesNo(t, p); }
+    void show(common::Box b, std::string_view t, common::Place p) override { m_h.show(b, t, p); }
+    std::optional<std::string> askLine(std::string_view c, std::string_view p,
+                                       std::string_view i) override {
+        return m_h.askLine(c, p, i);
+    }
+    void addLine(std::string_view t) override { m_h.addLine(t); }
+    void setStatus(std::string_view t) override { m_h.setStatus(t); }
+    void setProgress(int p) override { m_h.setProgress(p); }
+    void letMessagesRun() override {}
+    void beep() override { m_h.beep(); }
+    void openInViewer(const std::string& p) override { m_h.openInViewer(p); }
+
+private:
+    common::ScriptedHost& m_h;
+};
+
+/// A shell whose modal windows, hosts and boxes are recorded instead of shown.
+struct Harness {
+    shell::MemorySettingsStore store;
+    common::ScriptedHost host;
+    QStringList shown;  // objectName of each window shown modally
+    QStringList boxes;  // texts of the shell's own boxes
+    std::function<int(QDialog&)> onModal;
+    std::unique_ptr<Shell> shell;
+
+    void start() {
+        ShellHooks hooks;
+        hooks.showModal = [this](QDialog& w) {
+            shown << w.objectName();
+            return onModal ? onModal(w) : 0;
+        };
+        hooks.makeHost = [this](const HostBinding&) { return std::make_unique<ForwardHost>(host); };
+        hooks.showBox = [this](QWidget*, common::Box, const QString& text) { boxes << text; };
+        shell = std::make_unique<Shell>(store, std::move(hooks));
+    }
+};
+
+template <class T>
+T* child(QObject* parent, const char* name) {
+    T* c = parent->findChild<T*>(name);
+    if (!c) {
+        qWarning("missing control %s", name);
+    }
+    return c;
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startupCreatesTheWindowsInOrder();
+    void everyWindowHasItsControls();
+    void launcherLayout();
+    void launcherButtonsOpenTheirWindows_data();
+    void launcherButtonsOpenTheirWindows();
+    void launcherCopiesFormatSettingsAfterTheConverterCloses();
+    void exclusivePairsWithTheirGuard();
+    void spinEditTextThatIsNoIntegerCountsAsMinimum();
+    void dxfWindowSwitchesModeWhenShown();
+    void xyWindowShowsNoMenu();
+    void f1OpensHelpAtTheWindowsContext();
+    void firstRunWritesOnlyTheXyKey();
+    void windowsSaveByTagWhenClosedAfterShowing();
+    void storedSettingsAreRestoredAtStartup();
+    void exitSavesNothingButClosingSavesThePosition();
+    void xyWindowReportsDamagedSettings();
+    void plotRunStopsSilentlyWithoutApertureFile();
+    void plotRunGoesOnWhenTheApertureFileWasMade();
+    void builderShowsItsInstructionsOncePerShowing();
+};
+
+void ShellTest::startupCreatesTheWindowsInOrder() {
+    Harness h;
+    h.start();
+    // clang-format off
+    const std::pair<const char*, const char*> expected[] = {
+        {"padloom::ui::TForm7", "Padloom"},
+        {"padloom::ui::TForm1", "Padloom"},
+        {"padloom::ui::TForm2", "Gerber to xGerber RS274x converter "},
+        {"padloom::ui::TForm3", "PCB ---> APT"},
+        {"padloom::ui::TAboutBox", "About"},
+        {"padloom::ui::TForm5", "DRC --> PCB"},
+        {"padloom::ui::TForm6", "Generate XGerbers"},
+        {"padloom::ui::TForm20", "Protel Autotrax Combined Library Generation"},
+        {"padloom::ui::TForm22", "Select Matching Package from Library"},
+        {"padloom::ui::TForm23", "Skipped Components"},
+        {"padloom::ui::TForm8", "TXT+TOL --> XLN"},
+        {"padloom::ui::TForm9", "TANGO -> Generate XGerbers"},
+        {"padloom::ui::TForm10", "PCB --> DXF"},
+        {"padloom::ui::TForm11", "Build  QFN (in new .PCB)"},
+    };
+    // clang-format on
+    auto windows = h.shell->windows();
+    QCOMPARE(windows.size(), std::size(expected));
+    for (size_t i = 0; i < windows.size(); ++i) {
+        QCOMPARE(windows[i]->metaObject()->className(), expected[i].first);
+        QCOMPARE(windows[i]->windowTitle(), QString(expected[i].second));
+        QVERIFY(!windows[i]->isVisible());
+    }
+    QVERIFY(qobject_cast<QMainWindow*>(windows[0]));
+    for (size_t i = 1; i < windows.size(); ++i) {
+        QCOMPARE(windows[i]->parentWidget(), windows[0]);
+    }
+    QVERIFY(h.shown.isEmpty());
+}
+
+void ShellTest::everyWindowHasItsControls() {
+    Harness h;
+    h.start();
+    auto names = [](std::initializer_list<const char*> l) { return std::vector<const char*>(l); };
+    struct WindowControls {
+        QWidget* window;
+        std::vector<const char*> controls;
+    };
+    const WindowControls windows[] = {
+        {h.shell->Form7,
+         names({"Button1", "Button2", "Button3", "Button4", "Button5", "Button6", "Button7",
+                "Button8", "Button9", "Button10", "Button11", "Button12", "eXit1", "About1"})},
+        {h.shell->Form1, names({"Button1", "Label2", "Label3", "Label4", "ProgressBar1",
+                                "ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "CheckBox1",
+                                "CheckBox2", "CheckBox3", "CheckBox4", "MainMenu1", "MATAPT1"})},
+        {h.shell->Form2,
+         names({"Button1", "Button2", "Button3", "ComboBox1", "ListBox1", "SpinEdit1", "SpinEdit2",
+                "RadioGroup1", "RadioGroup2", "RadioGroup3", "RadioGroup4"})},
+        {h.shell->Form3, names({"Button1", "SpinEdit1", "SpinEdit2", "SpinEdit3", "SpinEdit4",
+                                "SpinEdit5", "CheckBox1"})},
+        {h.shell->AboutBox,
+         names({"Panel1", "ProgramIcon", "ProductName", "Version", "ReleaseDate", "OKButton"})},
+        {h.shell->Form5, names({"RadioGroup1", "Button1"})},
+        {h.shell->Form6,
+         names({"CheckBox1",  "CheckBox2",  "CheckBox3",  "CheckBox4",  "CheckBox5",  "CheckBox6",
+                "CheckBox7",  "CheckBox8",  "CheckBox9",  "CheckBox10", "CheckBox11", "CheckBox12",
+                "CheckBox13", "CheckBox14", "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox18",
+                "CheckBox19", "CheckBox20", "CheckBox21", "CheckBox22", "CheckBox23", "CheckBox24",
+                "CheckBox25", "CheckBox26", "CheckBox27", "CheckBox28", "Button1",    "Memo1"})},
+        {h.shell->Form20, names({"MainMenu1", "ReadLibrary1", "ProcessNetlist1", "Exit1",
+                                 "CheckBox1", "CheckBox2", "ProgressBar1"})},
+        {h.shell->Form22, names({"Label1", "ComboBox1", "Button1", "Button2", "Button3"})},
+        {h.shell->Form23, names({"StringGrid1"})},
+        {h.shell->Form8, names({"Button1", "Button2", "Memo1"})},
+        {h.shell->Form9, names({"Button1", "Memo1", "SpinEdit1", "SpinEdit2", "SpinEdit3",
+                                "CheckBox1", "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox24",
+                                "CheckBox25", "CheckBox26", "CheckBox27", "CheckBox28"})},
+        {h.shell->Form10,
+         names({"Button1", "Memo1", "Panel1", "Label1", "Edit1", "Label2", "Edit2", "Button2"})},
+        {h.shell->Form11, names({"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7",
+                                 "RadioGroup1", "Label6", "Memo1", "Button1"})},
+    };
+    for (const auto& [window, controls] : windows) {
+        for (const char* name : controls) {
+            QVERIFY2(window->findChild<QObject*>(name),
+                     qPrintable(window->objectName() + " lacks " + name));
+        }
+    }
+
+    // a few captions, defaults, states and initial texts
+    auto* f6 = h.shell->Form6;
+    QCOMPARE(f6->CheckBox15->text(), QString("Board Layer"));
+    QVERIFY(f6->CheckBox15->isChecked());
+    QCOMPARE(f6->CheckBox24->text(), QString("Board Layer"));
+    QVERIFY(!f6->CheckBox24->isChecked());
+    QCOMPARE(f6->CheckBox23->text(), QString("Thermals on external layers"));
+    QCOMPARE(tagOf(f6->CheckBox23), 0);
+    QCOMPARE(tagOf(f6->CheckBox24), 23);
+    QCOMPARE(tagOf(f6->CheckBox15), 18);
+    QCOMPARE(tagOf(f6->CheckBox18), 15);
+    QCOMPARE(f6->Memo1->toPlainText(),
+             QString("Please selects layers and options.\nThen press the Plot button"));
+    auto* f1 = h.shell->Form1;
+    QCOMPARE(f1->ComboBox2->currentText(), QString("3 - 2nd mid"));
+    QCOMPARE(f1->ComboBox1->count(), 14);
+    QCOMPARE(f1->ComboBox1->itemText(13), QString("13 - Multi Layer"));
+    QVERIFY(f1->CheckBox3->isChecked());
+    QVERIFY(f1->ProgressBar1->isHidden());
+    auto* f2 = h.shell->Form2;
+    QCOMPARE(f2->RadioGroup1->button(0)->text(), QString("Absoulte"));
+    QCOMPARE(f2->RadioGroup3->itemIndex(), 1);
+    QCOMPARE(f2->SpinEdit1->maximum(), 9);
+    QCOMPARE(f2->SpinEdit2->value(), 3);
+    QVERIFY(!h.shell->Form3->CheckBox1->isEnabled());
+    QCOMPARE(h.shell->Form3->SpinEdit3->value(), 0);
+    QVERIFY(!child<QCheckBox>(h.shell->Form9, "CheckBox2")->isEnabled());
+    QVERIFY(!child<QCheckBox>(h.shell->Form9, "CheckBox21")->isEnabled());
+    QVERIFY(child<QCheckBox>(h.shell->Form9, "CheckBox1")->isEnabled());
+    QVERIFY(!h.shell->Form9->findChild<QObject*>("CheckBox20"));
+    QVERIFY(!h.shell->Form9->findChild<QObject*>("CheckBox22"));
+    QCOMPARE(h.shell->Form9->SpinEdit2->value(), 6);
+    QVERIFY(!child<QPushButton>(h.shell->Form8, "Button1")->isEnabled());
+    QVERIFY(child<QCheckBox>(h.shell->Form20, "CheckBox2")->isHidden());
+    QCOMPARE(child<QLineEdit>(h.shell->Form11, "Edit3")->text(), QString("Num?"));
+    QCOMPARE(child<QLineEdit>(h.shell->Form10, "Edit1")->text(), QString("24"));
+}
+
+void ShellTest::launcherLayout() {
+    Harness h;
+    h.start();
+    TForm7* l = h.shell->Form7;
+    QCOMPARE(l->pos(), QPoint(192, 114));
+    QCOMPARE(l->Button1->geometry().topLeft(), QPoint(8, 16));
+    QCOMPARE(l->Button8->geometry().topLeft(), QPoint(178, 232));
+    QCOMPARE(l->Button5->geometry().topLeft(), QPoint(352, 160));
+    QCOMPARE(l->Button12->height(), 57);
+    QCOMPARE(l->Button1->toolTip(),
+             QString("Directly generate RS274X gerbers, NC drill files and BOMs from Protel "
+                     "Autotrax .PCB files.  Replaces Traxplot."));
+    QCOMPARE(l->Button5->toolTip(),
+             QString("Add hihlightinh information to a .PCB file to show DRC errors."));
+    QPushButton* order[] = {l->Button1, l->Button2,  l->Button3,  l->Button4,
+                            l->Button5, l->Button6,  l->Button7,  l->Button8,
+                            l->Button9, l->Button10, l->Button11, l->Button12};
+    for (int i = 0; i < 12; ++i) {
+        QVERIFY(!order[i]->toolTip().isEmpty());
+        if (i < 11) {
+            QCOMPARE(order[i]->nextInFocusChain(), order[i + 1]);
+        }
+    }
+    QCOMPARE(l->eXit1->text(), QString("eXit"));
+    QCOMPARE(l->About1->text(), QString("About"));
+}
+
+void ShellTest::launcherButtonsOpenTheirWindows_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("window");  // empty: none
+    QTest::addColumn<int>("dxfMode");     // -1: not the DXF window
+    QTest::newRow("1") << "Button1"
+                       << "Form6" << -1;
+    QTest::newRow("2") << "Button2"
+                       << "Form3" << -1;
+    QTest::newRow("3") << "Button3"
+                       << "" << -1;
+    QTest::newRow("4") << "Button4"
+                       << "Form2" << -1;
+    QTest::newRow("5") << "Button5"
+                       << "Form5" << -1;
+    QTest::newRow("6") << "Button6"
+                       << "Form1" << -1;
+    QTest::newRow("7") << "Button7"
+                       << "Form20" << -1;
+    QTest::newRow("8") << "Button8"
+                       << "Form8" << -1;
+    QTest::newRow("9") << "Button9"
+                       << "Form9" << -1;
+    QTest::newRow("10") << "Button10"
+                        << "Form10" << 0;
+    QTest::newRow("11") << "Button11"
+                        << "Form10" << 1;
+    QTest::newRow("12") << "Button12"
+                        << "Form11" << -1;
+}
+
+void ShellTest::launcherButtonsOpenTheirWindows() {
+    QFETCH(QString, button);
+    QFETCH(QString, window);
+    QFETCH(int, dxfMode);
+    Harness h;
+    h.start();
+    h.shell->Form10->mode = dxfMode == 0 ? 1 : 0;  // the button must set it
+    int modeSeen = -1;
+    h.onModal = [&](QDialog& w) {
+        if (&w == h.shell->Form10) {
+            modeSeen = h.shell->Form10->mode;
+        }
+        return 0;
+    };
+    child<QPushButton>(h.shell->Form7, qPrintable(button))->click();
+    if (window.isEmpty()) {
+        // the MAT to APT routine runs straight from the launcher, with no window
+        QVERIFY(h.shown.isEmpty());
+        QCOMPARE(h.boxes, QStringList{"This tool is not available yet."});
+    } else {
+        QCOMPARE(h.shown, QStringList{window});
+        QCOMPARE(modeSeen, dxfMode);
+    }
+}
+
+void ShellTest::launcherCopiesFormatSettingsAfterTheConverterCloses() {
+    Harness h;
+    h.start();
+    TForm2* f2 = h.shell->Form2;
+    h.onModal = [&](QDialog&) {
+        f2->SpinEdit1->setValue(5);
+        f2->SpinEdit2->edit()->setText("");  // not an integer: counts as the minimum, 1
+        f2->RadioGroup1->setItemIndex(1);
+        f2->RadioGroup2->setItemIndex(2);
+        return static_cast<int>(QDialog::Rejected);  // closed by its close box
+    };
+    h.shell->Form7->Button4Click();
+    QCOMPARE(h.shell->Form1->Digits, 5);
+    QCOMPARE(h.shell->Form1->Precision, 1);
+    QCOMPARE(h.shell->Form1->Mode, 1);
+    QCOMPARE(h.shell->Form1->Suppression, 2);
+}
+
+void ShellTest::exclusivePairsWithTheirGuard() {
+    Harness h;
+    h.start();
+    for (QWidget* w :
+         {static_cast<QWidget*>(h.shell->Form6), static_cast<QWidget*>(h.shell->Form9)}) {
+        const std::pair<const char*, const char*> pairs[] = {{"CheckBox25", "CheckBox26"},
+                                                             {"CheckBox27", "CheckBox28"}};
+        for (auto [first, second] : pairs) {
+            auto* a = child<QCheckBox>(w, first);
+            auto* b = child<QCheckBox>(w, second);
+            QVERIFY(!a->isChecked() && !b->isChecked());  // both off until one is clicked
+            a->click();
+            QVERIFY(a->isChecked() && !b->isChecked());
+            b->click();
+            QVERIFY(!a->isChecked() && b->isChecked());
+            b->click();  // clicking the ticked box leaves it ticked
+            QVERIFY(!a->isChecked() && b->isChecked());
+        }
+    }
+}
+
+void ShellTest::spinEditTextThatIsNoIntegerCountsAsMinimum() {
+    Harness h;
+    h.start();
+    struct Case {
+        SpinEdit* spin;
+        QString text;
+        int expected;
+    };
+    const Case cases[] = {
+        {h.shell->Form3->SpinEdit1, "", 0},  // no range: 0
+        {h.shell->Form3->SpinEdit1, "-", 0},
+        {h.shell->Form3->SpinEdit1, "-12", -12},
+        {h.shell->Form3->SpinEdit5, "250", 250},
+        {h.shell->Form2->SpinEdit1, "", 1},  // range 1 to 9: its minimum
+        {h.shell->Form2->SpinEdit2, "7", 7},
+        {h.shell->Form9->SpinEdit3, "", 0},
+    };
+    for (const auto& c : cases) {
+        c.spin->edit()->setText(c.text);
+        QCOMPARE(c.spin->toolValue(), c.expected);
+    }
+    // the builder reads its enlargements by the same rule
+    h.shell->Form3->SpinEdit4->edit()->setText("");
+    QCOMPARE(h.shell->Form3->enlargements().plane, 0);
+}
+
+void ShellTest::dxfWindowSwitchesModeWhenShown() {
+    Harness h;
+    h.start();
+    TForm10* f = h.shell->Form10;
+    f->mode = 1;
+    f->show();
+    QVERIFY(f->Panel1->isVisible());
+    QVERIFY(!f->Button1->isVisible());
+    f->done(0);
+    f->mode = 0;
+    f->show();
+    QVERIFY(!f->Panel1->isVisible());
+    QVERIFY(f->Button1->isVisible());
+    f->done(0);
+}
+
+void ShellTest::xyWindowShowsNoMenu() {
+    Harness h;
+    h.start();
+    TForm1* f = h.shell->Form1;
+    QVERIFY(f->MainMenu1);
+    f->show();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!f->MainMenu1);
+    QVERIFY(!f->findChild<QMenuBar*>());
+    f->done(0);
+}
+
+void ShellTest::f1OpensHelpAtTheWindowsContext() {
+    Harness h;
+    h.start();
+    int context = -1;
+    h.onModal = [&](QDialog& w) {
+        if (auto* help = qobject_cast<HelpWindow*>(&w)) {
+            context = help->context();
+        }
+        return 0;
+    };
+    const std::pair<QWidget*, int> cases[] = {
+        {h.shell->Form1, 100}, {h.shell->Form2, 5000}, {h.shell->Form3, 6000}};
+    for (auto [window, expected] : cases) {
+        auto* f1 = window->findChild<QShortcut*>("HelpShortcut");
+        QVERIFY(f1);
+        QCOMPARE(f1->key(), QKeySequence(Qt::Key_F1));
+        emit f1->activated();
+        QCOMPARE(context, expected);
+    }
+    QVERIFY(h.shell->helpWindow()->browser()->toPlainText().contains("Make APT file"));
+    for (QWidget* w : {static_cast<QWidget*>(h.shell->Form6), static_cast<QWidget*>(h.shell->Form9),
+                       static_cast<QWidget*>(h.shell->Form10)}) {
+        QVERIFY(!w->findChild<QShortcut*>("HelpShortcut"));
+    }
+}
+
+void ShellTest::firstRunWritesOnlyTheXyKey() {
+    Harness h;
+    h.start();
+    h.shell.reset();  // windows never shown save nothing, even when destroyed
+    QCOMPARE(h.store.keys(), std::vector<std::string>{"\\Software\\Castorvane"});
+    QCOMPARE(h.store.valueNames("\\Software\\Castorvane").size(), size_t{9});
+}
+
+void ShellTest::windowsSaveByTagWhenClosedAfterShowing() {
+    Harness h;
+    h.start();
+    TForm6* f6 = h.shell->Form6;
+    f6->done(0);  // never shown: nothing
+    QVERIFY(!h.store.keyExists("\\Software\\Castorvane-6"));
+
+    f6->CheckBox24->setChecked(true);   // "Board Layer" to plot: tag 23
+    f6->CheckBox23->setChecked(false);  // "Thermals on external layers": not kept
+    f6->show();
+    f6->close();
+    const std::string k6 = "\\Software\\Castorvane-6";
+    QCOMPARE(h.store.readInt(k6, "CheckBox23"), std::optional<int>(1));
+    QCOMPARE(h.store.readInt(k6, "CheckBox18"), std::optional<int>(1));
+    QCOMPARE(h.store.readInt(k6, "CheckBox15"), std::optional<int>(0));  // "Top Paste mask"
+    QCOMPARE(h.store.valueNames(k6).size(), size_t{27 + 2});
+
+    TForm3* f3 = h.shell->Form3;
+    f3->SpinEdit3->setValue(4);  // "Paste mask enlarement", tag 2
+    f3->show();
+    f3->done(0);
+    const std::vector<std::string> names3 = h.store.valueNames("\\Software\\Castorvane-3");
+    QCOMPARE(names3, (std::vector<std::string>{"CheckBox1", "Spinedit1", "Spinedit2", "Spinedit3",
+                                               "Spinedit4", "Spinedit5", "FormX", "FormY"}));
+    QCOMPARE(h.store.readInt("\\Software\\Castorvane-3", "SpinEdit2"), std::optional<int>(4));
+
+    h.shell->Form9->SpinEdit3->setValue(1250);
+    h.shell->Form9->show();
+    h.shell->Form9->done(0);
+    QCOMPARE(h.store.readInt("\\Software\\Castorvane-9", "SE3"), std::optional<int>(1250));
+    QVERIFY(!h.store.readInt("\\Software\\Castorvane-9", "CheckBox20"));
+
+    h.shell->Form2->show();
+    h.shell->Form2->done(0);
+    QCOMPARE(h.store.readInt("\\Software\\Castorvane-2", "RadioGroup5"), std::optional<int>(1));
+
+    // the X/Y window keeps the stored folder when no file was chosen in the shared dialog
+    h.store.writeText("\\Software\\Castorvane", "DIRECTORY", "/kept/");
+    h.shell->Form1->show();
+    h.shell->Form1->done(0);
+    QCOMPARE(h.store.value("\\Software\\Castorvane", "DIRECTORY"),
+             std::optional<shell::StoredValue>(std::string("/kept/")));
+
+    // windows that keep nothing write nothing
+    for (QDialog* w :
+         {static_cast<QDialog*>(h.shell->Form5), static_cast<QDialog*>(h.shell->Form8),
+          static_cast<QDialog*>(h.shell->Form10), static_cast<QDialog*>(h.shell->Form11)}) {
+        w->show();
+        w->done(0);
+    }
+    QCOMPARE(h.store.keys().size(), size_t{5});
+}
+
+void ShellTest::storedSettingsAreRestoredAtStartup() {
+    Harness h;
+    h.store.writeInt("\\Software\\Castorvane-2", "SpinEdit1", 12);
+    h.store.writeInt("\\Software\\Castorvane-2", "RadioGroup6", 2);  // "Units": tag 6
+    h.store.writeInt("\\Software\\Castorvane-3", "SpinEdit3", 11);   // written by an older save
+    h.store.writeInt("\\Software\\Castorvane-3", "spinedit2", 3);
+    h.store.writeInt("\\Software\\Castorvane-6", "CheckBox23", 1);
+    h.store.writeInt("\\Software\\Castorvane-6", "CheckBox18", 0);
+    h.store.writeInt("\\Software\\Castorvane-6", "CheckBox41", 1);
+    h.store.writeInt("\\Software\\Castorvane-6", "FormX", 3000);
+    h.store.writeInt("\\Software\\Castorvane-7", "FormX", 40);
+    h.store.writeInt("\\Software\\Castorvane-7", "FormY", 50);
+    h.store.writeInt("\\Software\\Castorvane-9", "SE1", -3);
+    h.store.writeText("\\Software\\Castorvane", "DIRECTORY", "/boards/");
+    h.store.writeInt("\\Software\\Castorvane", "TopLeg", 8);
+    for (const char* n :
+         {"BotLeg", "TopFill", "BotFill", "Digits", "Precision", "Mode", "Suppression"}) {
+        h.store.writeInt("\\Software\\Castorvane", n, 1);
+    }
+    h.start();
+    QVERIFY(h.boxes.isEmpty());
+    QCOMPARE(h.shell->Form2->SpinEdit1->value(), 9);
+    QCOMPARE(h.shell->Form2->RadioGroup4->itemIndex(), 1);  // limited to its items
+    QCOMPARE(h.shell->Form3->SpinEdit4->value(), 11);
+    QCOMPARE(h.shell->Form3->SpinEdit3->value(), 3);
+    QVERIFY(h.shell->Form6->CheckBox24->isChecked());
+    QVERIFY(!h.shell->Form6->CheckBox23->isChecked());
+    QVERIFY(!h.shell->Form6->CheckBox15->isChecked());
+    QVERIFY(h.shell->Form6->CheckBox26->isChecked());
+    QCOMPARE(h.shell->Form6->x(), 3000);
+    QCOMPARE(h.shell->Form7->pos(), QPoint(40, 50));
+    QCOMPARE(h.shell->Form9->SpinEdit1->value(), -3);
+    QCOMPARE(h.shell->Form1->OpenDialog1.initialDir, QString("/boards/"));
+    QCOMPARE(h.shell->Form1->ComboBox1->currentIndex(), 8);
+    QCOMPARE(h.shell->Form1->Precision, 1);
+}
+
+void ShellTest::exitSavesNothingButClosingSavesThePosition() {
+    Harness h;
+    h.start();
+    h.shell->Form6->show();  // still open at the end: saves nothing
+    h.shell->Form7->eXit1Click();
+    QVERIFY(!h.store.keyExists("\\Software\\Castorvane-7"));
+    h.shell->Form6->hide();
+    QVERIFY(!h.store.keyExists("\\Software\\Castorvane-6"));
+
+    h.shell->Form7->move(300, 200);
+    h.shell->Form7->show();
+    h.shell->Form7->close();
+    QCOMPARE(h.store.readInt("\\Software\\Castorvane-7", "FormX"), std::optional<int>(300));
+    QCOMPARE(h.store.readInt("\\Software\\Castorvane-7", "FormY"), std::optional<int>(200));
+}
+
+void ShellTest::xyWindowReportsDamagedSettings() {
+    Harness h;
+    {
+        shell::Form1Settings s;
+        shell::ReadRegistry(h.store, s);
+    }
+    h.store.removeValue("\\Software\\Castorvane", "TopFill");
+    h.store.writeText("\\Software\\Castorvane", "Digits", "two");
+    h.store.writeInt("\\Software\\Castorvane", "BotFill", 5);
+    h.start();
+    QCOMPARE(h.boxes,
+             (QStringList{"Failed to get data for 'TopFill'", "Invalid data type for 'Digits'"}));
+    QCOMPARE(h.shell->Form1->ComboBox3->currentIndex(), 1);
+    QCOMPARE(h.shell->Form1->ComboBox4->currentIndex(), 5);
+    QCOMPARE(h.shell->Form1->Digits, 2);
+}
+
+void ShellTest::plotRunStopsSilentlyWithoutApertureFile() {
+    Harness h;
+    h.start();
+    h.shell->runValues.extents.add(5, 5);
+    h.shell->runValues.aptMade = true;  // left from an earlier run
+    bool plotModeSeen = false;
+    h.onModal = [&](QDialog& w) {
+        if (&w == h.shell->Form3) {
+            plotModeSeen = h.shell->Form3->plotMode;
+            h.shell->Form3->Button1Click();  // the user presses "Make APT file" and gives up
+        }
+        return 0;
+    };
+    const QString memo = h.shell->Form6->Memo1->toPlainText();
+    h.shell->Form6->Button1Click();
+    QCOMPARE(h.shown, QStringList{"Form3"});
+    QVERIFY(plotModeSeen);
+    QVERIFY(!h.shell->Form3->plotMode);
+    QVERIFY(!h.shell->runValues.aptMade);
+    QCOMPARE(h.shell->runValues.extents.minX, 1000000);
+    QCOMPARE(h.shell->runValues.extents.maxY, -1);
+    QVERIFY(h.host.lines.empty());
+    QCOMPARE(h.shell->Form6->Memo1->toPlainText(), memo);
+}
+
+void ShellTest::plotRunGoesOnWhenTheApertureFileWasMade() {
+    Harness h;
+    h.start();
+    h.shell->Form3->SpinEdit4->setValue(9);
+    h.onModal = [&](QDialog&) {
+        h.shell->runValues.aptMade = true;
+        return 0;
+    };
+    h.shell->Form6->Button1Click();  // nothing may escape the slot, whatever the run does
+    QCOMPARE(h.shell->runValues.enlargements.plane, 9);
+    QCOMPARE(h.shell->runValues.enlargements.solderMask, 6);
+    QVERIFY(!h.host.lines.empty() || !h.boxes.isEmpty());
+
+    plot::PlotOptions o = h.shell->Form6->plotOptions();
+    QVERIFY(o.includeBoardLayer);
+    QVERIFY(!o.layers[17]);
+    QVERIFY(o.compareText);
+    QCOMPARE(o.compareText("abc", "ABC"), 0);
+    QVERIFY(o.compareText("r10", "R2") < 0);  // not numeric
+    h.shell->Form6->CheckBox24->setChecked(true);
+    h.shell->Form6->CheckBox28->click();
+    h.shell->Form6->CheckBox26->click();
+    o = h.shell->Form6->plotOptions();
+    QVERIFY(o.layers[17]);
+    QVERIFY(o.fillMode == plot::FillMode::Flash);
+    QVERIFY(o.drillFormat24);
+}
+
+void ShellTest::builderShowsItsInstructionsOncePerShowing() {
+    Harness h;
+    h.start();
+    TForm3* f3 = h.shell->Form3;
+    h.shell->Form6->CheckBox28->click();  // "D3 flash"
+    const std::string instructions =
+        "info|Set the desired spacing for mask and plane layers.\n\r"
+        "Click of the \"Make APT file\" button.\n\r"
+        "Select the PCB file to be plotted.\n\r"
+        "Close this form when \"done\" is displayed.";
+    f3->plotMode = true;
+    f3->show();
+    QTRY_COMPARE(h.host.transcript.size(), size_t{1});
+    QCOMPARE(h.host.transcript[0], instructions);
+    QVERIFY(f3->CheckBox1->isChecked());
+    f3->activateWindow();
+    QTest::qWait(20);
+    QCOMPARE(h.host.transcript.size(), size_t{1});
+    f3->done(0);
+    f3->show();
+    QTRY_COMPARE(h.host.transcript.size(), size_t{2});
+    f3->done(0);
+
+    // outside plot mode: nothing is shown and the box keeps its state
+    f3->plotMode = false;
+    h.shell->Form6->CheckBox27->click();
+    f3->show();
+    QTest::qWait(20);
+    QCOMPARE(h.host.transcript.size(), size_t{2});
+    QVERIFY(f3->CheckBox1->isChecked());
+    f3->done(0);
+}
+
+QTEST_MAIN(ShellTest)
+#include "shell_test.moc"
