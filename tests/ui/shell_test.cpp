@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "annotate/ui/tform1.h"
@@ -119,6 +121,7 @@ private slots:
     void plotRunStopsSilentlyWithoutApertureFile();
     void plotRunGoesOnWhenTheApertureFileWasMade();
     void builderShowsItsInstructionsOncePerShowing();
+    void plotRunEndToEnd();
 };
 
 void ShellTest::startupCreatesTheWindowsInOrder() {
@@ -611,7 +614,8 @@ void ShellTest::plotRunGoesOnWhenTheApertureFileWasMade() {
     h.shell->Form6->Button1Click();  // nothing may escape the slot, whatever the run does
     QCOMPARE(h.shell->runValues.enlargements.plane, 9);
     QCOMPARE(h.shell->runValues.enlargements.solderMask, 6);
-    QVERIFY(!h.host.lines.empty() || !h.boxes.isEmpty());
+    QVERIFY(h.boxes.isEmpty());  // nothing ticked: only the names, dimensions and "Done"
+    QCOMPARE(h.host.lines.back(), std::string("Done"));
 
     plot::PlotOptions o = h.shell->Form6->plotOptions();
     QVERIFY(o.includeBoardLayer);
@@ -659,6 +663,46 @@ void ShellTest::builderShowsItsInstructionsOncePerShowing() {
     QCOMPARE(h.host.transcript.size(), size_t{2});
     QVERIFY(f3->CheckBox1->isChecked());
     f3->done(0);
+}
+
+// Tick layers, press Plot, make the aperture file in the builder window, and get the files.
+void ShellTest::plotRunEndToEnd() {
+    QTemporaryDir dir;
+    const QString board = dir.filePath("demo.pcb");
+    QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/demo.pcb", board));
+    Harness h;
+    h.start();
+    TForm6* f6 = h.shell->Form6;
+    f6->CheckBox1->setChecked(true);   // Top Copper
+    f6->CheckBox11->setChecked(true);  // Top Solder mask
+    f6->CheckBox17->setChecked(true);  // NC Drill
+    f6->CheckBox21->setChecked(true);  // BOM
+    h.onModal = [&](QDialog& w) {
+        if (&w == h.shell->Form3) {
+            h.host.openAnswers.push_back({board.toStdString()});
+            h.shell->Form3->Button1Click();
+        }
+        return 0;
+    };
+    f6->Button1Click();
+    QCOMPARE(h.shown, QStringList{"Form3"});
+    QVERIFY(h.boxes.isEmpty());
+    for (const char* ext : {"APT", "TOL", "GTL", "GTS", "TXT", "csv"}) {
+        QVERIFY2(QFile::exists(dir.filePath(QString("demo.") + ext)), ext);
+    }
+    QVERIFY(!QFile::exists(dir.filePath("demo.GBL")));
+    const std::string base = dir.filePath("demo").toStdString();
+    const auto& lines = h.host.lines;
+    QVERIFY(lines.size() >= 9);
+    QCOMPARE(lines[0], board.toStdString());
+    QCOMPARE(lines[1], base + ".APT");
+    QCOMPARE(lines[2], base);
+    QVERIFY(lines[3].rfind("Dimentions are: ", 0) == 0);
+    QCOMPARE(lines[4], std::string(".GTL"));
+    QCOMPARE(lines[5], std::string(".GTS"));
+    QCOMPARE(lines[6], std::string("NC Drill"));
+    QCOMPARE(lines.back(), std::string("Done"));
+    QCOMPARE(lines[lines.size() - 2], std::string("BOM"));
 }
 
 QTEST_MAIN(ShellTest)
