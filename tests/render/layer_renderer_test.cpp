@@ -50,8 +50,11 @@ INSTANTIATE_TEST_SUITE_P(Render, Drawing, ::testing::Values(
     DrawCase{"ClearPolarityErases", "G36*X200Y200D02*X1800Y200D01*X1800Y800D01*X200Y800D01*"
                                     "X200Y200D01*G37*\r\n%LPC*%D10*X1000Y500D03*\r\n%LPD*%\r\n",
              {{1.0, 0.5, false}, {0.5, 0.5, true}, {1.9, 0.5, false}}},
-    DrawCase{"NegativeImageClearsWhatIsDrawn", "D10*X1000Y500D03*\r\n",
-             {{1.0, 0.5, false}, {0.3, 0.3, true}},
+    // a plane: a field over the file's extent, the outline and the clearance cleared from it
+    DrawCase{"NegativeImageClearsWhatIsDrawn",
+             "D10*X1000Y500D03*\r\nX100Y100D02*X1900Y100D01*X1900Y900D01*X100Y900D01*"
+             "X100Y100D01*\r\n",
+             {{1.0, 0.5, false}, {0.3, 0.3, true}, {0.1, 0.5, false}, {1.97, 0.5, false}},
              "%FSLAX23Y23*%\r\n%MOIN*%\r\n%IPNEG*%\r\n%ADD10C,.100*%\r\n"},
     DrawCase{"ThermalLeavesHoleAndGaps", "D12*X1000Y500D03*\r\n",
              {{1.0, 0.5, false}, {1.18, 0.5, false}, {1.0, 0.68, false},

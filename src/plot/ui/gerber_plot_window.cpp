@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "convert/ui/apt_builder_window.h"
+#include "plot/layer_plot.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
@@ -96,6 +97,20 @@ void GerberPlotWindow::onPlotClicked() {
     auto host = m_shell.makeHost({this, m_messageList});
     m_shell.guarded(this, [&] {
         plot::plotBoard(*host, options, run);  // can throw
+    });
+    // whatever the run finished, even if it stopped on an error, can be looked at
+    m_shell.guarded(this, [&] {
+        std::vector<std::string> written;
+        for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+            if (options.layers[layer]) {
+                std::string extension(plot::layerExtension(layer));
+                written.push_back(plot::layerOutputPath(run, extension));  // can throw
+            }
+        }
+        if (options.ncDrill) {
+            written.push_back(plot::layerOutputPath(run, ".TXT"));  // can throw
+        }
+        setPreviewFiles(written);
     });
 }
 

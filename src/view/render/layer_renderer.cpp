@@ -105,12 +105,9 @@ Point ViewWindow::boardPoint(double px, double py) const {
 }
 
 const QPainterPath& LayerRenderer::aperturePath(const LayerImage& image, int aperture) {
-    if (m_pathsOf != &image) {
-        m_paths.clear();
-        m_pathsOf = &image;
-    }
-    auto found = m_paths.find(aperture);
-    if (found != m_paths.end()) {
+    auto& paths = m_paths[&image];
+    auto found = paths.find(aperture);
+    if (found != paths.end()) {
         return found->second;
     }
     const Aperture& a = image.apertures[aperture];
@@ -128,7 +125,7 @@ const QPainterPath& LayerRenderer::aperturePath(const LayerImage& image, int ape
             result = result.subtracted(area);
         }
     }
-    return m_paths.emplace(aperture, result).first->second;
+    return paths.emplace(aperture, result).first->second;
 }
 
 QImage LayerRenderer::mask(const LayerImage& image, const ViewWindow& view) {
@@ -146,12 +143,11 @@ QImage LayerRenderer::mask(const LayerImage& image, const ViewWindow& view) {
     // aperture still shows when the board is zoomed out
     const double hairline = 1.0 / s;
 
-    if (image.negative) {
-        // a negative image: the field is dark and what the file draws is cleared out of it
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.fillRect(
-            QRectF(view.left, view.bottom, view.right() - view.left, view.top() - view.bottom),
-            Qt::black);
+    if (image.negative && !image.extent.empty()) {
+        // a negative image (a plane): a field over everything the file reaches, from which
+        // what it draws is cleared
+        const Box& e = image.extent;
+        p.fillRect(QRectF(e.x0, e.y0, e.width(), e.height()), Qt::black);
     }
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
     p.setCompositionMode(mode);

@@ -38,8 +38,9 @@ struct StyledLayer {
 };
 
 /// Draws read layers into pictures. Each layer is first drawn as a coverage mask (dark and
-/// clear polarity in order, an inverted field for a negative image), then tinted and laid over
-/// the layers under it. Aperture shapes are built once per layer and kept.
+/// clear polarity in order; a negative image is a field over the file's extent from which
+/// what it draws is cleared), then tinted and laid over the layers under it. Aperture shapes are
+/// built once per layer and kept.
 class LayerRenderer {
 public:
     explicit LayerRenderer(bool antialias = true) : m_antialias(antialias) {}
@@ -54,13 +55,15 @@ public:
     /// Lays already drawn masks in their colours over a background.
     static QImage composeMasks(const std::vector<std::pair<const QImage*, QColor>>& masks,
                                QSize size, const QColor& background);
+    /// Drops the aperture shapes kept for the layers drawn so far; call it before the layers
+    /// go away.
+    void forget() { m_paths.clear(); }
 
 private:
     const QPainterPath& aperturePath(const LayerImage& image, int aperture);
 
     bool m_antialias;
-    const LayerImage* m_pathsOf = nullptr;
-    std::unordered_map<int, QPainterPath> m_paths;
+    std::unordered_map<const LayerImage*, std::unordered_map<int, QPainterPath>> m_paths;
 };
 
 /// The stacking order of files as the viewer shows them: bottom side first, drills last;
