@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     using namespace padloom::cli;
     CLI::App app{"padloom-cli: PCB manufacturing data from Protel Autotrax and TANGO files",
                  "padloom-cli"};
-    app.set_version_flag("--version", std::string("padloom-cli ") + padloom::common::programVersion(),
+    app.set_version_flag("--version",
+                         std::string("padloom-cli ") + padloom::common::programVersion(),
                          "Print the version and exit");
     app.require_subcommand(1);
     auto& registry = commandRegistry();
