@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -29,6 +30,7 @@
 #include "convert/ui/rs274x_window.h"
 #include "plot/ui/gerber_plot_window.h"
 #include "shell/settings_store.h"
+#include "common/version.h"
 #include "shell/ui/about_box.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/help_window.h"
@@ -248,6 +250,10 @@ void ShellTest::everyWindowHasItsControls() {
     QVERIFY(child<QCheckBox>(h.shell->libraryWindow, "CheckBox2")->isHidden());
     QCOMPARE(child<QLineEdit>(h.shell->qfnWindow, "Edit3")->text(), QString("Num?"));
     QCOMPARE(child<QLineEdit>(h.shell->dxfWindow, "Edit1")->text(), QString("24"));
+    // the About box names the release and build that padloom-cli --version names
+    const QString version = child<QLabel>(h.shell->aboutBox, "Version")->text();
+    QVERIFY2(version.startsWith("Version 4.6"), qPrintable(version));
+    QCOMPARE(version, QString("Version ") + common::programVersion());
 }
 
 void ShellTest::launcherLayout() {
