@@ -160,26 +160,5 @@ TEST(DrcToPcb, CancelledDialogsAndRefusedOutputsWriteNothing) {
     EXPECT_EQ(readFile(board), crlf({"PCB FILE 4", "ENDPCB"}));
 }
 
-// The sample boards with highlights: every byte of the board kept, the highlights before the
-// closing line.
-TEST(DrcToPcb, SampleBoardsWithHighlights) {
-    auto boards = testing::sampleBoards();
-    if (boards.empty()) {
-        GTEST_SKIP() << "shared samples absent";
-    }
-    TempDir dir;
-    auto report = dir.write("r.drc", kReport);
-    const auto highlights = readDrcReport(report);
-    for (const auto& sample : boards) {
-        SCOPED_TRACE(sample);
-        auto out = dir.file("out.pcb");
-        writeHighlightedBoard(highlights, report, sample, out);
-        const std::string original = readFile(sample);
-        const size_t end = original.rfind("ENDPCB");
-        ASSERT_NE(end, std::string::npos);
-        EXPECT_EQ(readFile(out), original.substr(0, end) + kRecords + original.substr(end));
-    }
-}
-
 }  // namespace
 }  // namespace padloom::annotate

@@ -1,7 +1,6 @@
 #include "annotate/placement.h"
 
 #include "common/errors.h"
-#include "common/scripted_host.h"
 #include "support/test_support.h"
 #include <gtest/gtest.h>
 
@@ -218,49 +217,6 @@ TEST(Placement, NeverWritesOverTheBoard) {
     auto path = dir.write("X.UCM", text);
     EXPECT_THROW(writePlacementFile(path, {}), common::IoError);
     EXPECT_EQ(readFile(path), text);
-}
-
-TEST(Placement, WindowRunStatusAndViewer) {
-    TempDir dir;
-    auto path = dir.write("w.pcb", board(component("U1", pad(1000, 2000, "1"))));
-    common::ScriptedHost host;
-    std::string x, y;
-    auto size = [&](std::string_view a, std::string_view b) {
-        x = a;
-        y = b;
-    };
-    PlacementOptions opt;
-    opt.sortResults = true;
-    host.openAnswers.push_back({path});
-    EXPECT_EQ(createXyFile(host, opt, size), common::Outcome::Done);
-    EXPECT_EQ(host.transcript, (Lines{"open|1|", "status|pass 1.  Computing board size.",
-                                      "status|pass 2.  Computing component centers.",
-                                      "status|Sorting.                          ", "status|Ready",
-                                      "view|" + dir.file("w.UCM")}));
-    EXPECT_EQ(x, "x = 4.000");
-    EXPECT_EQ(y, "y = 3.000");
-
-    // "Open notepad" unticked: no viewer; a cancelled dialog: nothing at all
-    opt.openNotepad = false;
-    opt.sortResults = false;
-    host.transcript.clear();
-    host.openAnswers.push_back({path});
-    EXPECT_EQ(createXyFile(host, opt), common::Outcome::Done);
-    EXPECT_EQ(host.transcript.back(), "status|Ready");
-    host.transcript.clear();
-    EXPECT_EQ(createXyFile(host, opt), common::Outcome::Cancelled);
-    EXPECT_EQ(host.transcript, (Lines{"open|1|"}));
-}
-
-TEST(Placement, RoundToMultiple) {
-    // clang-format off
-    const long long cases[][3] = {{12, 25, 0}, {13, 25, 25}, {37, 25, 25}, {38, 25, 50},
-                                  {0, 25, 0}, {-12, 25, 0}, {-30, 25, -25}, {-49, 25, -25},
-                                  {12, 5, 10}, {13, 5, 15}, {2, 5, 0}, {3, 5, 5}};
-    // clang-format on
-    for (const auto& c : cases) {
-        EXPECT_EQ(roundToMultiple(c[0], static_cast<int>(c[1])), c[2]) << c[0] << " on " << c[1];
-    }
 }
 
 // Every sample board gives one line per component block.

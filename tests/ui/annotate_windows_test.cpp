@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -112,6 +111,7 @@ void AnnotateWindowsTest::placementFromTheLauncher() {
     h.onModal = [&](QDialog& shown) {
         QCOMPARE(&shown, static_cast<QDialog*>(w));
         w->findChild<QComboBox*>("ComboBox2")->setCurrentIndex(8);  // bottom overlay
+        w->findChild<QCheckBox*>("CheckBox4")->setChecked(true);    // "Sort Results"
         h.host.openAnswers.push_back({board.toStdString()});
         h.press(w, "Button1");
     };
@@ -123,8 +123,10 @@ void AnnotateWindowsTest::placementFromTheLauncher() {
                         "U1\t2,900\t2,000\tB\t180\r\n"));
     QCOMPARE(w->findChild<QLabel*>("Label3")->text(), QString("x = 4,000"));
     QCOMPARE(w->findChild<QLabel*>("Label4")->text(), QString("y = 3,000"));
-    const std::vector<std::string> expected = {"open|1|", "status|pass 1.  Computing board size.",
+    const std::vector<std::string> expected = {"open|1|",
+                                               "status|pass 1.  Computing board size.",
                                                "status|pass 2.  Computing component centers.",
+                                               "status|Sorting.                          ",
                                                "status|Ready",
                                                "view|" + dir.filePath("b.UCM").toStdString()};
     QCOMPARE(h.host.transcript, expected);
@@ -143,7 +145,7 @@ void AnnotateWindowsTest::placementFromTheLauncher() {
     QVERIFY(h.boxes.isEmpty());
     QLocale::setDefault(QLocale::c());
 
-    // a board that cannot be read: an error box naming it, the labels reset
+    // a board that cannot be read: an error box naming it; a cancelled dialog: nothing at all
     h.onModal = [&](QDialog&) {
         h.host.openAnswers.push_back({dir.filePath("missing.pcb").toStdString()});
         h.press(w, "Button1");
@@ -151,7 +153,10 @@ void AnnotateWindowsTest::placementFromTheLauncher() {
     h.press(h.shell->launcher, "Button6");
     QCOMPARE(h.boxes.size(), 1);
     QVERIFY(h.boxes[0].contains("missing.pcb"));
-    QVERIFY(!w->findChild<QProgressBar*>("ProgressBar1")->isVisible());
+    h.host.transcript.clear();
+    h.onModal = [&](QDialog&) { h.press(w, "Button1"); };
+    h.press(h.shell->launcher, "Button6");
+    QCOMPARE(h.host.transcript, std::vector<std::string>{"open|1|"});
 }
 
 // "DRC --> .PCB": the first mode writes a board of the highlights, the second a copy of the
