@@ -34,6 +34,8 @@ class ForwardHost : public common::ScriptedHost {
 public:
     explicit ForwardHost(common::ScriptedHost& h) : m_h(h) {}
     std::vector<std::string> askOpen(const common::FileAsk& a) override { return m_h.askOpen(a); }
+    std::optional<std::string> askSave(const common::FileAsk& a) override { return m_h.askSave(a); }
+    void show(common::Box b, std::string_view t, common::Place p) override { m_h.show(b, t, p); }
     void addLine(std::string_view t) override { m_h.addLine(t); }
 
 private:
@@ -97,6 +99,7 @@ private slots:
     void previewShowsTheRunsFilesAsRenderDrawsThem();
     void launcherOpensOutputsAndListsProblems();
     void layerListZoomPanAndCursor();
+    void packageButtonWritesTheZip();
 };
 
 void ViewerTest::previewShowsTheRunsFilesAsRenderDrawsThem() {
@@ -254,6 +257,37 @@ void ViewerTest::layerListZoomPanAndCursor() {
                                                 " mil      X " +
                                                 QString::number(b.x * 25.4, 'f', 3) + " mm   Y " +
                                                 QString::number(b.y * 25.4, 'f', 3) + " mm");
+}
+
+void ViewerTest::packageButtonWritesTheZip() {
+    QTemporaryDir dir;
+    const QString board = dir.filePath("demo.pcb");
+    QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/demo.pcb", board));
+    Harness h;
+    h.onModal = [&h, board](QDialog& w) {
+        if (&w == h.shell->aptBuilderWindow) {
+            h.host.openAnswers.push_back({board.toStdString()});
+            h.shell->aptBuilderWindow->onMakeAptClicked();
+        }
+        return 0;
+    };
+    const std::string zip = dir.filePath("out/demo fab.zip").toStdString();
+    QVERIFY(QDir(dir.path()).mkdir("out"));
+    h.host.saveAnswers.push_back(zip);
+    GerberPlotWindow* window = h.shell->gerberPlotWindow;
+    window->findChild<QPushButton*>("PackageButton")->click();
+    QVERIFY(h.boxes.isEmpty());
+    QVERIFY(QFile::exists(QString::fromStdString(zip)));
+    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 16 files");
+    // its Gerber and drill files can be looked at
+    QCOMPARE(window->previewFiles().size(), size_t(13));
+    QVERIFY(window->findChild<QPushButton*>("PreviewButton")->isEnabled());
+
+    // a cancelled save dialog writes nothing
+    QVERIFY(QFile::remove(QString::fromStdString(zip)));
+    h.host.saveAnswers.push_back(std::nullopt);
+    window->findChild<QPushButton*>("PackageButton")->click();
+    QVERIFY(!QFile::exists(QString::fromStdString(zip)));
 }
 
 QTEST_MAIN(ViewerTest)

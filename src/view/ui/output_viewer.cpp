@@ -1,6 +1,7 @@
 #include "view/ui/output_viewer.h"
 
 #include <QColorDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -11,6 +12,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "annotate/ui/placement_window.h"
 #include "common/base_name.h"
 #include "common/errors.h"
 #include "shell/ui/qt_host.h"
@@ -141,6 +143,11 @@ void OutputViewer::openFiles(const std::vector<std::string>& paths) {
 }
 
 bool OutputViewer::chooseFiles() {
+    // open where the last tool left off
+    const QString last = m_shell.placementWindow->openDialog().lastChosen();
+    if (!last.isEmpty()) {
+        m_openDialog.initialDir = QFileInfo(last).absolutePath();
+    }
     HostBinding binding;
     binding.window = this;
     binding.openDialog = &m_openDialog;
