@@ -5,6 +5,7 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "common/base_name.h"
+#include "common/text_io.h"
 #include <CLI/CLI.hpp>
 
 namespace padloom::cli {
