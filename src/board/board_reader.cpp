@@ -229,6 +229,9 @@ std::optional<RecordKind> BoardReader::next() {
             kind = RecordKind::Via;
         }
         if (!kind) {
+            if (k == "ENDCOMP") {
+                ++m_componentEnds;
+            }
             if (m_onSkippedLine && !m_onSkippedLine(m_line)) {
                 m_stopped = true;
                 return std::nullopt;

@@ -95,6 +95,9 @@ public:
     void onSkippedLine(std::function<bool(const std::string& line)> handler) {
         m_onSkippedLine = std::move(handler);
     }
+    /// How many "ENDCOMP" lines have been passed over so far; a change between two records
+    /// tells that the component before ended.
+    long componentEnds() const { return m_componentEnds; }
     const std::string& path() const { return m_lines.path(); }
 
 private:
@@ -111,6 +114,7 @@ private:
     std::string m_line;
     std::string m_keyword;
     long m_recordLine = 0;
+    long m_componentEnds = 0;
 };
 
 /// Reads the six lines after "COMP" through `nextLine` into `header`; returns false when an

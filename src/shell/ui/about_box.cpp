@@ -37,6 +37,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     m_productName->setFont(big);
     m_version = new QLabel(QString("Version ") + common::programVersion(), m_panel);
     m_version->setObjectName("Version");
+    m_version->setWordWrap(true);  // a build from git adds its commit, which may take a second line
     m_releaseDate = new QLabel("Released 12 May 2008", m_panel);
     m_releaseDate->setObjectName("ReleaseDate");
 
