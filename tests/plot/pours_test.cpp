@@ -207,41 +207,6 @@ TEST(PourOutlines, Walk) {
     }
 }
 
-TEST(PourOutlines, ArcPointsCarryTheirQuarter) {
-    Walked w = walk({line(100, 0, 200, 0), quarter(8, 200, 100, 100), line(300, 100, 0, 100),
-                     quarter(4, 100, 100, 100)});
-    ASSERT_EQ(w.closed.size(), 1u);
-    const auto& pts = w.closed[0];
-    ASSERT_EQ(pts.size(), 5u);
-    EXPECT_EQ(pts[2], (EndRecord{300, 100, 8, 100, 200, 100}));
-    EXPECT_EQ(pts[4], (EndRecord{100, 0, 4, 100, 100, 100})) << "the closing point is the arc's";
-}
-
-TEST(PourOutlines, ArcTurnFromBearings) {
-    struct Case {
-        EndRecord from, to;
-        ArcTurn turn;
-    };
-    auto at = [](int x, int y, int r = 10) { return EndRecord{x, y, 1, r, 0, 0}; };
-    // clang-format off
-    const std::vector<Case> cases = {
-        {at(0, 10), at(10, 0), ArcTurn::Clockwise},           // 0 -> 90
-        {at(10, 0), at(0, -10), ArcTurn::Clockwise},          // 90 -> 180
-        {at(0, -10), at(-10, 0), ArcTurn::Clockwise},         // 180 -> 270
-        {at(-10, 0), at(0, 10), ArcTurn::Clockwise},          // 270 -> 0
-        {at(10, 0), at(0, 10), ArcTurn::CounterClockwise},    // 90 -> 0
-        {at(0, 10), at(-10, 0), ArcTurn::CounterClockwise},   // 0 -> 270
-        {at(0, 10), at(0, -10), ArcTurn::Undetermined},       // opposite
-        {at(10, 0), at(10, 0), ArcTurn::Undetermined},        // equal
-        {at(0, 0, 0), at(0, 0, 0), ArcTurn::Undetermined},    // radius 0
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        EXPECT_EQ(arcTurn(c.from, c.to), c.turn)
-            << c.from.x << "," << c.from.y << " -> " << c.to.x << "," << c.to.y;
-    }
-}
-
 TEST(PourRegions, SquareOutlineAndTheThreeBlocks) {
     PourPlot plot(kSquare);
     EXPECT_EQ(plot.block(1, "Copper_pours"),
