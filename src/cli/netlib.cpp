@@ -120,8 +120,7 @@ const RegisterCommand reg(
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<NetlibArgs>();
         app.add_option("--lib", a->libraries, "component library (.LIB), in the order to search")
-            ->expected(1)
-            ->take_all();
+            ->allow_extra_args(false);
         app.add_option("NETLIST", a->netlist, "Protel netlist (.NET, .asc)")->required();
         app.add_option("-o,--output", a->output, "combined library to write (.lib)")->required();
         auto* automatic = app.add_flag(

@@ -39,7 +39,7 @@ while read -r name opts; do
         fail "$name: gerbv reported problems"
         grep -v "^ok " "$dir/gerbv.log"
     fi
-    if "$cli" resize-text --help >/dev/null 2>&1; then
+    if "$cli" --help 2>/dev/null | grep -q "^ *resize-text"; then
         if ! "$cli" resize-text "$board" --height 24 --width 4 >"$dir/resize.log" 2>&1; then
             fail "$name: resize-text failed: $(cat "$dir/resize.log")"
         else

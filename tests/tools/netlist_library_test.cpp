@@ -2,6 +2,7 @@
 
 #include "common/base_name.h"
 #include "common/scripted_host.h"
+#include "common/text_io.h"
 #include "support/test_support.h"
 #include "tools/library_test_support.h"
 #include <gtest/gtest.h>
