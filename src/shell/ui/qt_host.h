@@ -24,7 +24,7 @@ struct HostBinding {
     FileDialog* openDialog = nullptr;
     FileDialog* saveDialog = nullptr;
     /// The package choice dialog of the netlist library tool.
-    std::function<common::PackageAnswer(const common::PackageQuestion&)> askPackage;
+    std::function<common::PackageAnswer(const common::PackageQuestion&)> askPackage = {};
 };
 
 /// Texts from files are 8-bit; they are shown as Latin-1.
