@@ -2,7 +2,6 @@
 
 #include "common/base_name.h"
 #include "common/scripted_host.h"
-#include "common/text_io.h"
 #include "support/test_support.h"
 #include "tools/library_test_support.h"
 #include <gtest/gtest.h>
@@ -100,16 +99,20 @@ TEST(ComponentLibrary, DamagedLibrariesAreReportedByName) {
     auto lib = readLibraryDirectory(
         dir.write("BAD.LIB", handLibrary({{"GOOD", blocks("E", 'g')},
                                           {"SIXTEEN_LETTERS_", blocks("E", 's')},
-                                          {"RUNAWAY", blocks("nE", 'r'), 5}})));
+                                          {"RUNAWAY", blocks("nE", 'r'), 5},
+                                          {"HUGE", componentData(6251, 'h')}})));  // 100016 bytes
     ASSERT_EQ(lib.components.size(), 1u);
     EXPECT_EQ(lib.components[0].name, "GOOD");
-    ASSERT_EQ(lib.problems.size(), 2u);
+    ASSERT_EQ(lib.problems.size(), 3u);
     EXPECT_EQ(lib.problems[0],
               "BAD.LIB: directory entry 2: a name of 16 characters (an entry holds 1 to 15); "
               "entry left out");
     EXPECT_EQ(lib.problems[1],
               "BAD.LIB: directory entry 3 (RUNAWAY): its data runs past the end of the file; "
               "the library is damaged; entry left out");
+    EXPECT_EQ(lib.problems[2],
+              "BAD.LIB: directory entry 4 (HUGE): its data runs over 100001 bytes, more than a "
+              "component may hold; the library is damaged; entry left out");
 }
 
 // Offsets reach 0xFFFE blocks: what lies beyond is left out, never pointed at.
@@ -160,28 +163,6 @@ TEST(NetlistLibrary, EachFootprintAskedOnceOffsetsFollowTheData) {
     EXPECT_EQ(word(out, 16 + 20), 401u);
     EXPECT_EQ(word(out, 48 + 20), 401u + 48 / 16);
     EXPECT_EQ(out.substr(6416), blocks("EnE", 'd') + blocks("nnE", 'a'));
-}
-
-TEST(NetlistLibrary, SkippedFootprintCollectsItsDesignators) {
-    Netlib t;
-    t.read({t.main});
-    auto run = t.process(netlistText({{"U1", "DIP14"}, {"R1", "AXIAL0.4"}, {"U2", "dip14"}}),
-                         "B.lib", {kSkip, kOk});
-    EXPECT_EQ(t.grid, (std::vector<std::string>{"DIP14|U1,U2"}));
-    EXPECT_EQ(std::vector<std::string>(t.host.transcript.end() - 2, t.host.transcript.end()),
-              (std::vector<std::string>{"warning|Some Components were skipped", "info|Done"}));
-    ASSERT_EQ(run.library.written.size(), 1u);
-    EXPECT_EQ(run.library.written[0].name, "AXIAL0.4");
-}
-
-TEST(NetlistLibrary, StopWritesNothingAndSaysNothingMore) {
-    Netlib t;
-    t.read({t.main});
-    auto run = t.process(netlistText({{"U1", "DIP14"}, {"R1", "AXIAL0.4"}}), "B.lib",
-                         {{PackageAction::Stop, ""}});
-    EXPECT_EQ(run.outcome, common::Outcome::Cancelled);
-    EXPECT_EQ(t.host.transcript.back(), "package| Choose package for U1: DIP14|MAIN.LIB@DIP14");
-    EXPECT_FALSE(common::fileExists(t.dir.file("B.lib")));
 }
 
 TEST(NetlistLibrary, WithoutComponentsTheLibraryIsEmpty) {
