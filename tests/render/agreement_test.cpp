@@ -87,9 +87,11 @@ TEST(Agreement, RenderMatchesGerbvOnEveryOutput) {
         fs::create_directories(work);
         std::string board = (work / fs::path(source).filename()).string();
         fs::copy_file(source, board);
+        // the pour example with its pours: regions in layer blocks of both polarities
+        const std::string pours = name.starts_with("pours") ? " --pours --thermals" : "";
         ASSERT_EQ(
             testing::runCommand(shellQuoted(testing::cliPath()) + " plot " + shellQuoted(board) +
-                                " --all-layers --nc-drill --yes >/dev/null"),
+                                " --all-layers --nc-drill --yes" + pours + " >/dev/null"),
             0)
             << board;
         std::vector<std::string> outputs;
