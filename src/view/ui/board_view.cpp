@@ -14,6 +14,7 @@ namespace {
 constexpr double kWheelStep = 1.25;  // zoom factor per wheel notch
 constexpr double kMinPixelsPerInch = 1;
 constexpr double kMaxPixelsPerInch = 200000;  // a tenth of a mil per pixel and more
+constexpr int kSettleMs = 150;  // the view is drawn anew this long after it last changed
 }  // namespace
 
 BoardView::BoardView(QWidget* parent) : QWidget(parent) {
@@ -22,6 +23,9 @@ BoardView::BoardView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     setCursor(Qt::CrossCursor);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
 BoardView::~BoardView() = default;
@@ -110,7 +114,14 @@ void BoardView::viewChanged() {
     for (Layer& l : m_layers) {
         l.mask = QImage();
     }
+    if (!m_picture.isNull()) {
+        m_stale = m_picture;
+        m_staleView = m_pictureView;
+    }
     m_picture = QImage();
+    if (isVisible()) {
+        m_settle.start();
+    }
     update();
 }
 
@@ -130,12 +141,24 @@ QImage BoardView::picture() {
         masks.emplace_back(&l.mask, l.colour);
     }
     m_picture = view::LayerRenderer::composeMasks(masks, view.size, boardColour());
+    m_pictureView = view;
     return m_picture;
 }
 
 void BoardView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), boardColour());
+    if (m_picture.isNull() && !m_stale.isNull() && m_settle.isActive()) {
+        // the view is still moving: the last picture where its board area now lies
+        const view::ViewWindow v = viewWindow();
+        const double s = v.pixelsPerInch;
+        QRectF target((m_staleView.left - v.left) * s,
+                      v.size.height() - (m_staleView.top() - v.bottom) * s,
+                      m_stale.width() * s / m_staleView.pixelsPerInch,
+                      m_stale.height() * s / m_staleView.pixelsPerInch);
+        p.drawImage(target.translated(m_dragOffset), m_stale);
+        return;
+    }
     // while dragging, the picture moves with the mouse; it is drawn anew when the drag ends
     p.drawImage(m_dragOffset, picture());
 }

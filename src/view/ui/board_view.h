@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include "view/layer_image.h"
@@ -14,7 +15,9 @@ namespace padloom::ui {
 /// The picture of a set of fab files: layers stacked in colour over the board colour, drills
 /// on top. Wheel zooms about the cursor, dragging pans, F or Home fits. Each layer keeps its
 /// drawn image for the current view, so toggling or recolouring a layer only lays the images
-/// over each other again; they are drawn anew when the view changes.
+/// over each other again. When the view changes, the last picture is shown moved and scaled
+/// at once, and the layers are drawn anew once the view has settled for a moment, so large
+/// files stay fluid while zooming and panning.
 class BoardView : public QWidget {
     Q_OBJECT
 public:
@@ -74,6 +77,10 @@ private:
     double m_pixelsPerInch = 100;
     bool m_fitPending = true;
     QImage m_picture;  // the layers laid over each other; null when it must be laid again
+    view::ViewWindow m_pictureView;
+    QImage m_stale;  // the last picture, shown moved and scaled until the view settles
+    view::ViewWindow m_staleView;
+    QTimer m_settle;
     bool m_dragging = false;
     QPoint m_dragFrom;
     QPoint m_dragOffset;
