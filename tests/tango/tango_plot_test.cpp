@@ -161,7 +161,7 @@ TEST(TangoPlot, ArcWriter) {
 
 TEST(TangoPlot, TrigonometryIsExactAtRightAnglesAndSnapped) {
     // clang-format off
-    const std::tuple<int, int, int, int> cases[] = {
+    const std::tuple<int, int, int> cases[] = {
         {0, 100, 0}, {90, 0, 100}, {180, -100, 0}, {270, 0, -100}, {-90, 0, -100},
         {450, 0, 100}, {30, 86, 50}, {150, -86, 50}, {210, -86, -50}, {45, 70, 70},
         {60, 50, 86}, {-30, 86, -50},
