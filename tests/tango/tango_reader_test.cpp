@@ -188,15 +188,21 @@ TEST(TangoCollection, DrillHitsAndHoleSizes) {
     EXPECT_EQ(c.board.holeSizes, (std::vector<int>{40, 28}));  // first appearance; no 0
 }
 
-TEST(TangoCollection, UnknownPadShapeEntersNoApertureAndIsReported) {
-    Collected c({"PAD OV 60 80 32 AL 0 0 100 100", "LINE 10 0 0 0 1 1"});
+TEST(TangoCollection, NotesOnRecordsNotPlottedAsTheyStand) {
+    Collected c({"PAD OV 60 80 32 AL 0 0 100 100", "LINE 10 0 0 0 1 1", "ARC 100 45 0 8 0 500 500",
+                 "VIA 0 40 -5 0 7 7", "PAD SQ 60 60 0 XL 0 0 9 9"});
     ASSERT_EQ(c.outcome, common::Outcome::Done);
-    EXPECT_EQ(c.apertures(), (Apertures{{20, 1, 0, 0}, {21, 1, 6, 6}, {22, 1, 10, 10}}));
+    // no aperture for the unknown shape: the line still gets D22
+    EXPECT_EQ(c.apertures()[2], std::make_tuple(22, 1, 10, 10));
     EXPECT_EQ(c.host.lines,
               (Lines{"line 1: pad shape \"OV\" is unknown; the pad at 100,100 is not plotted "
                      "(its hole is drilled)",
-                     ""}));
-    EXPECT_EQ(c.board.drillHits.size(), 1u);
+                     "line 3: arc at 500,500 sweeps 0 degrees; not plotted (it would draw a full "
+                     "ring)",
+                     "line 4: hole size -5 at 7,7 is negative; not drilled",
+                     "line 5: pad layer \"XL\" is unknown; the pad at 9,9 is not plotted", ""}));
+    EXPECT_EQ(c.board.drillHits.size(), 2u);
+    EXPECT_EQ(c.board.holeSizes, (std::vector<int>{32}));
 }
 
 TEST(TangoCollection, RefusesWhatTheTablesCannotHold) {
