@@ -1,5 +1,7 @@
 #include "tango/tango_reader.h"
 
+#include <algorithm>
+
 namespace padloom::tango {
 
 namespace {
@@ -196,7 +198,10 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
         auto number = [&](int n) { return integerField(padded, n); };
         o.kind = ObjectKind::Text;
         o.text = textField(padded, 1);
-        o.height = static_cast<int>(static_cast<long long>(number(2)) * 9 / 10);
+        // a thousand inches at most, so that a text's characters cannot run past the
+        // coordinate range however many there are
+        o.height = std::clamp(static_cast<int>(static_cast<long long>(number(2)) * 9 / 10),
+                              -kTextHeightLimit, kTextHeightLimit);
         o.orientation = number(3);
         o.width = number(4);
         o.layer = objectLayerOfTangoLayer(number(5));

@@ -23,6 +23,9 @@ constexpr int kAllCopperLayers = 1013;
 /// that sizes, enlargements and coordinate offsets added to them can never overflow.
 constexpr int kFieldLimit = 1000000000;
 
+/// Plotted text heights are held within plus or minus this many mils.
+constexpr int kTextHeightLimit = 1000000;
+
 /// Field n (counted from 0, the keyword) of a line as an integer. Fields are separated by
 /// single blanks outside double-quoted stretches; every such blank counts, so two blanks in a
 /// row shift the numbering. -1 when the line has fewer than n separating blanks or the n-th
