@@ -106,39 +106,46 @@ std::vector<std::string> MemorySettingsStore::keys() const {
 
 // --- tag-named windows ------------------------------------------------------------------------
 
-const WindowRules& form2Rules() {
+const WindowRules& rs274xWindowRules() {
     // spin edits and radio groups in one walk
-    static const WindowRules rules{kKeyForm2,  {{ControlKind::SpinEdit, ControlKind::RadioGroup}},
+    static const WindowRules rules{kRs274xKey, {{ControlKind::SpinEdit, ControlKind::RadioGroup}},
                                    "SpinEdit", "SpinEdit",
                                    {},         200,
                                    108};
     return rules;
 }
 
-const WindowRules& form3Rules() {
+const WindowRules& aptBuilderWindowRules() {
     // check boxes first, spin edits second; written as "Spinedit", read as "SpinEdit", which
     // name the same value because names are compared without regard to case
-    static const WindowRules rules{kKeyForm3,  {{ControlKind::CheckBox}, {ControlKind::SpinEdit}},
-                                   "SpinEdit", "Spinedit",
-                                   {},         200,
+    static const WindowRules rules{kAptBuilderKey,
+                                   {{ControlKind::CheckBox}, {ControlKind::SpinEdit}},
+                                   "SpinEdit",
+                                   "Spinedit",
+                                   {},
+                                   200,
                                    108};
     return rules;
 }
 
-const WindowRules& form6Rules() {
+const WindowRules& gerberPlotWindowRules() {
     static const WindowRules rules{
-        kKeyForm6, {{ControlKind::CheckBox}}, "SpinEdit", "SpinEdit", {}, 192, 114};
+        kGerberPlotKey, {{ControlKind::CheckBox}}, "SpinEdit", "SpinEdit", {}, 192, 114};
     return rules;
 }
 
-const WindowRules& form7Rules() {
-    static const WindowRules rules{kKeyForm7, {}, "SpinEdit", "SpinEdit", {}, 192, 114};
+const WindowRules& launcherRules() {
+    static const WindowRules rules{kLauncherKey, {}, "SpinEdit", "SpinEdit", {}, 192, 114};
     return rules;
 }
 
-const WindowRules& form9Rules() {
-    static const WindowRules rules{kKeyForm9,  {{ControlKind::CheckBox}}, "SpinEdit",
-                                   "SpinEdit", {"SE1", "SE2", "SE3"},     192,
+const WindowRules& tangoPlotWindowRules() {
+    static const WindowRules rules{kTangoPlotKey,
+                                   {{ControlKind::CheckBox}},
+                                   "SpinEdit",
+                                   "SpinEdit",
+                                   {"SE1", "SE2", "SE3"},
+                                   192,
                                    114};
     return rules;
 }
@@ -177,7 +184,7 @@ int limited(const ControlState& c, int v) {
 
 }  // namespace
 
-void ReadRegistry(const SettingsStore& store, const WindowRules& rules, WindowState& state) {
+void readSettings(const SettingsStore& store, const WindowRules& rules, WindowState& state) {
     if (!store.keyExists(rules.key)) {
         return;  // every control keeps its default
     }
@@ -194,10 +201,10 @@ void ReadRegistry(const SettingsStore& store, const WindowRules& rules, WindowSt
         }
     }
     if (auto x = store.readInt(rules.key, "FormX")) {
-        state.formX = *x;
+        state.x = *x;
     }
     if (auto y = store.readInt(rules.key, "FormY")) {
-        state.formY = *y;
+        state.y = *y;
     }
     for (size_t i = 0; i < rules.extraNames.size() && i < state.extras.size(); ++i) {
         if (auto v = store.readInt(rules.key, rules.extraNames[i])) {
@@ -206,7 +213,7 @@ void ReadRegistry(const SettingsStore& store, const WindowRules& rules, WindowSt
     }
 }
 
-void SaveRegistry(SettingsStore& store, const WindowRules& rules, const WindowState& state) {
+void saveSettings(SettingsStore& store, const WindowRules& rules, const WindowState& state) {
     store.createKey(rules.key);
     for (const auto& walk : rules.walks) {
         for (const auto& c : state.controls) {
@@ -216,8 +223,8 @@ void SaveRegistry(SettingsStore& store, const WindowRules& rules, const WindowSt
             store.writeInt(rules.key, valueName(c.kind, c.tag, rules.spinWritePrefix), c.value);
         }
     }
-    store.writeInt(rules.key, "FormX", state.formX);
-    store.writeInt(rules.key, "FormY", state.formY);
+    store.writeInt(rules.key, "FormX", state.x);
+    store.writeInt(rules.key, "FormY", state.y);
     for (size_t i = 0; i < rules.extraNames.size() && i < state.extras.size(); ++i) {
         store.writeInt(rules.key, rules.extraNames[i], state.extras[i]);
     }
@@ -227,41 +234,41 @@ void SaveRegistry(SettingsStore& store, const WindowRules& rules, const WindowSt
 
 namespace {
 
-struct Form1Int {
+struct PlacementInt {
     std::string_view name;
-    int Form1Settings::*field;
+    int PlacementSettings::*field;
 };
 
 // clang-format off
-constexpr Form1Int kForm1Ints[] = {
-    {"TopLeg", &Form1Settings::topLeg},       {"BotLeg", &Form1Settings::botLeg},
-    {"TopFill", &Form1Settings::topFill},     {"BotFill", &Form1Settings::botFill},
-    {"Digits", &Form1Settings::digits},       {"Precision", &Form1Settings::precision},
-    {"Mode", &Form1Settings::mode},           {"Suppression", &Form1Settings::suppression},
+constexpr PlacementInt kPlacementInts[] = {
+    {"TopLeg", &PlacementSettings::topLeg},       {"BotLeg", &PlacementSettings::botLeg},
+    {"TopFill", &PlacementSettings::topFill},     {"BotFill", &PlacementSettings::botFill},
+    {"Digits", &PlacementSettings::digits},       {"Precision", &PlacementSettings::precision},
+    {"Mode", &PlacementSettings::mode},           {"Suppression", &PlacementSettings::suppression},
 };
 // clang-format on
 
 }  // namespace
 
-std::vector<std::string> ReadRegistry(SettingsStore& store, Form1Settings& settings) {
-    if (!store.keyExists(kKeyForm1)) {
+std::vector<std::string> readSettings(SettingsStore& store, PlacementSettings& settings) {
+    if (!store.keyExists(kPlacementKey)) {
         // first run: create the key with the defaults
-        const Form1Settings defaults;
-        store.createKey(kKeyForm1);
-        store.writeText(kKeyForm1, "DIRECTORY", settings.directory);
-        for (const auto& v : kForm1Ints) {
-            store.writeInt(kKeyForm1, v.name, defaults.*v.field);
+        const PlacementSettings defaults;
+        store.createKey(kPlacementKey);
+        store.writeText(kPlacementKey, "DIRECTORY", settings.directory);
+        for (const auto& v : kPlacementInts) {
+            store.writeInt(kPlacementKey, v.name, defaults.*v.field);
         }
     }
     std::vector<std::string> messages;
-    auto dir = store.value(kKeyForm1, "DIRECTORY");
+    auto dir = store.value(kPlacementKey, "DIRECTORY");
     if (dir && std::holds_alternative<std::string>(*dir)) {
         settings.directory = std::get<std::string>(*dir);
     } else {
         settings.directory.clear();  // a missing text reads as empty
     }
-    for (const auto& v : kForm1Ints) {
-        auto stored = store.value(kKeyForm1, v.name);
+    for (const auto& v : kPlacementInts) {
+        auto stored = store.value(kPlacementKey, v.name);
         if (!stored) {
             messages.push_back("Failed to get data for '" + std::string(v.name) + "'");
         } else if (!std::holds_alternative<int>(*stored)) {
@@ -273,15 +280,15 @@ std::vector<std::string> ReadRegistry(SettingsStore& store, Form1Settings& setti
     return messages;
 }
 
-void SaveRegistry(SettingsStore& store, const Form1Settings& settings,
+void saveSettings(SettingsStore& store, const PlacementSettings& settings,
                   const std::string& lastChosenFile) {
-    store.createKey(kKeyForm1);
+    store.createKey(kPlacementKey);
     // a cancelled dialog leaves no file name; the stored folder then stays as it is
     if (!lastChosenFile.empty()) {
-        store.writeText(kKeyForm1, "DIRECTORY", common::folderOf(lastChosenFile));
+        store.writeText(kPlacementKey, "DIRECTORY", common::folderOf(lastChosenFile));
     }
-    for (const auto& v : kForm1Ints) {
-        store.writeInt(kKeyForm1, v.name, settings.*v.field);
+    for (const auto& v : kPlacementInts) {
+        store.writeInt(kPlacementKey, v.name, settings.*v.field);
     }
 }
 

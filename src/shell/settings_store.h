@@ -12,12 +12,12 @@ namespace padloom::shell {
 using StoredValue = std::variant<int, std::string>;
 
 /// The keys under the current user's hive, one per persisting window.
-inline constexpr std::string_view kKeyForm1 = "\\Software\\Castorvane";
-inline constexpr std::string_view kKeyForm2 = "\\Software\\Castorvane-2";
-inline constexpr std::string_view kKeyForm3 = "\\Software\\Castorvane-3";
-inline constexpr std::string_view kKeyForm6 = "\\Software\\Castorvane-6";
-inline constexpr std::string_view kKeyForm7 = "\\Software\\Castorvane-7";
-inline constexpr std::string_view kKeyForm9 = "\\Software\\Castorvane-9";
+inline constexpr std::string_view kPlacementKey = "\\Software\\Castorvane";
+inline constexpr std::string_view kRs274xKey = "\\Software\\Castorvane-2";
+inline constexpr std::string_view kAptBuilderKey = "\\Software\\Castorvane-3";
+inline constexpr std::string_view kGerberPlotKey = "\\Software\\Castorvane-6";
+inline constexpr std::string_view kLauncherKey = "\\Software\\Castorvane-7";
+inline constexpr std::string_view kTangoPlotKey = "\\Software\\Castorvane-9";
 
 /// True when two key or value names are equal without regard to (ASCII) case, as the
 /// registry compares them.
@@ -94,8 +94,8 @@ struct ControlState {
 /// integers some windows keep besides (the Tango window's "SE1" to "SE3").
 struct WindowState {
     std::vector<ControlState> controls;
-    int formX = 0;
-    int formY = 0;
+    int x = 0;
+    int y = 0;
     std::vector<int> extras;  // parallel to WindowRules::extraNames
 };
 
@@ -111,25 +111,25 @@ struct WindowRules {
     int defaultY = 0;
 };
 
-const WindowRules& form2Rules();  // RS274D to RS274X
-const WindowRules& form3Rules();  // PCB to APT
-const WindowRules& form6Rules();  // Autotrax plotting
-const WindowRules& form7Rules();  // launcher: position only
-const WindowRules& form9Rules();  // Tango plotting
+const WindowRules& rs274xWindowRules();      // RS274D to RS274X
+const WindowRules& aptBuilderWindowRules();  // PCB to APT
+const WindowRules& gerberPlotWindowRules();  // Autotrax plotting
+const WindowRules& launcherRules();          // launcher: position only
+const WindowRules& tangoPlotWindowRules();   // Tango plotting
 
 /// The value name of a control: kind prefix and tag ("CheckBox18", "RadioGroup3").
 std::string valueName(ControlKind kind, int tag, std::string_view spinPrefix = "SpinEdit");
 
 /// Restores a window from its key; a missing key or value leaves the control as it is. Spin
 /// edits are limited to their range; values stored as text are ignored.
-void ReadRegistry(const SettingsStore& store, const WindowRules& rules, WindowState& state);
+void readSettings(const SettingsStore& store, const WindowRules& rules, WindowState& state);
 /// Writes every tagged control, the position and the extras under the window's key.
-void SaveRegistry(SettingsStore& store, const WindowRules& rules, const WindowState& state);
+void saveSettings(SettingsStore& store, const WindowRules& rules, const WindowState& state);
 
 // ---------------------------------------------------------------------------------------------
 // The X/Y window: the shared dialog's folder, the four legend/fill layers, the format settings.
 
-struct Form1Settings {
+struct PlacementSettings {
     std::string directory;  // starting folder of the shared open dialog
     int topLeg = 7;
     int botLeg = 3;  // the "3 - 2nd mid" entry, as the window has always shipped
@@ -145,12 +145,12 @@ struct Form1Settings {
 /// "DIRECTORY" written is `settings.directory`). Returns the messages to show the user: one
 /// "Failed to get data for '...'" per missing integer and one "Invalid data type for '...'"
 /// per integer stored as a text; such a value keeps its default and the others are still read.
-std::vector<std::string> ReadRegistry(SettingsStore& store, Form1Settings& settings);
+std::vector<std::string> readSettings(SettingsStore& store, PlacementSettings& settings);
 
 /// Saves the X/Y window's settings. `lastChosenFile` is the file last confirmed in the shared
 /// open dialog during this run: "DIRECTORY" becomes its folder (empty for a name without a
 /// folder); when no file was confirmed (all dialogs cancelled) the stored folder is kept.
-void SaveRegistry(SettingsStore& store, const Form1Settings& settings,
+void saveSettings(SettingsStore& store, const PlacementSettings& settings,
                   const std::string& lastChosenFile);
 
 // ---------------------------------------------------------------------------------------------

@@ -37,10 +37,10 @@ TEST(MemorySettingsStore, BooleansAreIntegersAndAnyNonZeroIsTrue) {
 
 // --- the X/Y window's key ---------------------------------------------------------------------
 
-TEST(Form1Settings, FirstRunCreatesTheKeyWithTheNineDefaults) {
+TEST(PlacementSettings, FirstRunCreatesTheKeyWithTheNineDefaults) {
     MemorySettingsStore store;
-    Form1Settings s;
-    EXPECT_TRUE(ReadRegistry(store, s).empty());
+    PlacementSettings s;
+    EXPECT_TRUE(readSettings(store, s).empty());
     ASSERT_EQ(store.keys(), std::vector<std::string>{"\\Software\\Castorvane"});
     auto names = store.valueNames("\\Software\\Castorvane");
     EXPECT_EQ(names, std::vector<std::string>(std::begin(kNineNames), std::end(kNineNames)));
@@ -56,16 +56,16 @@ TEST(Form1Settings, FirstRunCreatesTheKeyWithTheNineDefaults) {
     EXPECT_EQ(s.precision, 4);
 }
 
-TEST(Form1Settings, StoredValuesAreRead) {
+TEST(PlacementSettings, StoredValuesAreRead) {
     MemorySettingsStore store;
     const std::string key = "\\Software\\Castorvane";
-    Form1Settings first;
-    ReadRegistry(store, first);
+    PlacementSettings first;
+    readSettings(store, first);
     store.writeText(key, "directory", "/jobs/");
     store.writeInt(key, "TOPLEG", 8);
     store.writeInt(key, "Suppression", 2);
-    Form1Settings s;
-    EXPECT_TRUE(ReadRegistry(store, s).empty());
+    PlacementSettings s;
+    EXPECT_TRUE(readSettings(store, s).empty());
     EXPECT_EQ(s.directory, "/jobs/");
     EXPECT_EQ(s.topLeg, 8);
     EXPECT_EQ(s.suppression, 2);
@@ -78,14 +78,14 @@ struct DamagedCase {
     const char* message;
 };
 
-class Form1Damaged : public ::testing::TestWithParam<DamagedCase> {};
+class PlacementSettingsDamaged : public ::testing::TestWithParam<DamagedCase> {};
 
-TEST_P(Form1Damaged, ReportsTheValueAndKeepsItsDefault) {
+TEST_P(PlacementSettingsDamaged, ReportsTheValueAndKeepsItsDefault) {
     const auto& c = GetParam();
     MemorySettingsStore store;
     const std::string key = "\\Software\\Castorvane";
-    Form1Settings first;
-    ReadRegistry(store, first);
+    PlacementSettings first;
+    readSettings(store, first);
     store.writeInt(key, "TopLeg", 9);
     store.writeInt(key, "Suppression", 1);
     if (c.removeIt) {
@@ -93,20 +93,20 @@ TEST_P(Form1Damaged, ReportsTheValueAndKeepsItsDefault) {
     } else {
         store.writeText(key, c.name, "abc");
     }
-    Form1Settings s;
-    EXPECT_THAT(ReadRegistry(store, s), ElementsAre(c.message));
+    PlacementSettings s;
+    EXPECT_THAT(readSettings(store, s), ElementsAre(c.message));
     EXPECT_EQ(s.topFill, 1);      // the damaged value keeps its default
     EXPECT_EQ(s.topLeg, 9);       // read before it
     EXPECT_EQ(s.suppression, 1);  // read after it
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, Form1Damaged,
+    Values, PlacementSettingsDamaged,
     ::testing::Values(DamagedCase{"missing", "TopFill", true, "Failed to get data for 'TopFill'"},
                       DamagedCase{"text", "TopFill", false, "Invalid data type for 'TopFill'"}),
     [](const auto& info) { return std::string(info.param.what); });
 
-TEST(Form1Settings, SavedFolderComesFromTheLastChosenFile) {
+TEST(PlacementSettings, SavedFolderComesFromTheLastChosenFile) {
     const std::string key = "\\Software\\Castorvane";
     struct Case {
         const char* chosen;
@@ -121,9 +121,9 @@ TEST(Form1Settings, SavedFolderComesFromTheLastChosenFile) {
     for (const auto& c : cases) {
         MemorySettingsStore store;
         store.writeText(key, "DIRECTORY", "/kept/");
-        Form1Settings s;
+        PlacementSettings s;
         s.topLeg = 2;
-        SaveRegistry(store, s, c.chosen);
+        saveSettings(store, s, c.chosen);
         EXPECT_EQ(store.value(key, "DIRECTORY"), StoredValue(std::string(c.stored))) << c.chosen;
         EXPECT_EQ(store.readInt(key, "TopLeg"), 2);
         EXPECT_EQ(store.readInt(key, "BotLeg"), 3);
@@ -145,9 +145,9 @@ ControlState radio(int tag, int index, int count) {
 TEST(TaggedSettings, MissingKeyLeavesEveryControlAsItIs) {
     MemorySettingsStore store;
     WindowState state{{spin(1, 2, 1, 9), radio(3, 0, 2)}, 200, 108, {}};
-    ReadRegistry(store, form2Rules(), state);
+    readSettings(store, rs274xWindowRules(), state);
     EXPECT_EQ(state.controls[0].value, 2);
-    EXPECT_EQ(state.formX, 200);
+    EXPECT_EQ(state.x, 200);
     EXPECT_FALSE(store.keyExists("\\Software\\Castorvane-2"));
 }
 
@@ -159,12 +159,12 @@ TEST(TaggedSettings, SpinEditsAreLimitedToTheirRange) {
     store.writeInt(key, "RadioGroup5", 0);
     store.writeInt(key, "FormX", 5000);  // applied as stored, even off screen
     WindowState state{{spin(1, 2, 1, 9), spin(2, 3, 1, 9), radio(5, 1, 2)}, 200, 108, {}};
-    ReadRegistry(store, form2Rules(), state);
+    readSettings(store, rs274xWindowRules(), state);
     EXPECT_EQ(state.controls[0].value, 9);
     EXPECT_EQ(state.controls[1].value, 1);
     EXPECT_EQ(state.controls[2].value, 0);
-    EXPECT_EQ(state.formX, 5000);
-    EXPECT_EQ(state.formY, 108);
+    EXPECT_EQ(state.x, 5000);
+    EXPECT_EQ(state.y, 108);
 }
 
 TEST(TaggedSettings, ApertureBuilderWritesSpineditAndReadsSpinEdit) {
@@ -175,25 +175,25 @@ TEST(TaggedSettings, ApertureBuilderWritesSpineditAndReadsSpinEdit) {
         10,
         20,
         {}};
-    SaveRegistry(store, form3Rules(), state);
+    saveSettings(store, aptBuilderWindowRules(), state);
     EXPECT_EQ(store.valueNames(key),
               (std::vector<std::string>{"CheckBox1", "Spinedit1", "Spinedit2", "Spinedit3",
                                         "Spinedit4", "Spinedit5", "FormX", "FormY"}));
     // no range: any stored integer is taken
     WindowState back{
         {box(1, false), spin(1, 6), spin(2, 0), spin(3, 6), spin(4, 6), spin(5, 6)}, 0, 0, {}};
-    ReadRegistry(store, form3Rules(), back);
+    readSettings(store, aptBuilderWindowRules(), back);
     EXPECT_EQ(back.controls[0].value, 1);
     EXPECT_EQ(back.controls[1].value, 16);
     EXPECT_EQ(back.controls[3].value, -4);
     EXPECT_EQ(back.controls[5].value, 100000);
-    EXPECT_EQ(back.formX, 10);
+    EXPECT_EQ(back.x, 10);
 
     // a value stored as "SpinEdit3" by an earlier save is the same value
     MemorySettingsStore older;
     older.writeInt(key, "SpinEdit3", 11);
     WindowState fromOlder{{spin(3, 6)}, 0, 0, {}};
-    ReadRegistry(older, form3Rules(), fromOlder);
+    readSettings(older, aptBuilderWindowRules(), fromOlder);
     EXPECT_EQ(fromOlder.controls[0].value, 11);
 }
 
@@ -201,12 +201,12 @@ TEST(TaggedSettings, UntaggedControlsAndTextsAreNotTaken) {
     MemorySettingsStore store;
     const std::string key = "\\Software\\Castorvane-6";
     WindowState state{{box(18, true), box(23, true), box(0, true)}, 192, 114, {}};
-    SaveRegistry(store, form6Rules(), state);
+    saveSettings(store, gerberPlotWindowRules(), state);
     EXPECT_EQ(store.valueNames(key),
               (std::vector<std::string>{"CheckBox18", "CheckBox23", "FormX", "FormY"}));
     store.writeText(key, "CheckBox18", "on");
     WindowState back{{box(18, false), box(23, false)}, 0, 0, {}};
-    ReadRegistry(store, form6Rules(), back);
+    readSettings(store, gerberPlotWindowRules(), back);
     EXPECT_EQ(back.controls[0].value, 0);  // a text is not a boolean
     EXPECT_EQ(back.controls[1].value, 1);
 }
@@ -215,17 +215,17 @@ TEST(TaggedSettings, TangoWindowKeepsItsSpinEditsByName) {
     MemorySettingsStore store;
     const std::string key = "\\Software\\Castorvane-9";
     WindowState state{{box(1, true)}, 1, 2, {7, -2, 1250}};
-    SaveRegistry(store, form9Rules(), state);
+    saveSettings(store, tangoPlotWindowRules(), state);
     EXPECT_EQ(store.valueNames(key),
               (std::vector<std::string>{"CheckBox1", "FormX", "FormY", "SE1", "SE2", "SE3"}));
     WindowState back{{box(1, false)}, 0, 0, {6, 6, 0}};
-    ReadRegistry(store, form9Rules(), back);
+    readSettings(store, tangoPlotWindowRules(), back);
     EXPECT_EQ(back.extras, (std::vector<int>{7, -2, 1250}));
 }
 
 TEST(TaggedSettings, LauncherKeepsOnlyItsPosition) {
     MemorySettingsStore store;
-    SaveRegistry(store, form7Rules(), WindowState{{box(1, true)}, 300, 40, {}});
+    saveSettings(store, launcherRules(), WindowState{{box(1, true)}, 300, 40, {}});
     EXPECT_EQ(store.valueNames("\\Software\\Castorvane-7"),
               (std::vector<std::string>{"FormX", "FormY"}));
 }

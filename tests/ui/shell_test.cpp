@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFrame>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -15,29 +17,28 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTextBrowser>
-#include <QFile>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QtTest>
 
-#include "annotate/ui/tform1.h"
-#include "annotate/ui/tform10.h"
-#include "annotate/ui/tform5.h"
+#include "annotate/ui/drc_window.h"
+#include "annotate/ui/dxf_window.h"
+#include "annotate/ui/placement_window.h"
 #include "common/scripted_host.h"
-#include "convert/ui/tform2.h"
-#include "convert/ui/tform3.h"
-#include "plot/ui/tform6.h"
+#include "convert/ui/apt_builder_window.h"
+#include "convert/ui/rs274x_window.h"
+#include "plot/ui/gerber_plot_window.h"
 #include "shell/settings_store.h"
+#include "shell/ui/about_box.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/help_window.h"
-#include "shell/ui/tabout_box.h"
-#include "shell/ui/tform7.h"
-#include "tango/ui/tform9.h"
-#include "tools/ui/tform11.h"
-#include "tools/ui/tform20.h"
-#include "tools/ui/tform22.h"
-#include "tools/ui/tform23.h"
-#include "tools/ui/tform8.h"
+#include "shell/ui/launcher.h"
+#include "tango/ui/tango_plot_window.h"
+#include "tools/ui/library_window.h"
+#include "tools/ui/package_choice_dialog.h"
+#include "tools/ui/qfn_window.h"
+#include "tools/ui/skipped_components_dialog.h"
+#include "tools/ui/xln_window.h"
 
 using namespace padloom;
 using namespace padloom::ui;
@@ -129,20 +130,20 @@ void ShellTest::startupCreatesTheWindowsInOrder() {
     h.start();
     // clang-format off
     const std::pair<const char*, const char*> expected[] = {
-        {"padloom::ui::TForm7", "Padloom"},
-        {"padloom::ui::TForm1", "Padloom"},
-        {"padloom::ui::TForm2", "Gerber to xGerber RS274x converter "},
-        {"padloom::ui::TForm3", "PCB ---> APT"},
-        {"padloom::ui::TAboutBox", "About"},
-        {"padloom::ui::TForm5", "DRC --> PCB"},
-        {"padloom::ui::TForm6", "Generate XGerbers"},
-        {"padloom::ui::TForm20", "Protel Autotrax Combined Library Generation"},
-        {"padloom::ui::TForm22", "Select Matching Package from Library"},
-        {"padloom::ui::TForm23", "Skipped Components"},
-        {"padloom::ui::TForm8", "TXT+TOL --> XLN"},
-        {"padloom::ui::TForm9", "TANGO -> Generate XGerbers"},
-        {"padloom::ui::TForm10", "PCB --> DXF"},
-        {"padloom::ui::TForm11", "Build  QFN (in new .PCB)"},
+        {"padloom::ui::Launcher", "Padloom"},
+        {"padloom::ui::PlacementWindow", "Padloom"},
+        {"padloom::ui::Rs274xWindow", "Gerber to xGerber RS274x converter "},
+        {"padloom::ui::AptBuilderWindow", "PCB ---> APT"},
+        {"padloom::ui::AboutBox", "About"},
+        {"padloom::ui::DrcWindow", "DRC --> PCB"},
+        {"padloom::ui::GerberPlotWindow", "Generate XGerbers"},
+        {"padloom::ui::LibraryWindow", "Protel Autotrax Combined Library Generation"},
+        {"padloom::ui::PackageChoiceDialog", "Select Matching Package from Library"},
+        {"padloom::ui::SkippedComponentsDialog", "Skipped Components"},
+        {"padloom::ui::XlnWindow", "TXT+TOL --> XLN"},
+        {"padloom::ui::TangoPlotWindow", "TANGO -> Generate XGerbers"},
+        {"padloom::ui::DxfWindow", "PCB --> DXF"},
+        {"padloom::ui::QfnWindow", "Build  QFN (in new .PCB)"},
     };
     // clang-format on
     auto windows = h.shell->windows();
@@ -168,38 +169,41 @@ void ShellTest::everyWindowHasItsControls() {
         std::vector<const char*> controls;
     };
     const WindowControls windows[] = {
-        {h.shell->Form7,
+        {h.shell->launcher,
          names({"Button1", "Button2", "Button3", "Button4", "Button5", "Button6", "Button7",
                 "Button8", "Button9", "Button10", "Button11", "Button12", "eXit1", "About1"})},
-        {h.shell->Form1, names({"Button1", "Label2", "Label3", "Label4", "ProgressBar1",
-                                "ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "CheckBox1",
-                                "CheckBox2", "CheckBox3", "CheckBox4", "MainMenu1", "MATAPT1"})},
-        {h.shell->Form2,
+        {h.shell->placementWindow,
+         names({"Button1", "Label2", "Label3", "Label4", "ProgressBar1", "ComboBox1", "ComboBox2",
+                "ComboBox3", "ComboBox4", "CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4",
+                "MainMenu1", "MATAPT1"})},
+        {h.shell->rs274xWindow,
          names({"Button1", "Button2", "Button3", "ComboBox1", "ListBox1", "SpinEdit1", "SpinEdit2",
                 "RadioGroup1", "RadioGroup2", "RadioGroup3", "RadioGroup4"})},
-        {h.shell->Form3, names({"Button1", "SpinEdit1", "SpinEdit2", "SpinEdit3", "SpinEdit4",
-                                "SpinEdit5", "CheckBox1"})},
-        {h.shell->AboutBox,
+        {h.shell->aptBuilderWindow, names({"Button1", "SpinEdit1", "SpinEdit2", "SpinEdit3",
+                                           "SpinEdit4", "SpinEdit5", "CheckBox1"})},
+        {h.shell->aboutBox,
          names({"Panel1", "ProgramIcon", "ProductName", "Version", "ReleaseDate", "OKButton"})},
-        {h.shell->Form5, names({"RadioGroup1", "Button1"})},
-        {h.shell->Form6,
+        {h.shell->drcWindow, names({"RadioGroup1", "Button1"})},
+        {h.shell->gerberPlotWindow,
          names({"CheckBox1",  "CheckBox2",  "CheckBox3",  "CheckBox4",  "CheckBox5",  "CheckBox6",
                 "CheckBox7",  "CheckBox8",  "CheckBox9",  "CheckBox10", "CheckBox11", "CheckBox12",
                 "CheckBox13", "CheckBox14", "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox18",
                 "CheckBox19", "CheckBox20", "CheckBox21", "CheckBox22", "CheckBox23", "CheckBox24",
                 "CheckBox25", "CheckBox26", "CheckBox27", "CheckBox28", "Button1",    "Memo1"})},
-        {h.shell->Form20, names({"MainMenu1", "ReadLibrary1", "ProcessNetlist1", "Exit1",
-                                 "CheckBox1", "CheckBox2", "ProgressBar1"})},
-        {h.shell->Form22, names({"Label1", "ComboBox1", "Button1", "Button2", "Button3"})},
-        {h.shell->Form23, names({"StringGrid1"})},
-        {h.shell->Form8, names({"Button1", "Button2", "Memo1"})},
-        {h.shell->Form9, names({"Button1", "Memo1", "SpinEdit1", "SpinEdit2", "SpinEdit3",
-                                "CheckBox1", "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox24",
-                                "CheckBox25", "CheckBox26", "CheckBox27", "CheckBox28"})},
-        {h.shell->Form10,
+        {h.shell->libraryWindow, names({"MainMenu1", "ReadLibrary1", "ProcessNetlist1", "Exit1",
+                                        "CheckBox1", "CheckBox2", "ProgressBar1"})},
+        {h.shell->packageChoiceDialog,
+         names({"Label1", "ComboBox1", "Button1", "Button2", "Button3"})},
+        {h.shell->skippedComponentsDialog, names({"StringGrid1"})},
+        {h.shell->xlnWindow, names({"Button1", "Button2", "Memo1"})},
+        {h.shell->tangoPlotWindow,
+         names({"Button1", "Memo1", "SpinEdit1", "SpinEdit2", "SpinEdit3", "CheckBox1",
+                "CheckBox15", "CheckBox16", "CheckBox17", "CheckBox24", "CheckBox25", "CheckBox26",
+                "CheckBox27", "CheckBox28"})},
+        {h.shell->dxfWindow,
          names({"Button1", "Memo1", "Panel1", "Label1", "Edit1", "Label2", "Edit2", "Button2"})},
-        {h.shell->Form11, names({"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7",
-                                 "RadioGroup1", "Label6", "Memo1", "Button1"})},
+        {h.shell->qfnWindow, names({"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7",
+                                    "RadioGroup1", "Label6", "Memo1", "Button1"})},
     };
     for (const auto& [window, controls] : windows) {
         for (const char* name : controls) {
@@ -209,68 +213,71 @@ void ShellTest::everyWindowHasItsControls() {
     }
 
     // a few captions, defaults, states and initial texts
-    auto* f6 = h.shell->Form6;
-    QCOMPARE(f6->CheckBox15->text(), QString("Board Layer"));
-    QVERIFY(f6->CheckBox15->isChecked());
-    QCOMPARE(f6->CheckBox24->text(), QString("Board Layer"));
-    QVERIFY(!f6->CheckBox24->isChecked());
-    QCOMPARE(f6->CheckBox23->text(), QString("Thermals on external layers"));
-    QCOMPARE(tagOf(f6->CheckBox23), 0);
-    QCOMPARE(tagOf(f6->CheckBox24), 23);
-    QCOMPARE(tagOf(f6->CheckBox15), 18);
-    QCOMPARE(tagOf(f6->CheckBox18), 15);
-    QCOMPARE(f6->Memo1->toPlainText(),
+    auto* f6 = h.shell->gerberPlotWindow;
+    QCOMPARE(child<QCheckBox>(f6, "CheckBox15")->text(), QString("Board Layer"));
+    QVERIFY(child<QCheckBox>(f6, "CheckBox15")->isChecked());
+    QCOMPARE(child<QCheckBox>(f6, "CheckBox24")->text(), QString("Board Layer"));
+    QVERIFY(!child<QCheckBox>(f6, "CheckBox24")->isChecked());
+    QCOMPARE(child<QCheckBox>(f6, "CheckBox23")->text(), QString("Thermals on external layers"));
+    QCOMPARE(tagOf(child<QCheckBox>(f6, "CheckBox23")), 0);
+    QCOMPARE(tagOf(child<QCheckBox>(f6, "CheckBox24")), 23);
+    QCOMPARE(tagOf(child<QCheckBox>(f6, "CheckBox15")), 18);
+    QCOMPARE(tagOf(child<QCheckBox>(f6, "CheckBox18")), 15);
+    QCOMPARE(child<QPlainTextEdit>(f6, "Memo1")->toPlainText(),
              QString("Please selects layers and options.\nThen press the Plot button"));
-    auto* f1 = h.shell->Form1;
-    QCOMPARE(f1->ComboBox2->currentText(), QString("3 - 2nd mid"));
-    QCOMPARE(f1->ComboBox1->count(), 14);
-    QCOMPARE(f1->ComboBox1->itemText(13), QString("13 - Multi Layer"));
-    QVERIFY(f1->CheckBox3->isChecked());
-    QVERIFY(f1->ProgressBar1->isHidden());
-    auto* f2 = h.shell->Form2;
-    QCOMPARE(f2->RadioGroup1->button(0)->text(), QString("Absoulte"));
-    QCOMPARE(f2->RadioGroup3->itemIndex(), 1);
-    QCOMPARE(f2->SpinEdit1->maximum(), 9);
-    QCOMPARE(f2->SpinEdit2->value(), 3);
-    QVERIFY(!h.shell->Form3->CheckBox1->isEnabled());
-    QCOMPARE(h.shell->Form3->SpinEdit3->value(), 0);
-    QVERIFY(!child<QCheckBox>(h.shell->Form9, "CheckBox2")->isEnabled());
-    QVERIFY(!child<QCheckBox>(h.shell->Form9, "CheckBox21")->isEnabled());
-    QVERIFY(child<QCheckBox>(h.shell->Form9, "CheckBox1")->isEnabled());
-    QVERIFY(!h.shell->Form9->findChild<QObject*>("CheckBox20"));
-    QVERIFY(!h.shell->Form9->findChild<QObject*>("CheckBox22"));
-    QCOMPARE(h.shell->Form9->SpinEdit2->value(), 6);
-    QVERIFY(!child<QPushButton>(h.shell->Form8, "Button1")->isEnabled());
-    QVERIFY(child<QCheckBox>(h.shell->Form20, "CheckBox2")->isHidden());
-    QCOMPARE(child<QLineEdit>(h.shell->Form11, "Edit3")->text(), QString("Num?"));
-    QCOMPARE(child<QLineEdit>(h.shell->Form10, "Edit1")->text(), QString("24"));
+    auto* f1 = h.shell->placementWindow;
+    QCOMPARE(child<QComboBox>(f1, "ComboBox2")->currentText(), QString("3 - 2nd mid"));
+    QCOMPARE(child<QComboBox>(f1, "ComboBox1")->count(), 14);
+    QCOMPARE(child<QComboBox>(f1, "ComboBox1")->itemText(13), QString("13 - Multi Layer"));
+    QVERIFY(child<QCheckBox>(f1, "CheckBox3")->isChecked());
+    QVERIFY(child<QProgressBar>(f1, "ProgressBar1")->isHidden());
+    auto* f2 = h.shell->rs274xWindow;
+    QCOMPARE(child<RadioGroup>(f2, "RadioGroup1")->button(0)->text(), QString("Absoulte"));
+    QCOMPARE(child<RadioGroup>(f2, "RadioGroup3")->itemIndex(), 1);
+    QCOMPARE(child<SpinEdit>(f2, "SpinEdit1")->maximum(), 9);
+    QCOMPARE(child<SpinEdit>(f2, "SpinEdit2")->value(), 3);
+    QVERIFY(!child<QCheckBox>(h.shell->aptBuilderWindow, "CheckBox1")->isEnabled());
+    QCOMPARE(child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit3")->value(), 0);
+    QVERIFY(!child<QCheckBox>(h.shell->tangoPlotWindow, "CheckBox2")->isEnabled());
+    QVERIFY(!child<QCheckBox>(h.shell->tangoPlotWindow, "CheckBox21")->isEnabled());
+    QVERIFY(child<QCheckBox>(h.shell->tangoPlotWindow, "CheckBox1")->isEnabled());
+    QVERIFY(!h.shell->tangoPlotWindow->findChild<QObject*>("CheckBox20"));
+    QVERIFY(!h.shell->tangoPlotWindow->findChild<QObject*>("CheckBox22"));
+    QCOMPARE(child<SpinEdit>(h.shell->tangoPlotWindow, "SpinEdit2")->value(), 6);
+    QVERIFY(!child<QPushButton>(h.shell->xlnWindow, "Button1")->isEnabled());
+    QVERIFY(child<QCheckBox>(h.shell->libraryWindow, "CheckBox2")->isHidden());
+    QCOMPARE(child<QLineEdit>(h.shell->qfnWindow, "Edit3")->text(), QString("Num?"));
+    QCOMPARE(child<QLineEdit>(h.shell->dxfWindow, "Edit1")->text(), QString("24"));
 }
 
 void ShellTest::launcherLayout() {
     Harness h;
     h.start();
-    TForm7* l = h.shell->Form7;
+    Launcher* l = h.shell->launcher;
     QCOMPARE(l->pos(), QPoint(192, 114));
-    QCOMPARE(l->Button1->geometry().topLeft(), QPoint(8, 16));
-    QCOMPARE(l->Button8->geometry().topLeft(), QPoint(178, 232));
-    QCOMPARE(l->Button5->geometry().topLeft(), QPoint(352, 160));
-    QCOMPARE(l->Button12->height(), 57);
-    QCOMPARE(l->Button1->toolTip(),
+    QCOMPARE(child<QPushButton>(l, "Button1")->geometry().topLeft(), QPoint(8, 16));
+    QCOMPARE(child<QPushButton>(l, "Button8")->geometry().topLeft(), QPoint(178, 232));
+    QCOMPARE(child<QPushButton>(l, "Button5")->geometry().topLeft(), QPoint(352, 160));
+    QCOMPARE(child<QPushButton>(l, "Button12")->height(), 57);
+    QCOMPARE(child<QPushButton>(l, "Button1")->toolTip(),
              QString("Directly generate RS274X gerbers, NC drill files and BOMs from Protel "
                      "Autotrax .PCB files.  Replaces Traxplot."));
-    QCOMPARE(l->Button5->toolTip(),
+    QCOMPARE(child<QPushButton>(l, "Button5")->toolTip(),
              QString("Add hihlightinh information to a .PCB file to show DRC errors."));
-    QPushButton* order[] = {l->Button1, l->Button2,  l->Button3,  l->Button4,
-                            l->Button5, l->Button6,  l->Button7,  l->Button8,
-                            l->Button9, l->Button10, l->Button11, l->Button12};
+    QPushButton* order[] = {child<QPushButton>(l, "Button1"),  child<QPushButton>(l, "Button2"),
+                            child<QPushButton>(l, "Button3"),  child<QPushButton>(l, "Button4"),
+                            child<QPushButton>(l, "Button5"),  child<QPushButton>(l, "Button6"),
+                            child<QPushButton>(l, "Button7"),  child<QPushButton>(l, "Button8"),
+                            child<QPushButton>(l, "Button9"),  child<QPushButton>(l, "Button10"),
+                            child<QPushButton>(l, "Button11"), child<QPushButton>(l, "Button12")};
     for (int i = 0; i < 12; ++i) {
         QVERIFY(!order[i]->toolTip().isEmpty());
         if (i < 11) {
             QCOMPARE(order[i]->nextInFocusChain(), order[i + 1]);
         }
     }
-    QCOMPARE(l->eXit1->text(), QString("eXit"));
-    QCOMPARE(l->About1->text(), QString("About"));
+    QCOMPARE(child<QAction>(l, "eXit1")->text(), QString("eXit"));
+    QCOMPARE(child<QAction>(l, "About1")->text(), QString("About"));
 }
 
 void ShellTest::launcherButtonsOpenTheirWindows_data() {
@@ -309,15 +316,15 @@ void ShellTest::launcherButtonsOpenTheirWindows() {
     QFETCH(int, dxfMode);
     Harness h;
     h.start();
-    h.shell->Form10->mode = dxfMode == 0 ? 1 : 0;  // the button must set it
+    h.shell->dxfWindow->mode = dxfMode == 0 ? 1 : 0;  // the button must set it
     int modeSeen = -1;
     h.onModal = [&](QDialog& w) {
-        if (&w == h.shell->Form10) {
-            modeSeen = h.shell->Form10->mode;
+        if (&w == h.shell->dxfWindow) {
+            modeSeen = h.shell->dxfWindow->mode;
         }
         return 0;
     };
-    child<QPushButton>(h.shell->Form7, qPrintable(button))->click();
+    child<QPushButton>(h.shell->launcher, qPrintable(button))->click();
     if (window.isEmpty()) {
         // the MAT to APT routine runs straight from the launcher, with no window
         QVERIFY(h.shown.isEmpty());
@@ -331,26 +338,28 @@ void ShellTest::launcherButtonsOpenTheirWindows() {
 void ShellTest::launcherCopiesFormatSettingsAfterTheConverterCloses() {
     Harness h;
     h.start();
-    TForm2* f2 = h.shell->Form2;
+    Rs274xWindow* f2 = h.shell->rs274xWindow;
     h.onModal = [&](QDialog&) {
-        f2->SpinEdit1->setValue(5);
-        f2->SpinEdit2->edit()->setText("");  // not an integer: counts as the minimum, 1
-        f2->RadioGroup1->setItemIndex(1);
-        f2->RadioGroup2->setItemIndex(2);
+        child<SpinEdit>(f2, "SpinEdit1")->setValue(5);
+        child<SpinEdit>(f2, "SpinEdit2")
+            ->edit()
+            ->setText("");  // not an integer: counts as the minimum, 1
+        child<RadioGroup>(f2, "RadioGroup1")->setItemIndex(1);
+        child<RadioGroup>(f2, "RadioGroup2")->setItemIndex(2);
         return static_cast<int>(QDialog::Rejected);  // closed by its close box
     };
-    h.shell->Form7->Button4Click();
-    QCOMPARE(h.shell->Form1->Digits, 5);
-    QCOMPARE(h.shell->Form1->Precision, 1);
-    QCOMPARE(h.shell->Form1->Mode, 1);
-    QCOMPARE(h.shell->Form1->Suppression, 2);
+    h.shell->launcher->onRs274xClicked();
+    QCOMPARE(h.shell->placementWindow->gerberFormat.digits, 5);
+    QCOMPARE(h.shell->placementWindow->gerberFormat.precision, 1);
+    QCOMPARE(h.shell->placementWindow->gerberFormat.mode, 1);
+    QCOMPARE(h.shell->placementWindow->gerberFormat.suppression, 2);
 }
 
 void ShellTest::exclusivePairsWithTheirGuard() {
     Harness h;
     h.start();
-    for (QWidget* w :
-         {static_cast<QWidget*>(h.shell->Form6), static_cast<QWidget*>(h.shell->Form9)}) {
+    for (QWidget* w : {static_cast<QWidget*>(h.shell->gerberPlotWindow),
+                       static_cast<QWidget*>(h.shell->tangoPlotWindow)}) {
         const std::pair<const char*, const char*> pairs[] = {{"CheckBox25", "CheckBox26"},
                                                              {"CheckBox27", "CheckBox28"}};
         for (auto [first, second] : pairs) {
@@ -376,47 +385,46 @@ void ShellTest::spinEditTextThatIsNoIntegerCountsAsMinimum() {
         int expected;
     };
     const Case cases[] = {
-        {h.shell->Form3->SpinEdit1, "", 0},  // no range: 0
-        {h.shell->Form3->SpinEdit1, "-", 0},
-        {h.shell->Form3->SpinEdit1, "-12", -12},
-        {h.shell->Form3->SpinEdit5, "250", 250},
-        {h.shell->Form2->SpinEdit1, "", 1},  // range 1 to 9: its minimum
-        {h.shell->Form2->SpinEdit2, "7", 7},
-        {h.shell->Form9->SpinEdit3, "", 0},
+        {child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit1"), "", 0},  // no range: 0
+        {child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit1"), "-", 0},
+        {child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit1"), "-12", -12},
+        {child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit5"), "250", 250},
+        {child<SpinEdit>(h.shell->rs274xWindow, "SpinEdit1"), "", 1},  // range 1 to 9: its minimum
+        {child<SpinEdit>(h.shell->rs274xWindow, "SpinEdit2"), "7", 7},
+        {child<SpinEdit>(h.shell->tangoPlotWindow, "SpinEdit3"), "", 0},
     };
     for (const auto& c : cases) {
         c.spin->edit()->setText(c.text);
         QCOMPARE(c.spin->toolValue(), c.expected);
     }
     // the builder reads its enlargements by the same rule
-    h.shell->Form3->SpinEdit4->edit()->setText("");
-    QCOMPARE(h.shell->Form3->enlargements().plane, 0);
+    child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit4")->edit()->setText("");
+    QCOMPARE(h.shell->aptBuilderWindow->enlargements().plane, 0);
 }
 
 void ShellTest::dxfWindowSwitchesModeWhenShown() {
     Harness h;
     h.start();
-    TForm10* f = h.shell->Form10;
+    DxfWindow* f = h.shell->dxfWindow;
     f->mode = 1;
     f->show();
-    QVERIFY(f->Panel1->isVisible());
-    QVERIFY(!f->Button1->isVisible());
+    QVERIFY(child<QFrame>(f, "Panel1")->isVisible());
+    QVERIFY(!child<QPushButton>(f, "Button1")->isVisible());
     f->done(0);
     f->mode = 0;
     f->show();
-    QVERIFY(!f->Panel1->isVisible());
-    QVERIFY(f->Button1->isVisible());
+    QVERIFY(!child<QFrame>(f, "Panel1")->isVisible());
+    QVERIFY(child<QPushButton>(f, "Button1")->isVisible());
     f->done(0);
 }
 
 void ShellTest::xyWindowShowsNoMenu() {
     Harness h;
     h.start();
-    TForm1* f = h.shell->Form1;
-    QVERIFY(f->MainMenu1);
+    PlacementWindow* f = h.shell->placementWindow;
+    QVERIFY(f->findChild<QMenuBar*>("MainMenu1"));
     f->show();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!f->MainMenu1);
     QVERIFY(!f->findChild<QMenuBar*>());
     f->done(0);
 }
@@ -431,8 +439,9 @@ void ShellTest::f1OpensHelpAtTheWindowsContext() {
         }
         return 0;
     };
-    const std::pair<QWidget*, int> cases[] = {
-        {h.shell->Form1, 100}, {h.shell->Form2, 5000}, {h.shell->Form3, 6000}};
+    const std::pair<QWidget*, int> cases[] = {{h.shell->placementWindow, 100},
+                                              {h.shell->rs274xWindow, 5000},
+                                              {h.shell->aptBuilderWindow, 6000}};
     for (auto [window, expected] : cases) {
         auto* f1 = window->findChild<QShortcut*>("HelpShortcut");
         QVERIFY(f1);
@@ -441,8 +450,9 @@ void ShellTest::f1OpensHelpAtTheWindowsContext() {
         QCOMPARE(context, expected);
     }
     QVERIFY(h.shell->helpWindow()->browser()->toPlainText().contains("Make APT file"));
-    for (QWidget* w : {static_cast<QWidget*>(h.shell->Form6), static_cast<QWidget*>(h.shell->Form9),
-                       static_cast<QWidget*>(h.shell->Form10)}) {
+    for (QWidget* w : {static_cast<QWidget*>(h.shell->gerberPlotWindow),
+                       static_cast<QWidget*>(h.shell->tangoPlotWindow),
+                       static_cast<QWidget*>(h.shell->dxfWindow)}) {
         QVERIFY(!w->findChild<QShortcut*>("HelpShortcut"));
     }
 }
@@ -458,12 +468,13 @@ void ShellTest::firstRunWritesOnlyTheXyKey() {
 void ShellTest::windowsSaveByTagWhenClosedAfterShowing() {
     Harness h;
     h.start();
-    TForm6* f6 = h.shell->Form6;
+    GerberPlotWindow* f6 = h.shell->gerberPlotWindow;
     f6->done(0);  // never shown: nothing
     QVERIFY(!h.store.keyExists("\\Software\\Castorvane-6"));
 
-    f6->CheckBox24->setChecked(true);   // "Board Layer" to plot: tag 23
-    f6->CheckBox23->setChecked(false);  // "Thermals on external layers": not kept
+    child<QCheckBox>(f6, "CheckBox24")->setChecked(true);  // "Board Layer" to plot: tag 23
+    child<QCheckBox>(f6, "CheckBox23")
+        ->setChecked(false);  // "Thermals on external layers": not kept
     f6->show();
     f6->close();
     const std::string k6 = "\\Software\\Castorvane-6";
@@ -472,8 +483,8 @@ void ShellTest::windowsSaveByTagWhenClosedAfterShowing() {
     QCOMPARE(h.store.readInt(k6, "CheckBox15"), std::optional<int>(0));  // "Top Paste mask"
     QCOMPARE(h.store.valueNames(k6).size(), size_t{27 + 2});
 
-    TForm3* f3 = h.shell->Form3;
-    f3->SpinEdit3->setValue(4);  // "Paste mask enlarement", tag 2
+    AptBuilderWindow* f3 = h.shell->aptBuilderWindow;
+    child<SpinEdit>(f3, "SpinEdit3")->setValue(4);  // "Paste mask enlarement", tag 2
     f3->show();
     f3->done(0);
     const std::vector<std::string> names3 = h.store.valueNames("\\Software\\Castorvane-3");
@@ -481,27 +492,27 @@ void ShellTest::windowsSaveByTagWhenClosedAfterShowing() {
                                                "Spinedit4", "Spinedit5", "FormX", "FormY"}));
     QCOMPARE(h.store.readInt("\\Software\\Castorvane-3", "SpinEdit2"), std::optional<int>(4));
 
-    h.shell->Form9->SpinEdit3->setValue(1250);
-    h.shell->Form9->show();
-    h.shell->Form9->done(0);
+    child<SpinEdit>(h.shell->tangoPlotWindow, "SpinEdit3")->setValue(1250);
+    h.shell->tangoPlotWindow->show();
+    h.shell->tangoPlotWindow->done(0);
     QCOMPARE(h.store.readInt("\\Software\\Castorvane-9", "SE3"), std::optional<int>(1250));
     QVERIFY(!h.store.readInt("\\Software\\Castorvane-9", "CheckBox20"));
 
-    h.shell->Form2->show();
-    h.shell->Form2->done(0);
+    h.shell->rs274xWindow->show();
+    h.shell->rs274xWindow->done(0);
     QCOMPARE(h.store.readInt("\\Software\\Castorvane-2", "RadioGroup5"), std::optional<int>(1));
 
     // the X/Y window keeps the stored folder when no file was chosen in the shared dialog
     h.store.writeText("\\Software\\Castorvane", "DIRECTORY", "/kept/");
-    h.shell->Form1->show();
-    h.shell->Form1->done(0);
+    h.shell->placementWindow->show();
+    h.shell->placementWindow->done(0);
     QCOMPARE(h.store.value("\\Software\\Castorvane", "DIRECTORY"),
              std::optional<shell::StoredValue>(std::string("/kept/")));
 
     // windows that keep nothing write nothing
     for (QDialog* w :
-         {static_cast<QDialog*>(h.shell->Form5), static_cast<QDialog*>(h.shell->Form8),
-          static_cast<QDialog*>(h.shell->Form10), static_cast<QDialog*>(h.shell->Form11)}) {
+         {static_cast<QDialog*>(h.shell->drcWindow), static_cast<QDialog*>(h.shell->xlnWindow),
+          static_cast<QDialog*>(h.shell->dxfWindow), static_cast<QDialog*>(h.shell->qfnWindow)}) {
         w->show();
         w->done(0);
     }
@@ -529,34 +540,35 @@ void ShellTest::storedSettingsAreRestoredAtStartup() {
     }
     h.start();
     QVERIFY(h.boxes.isEmpty());
-    QCOMPARE(h.shell->Form2->SpinEdit1->value(), 9);
-    QCOMPARE(h.shell->Form2->RadioGroup4->itemIndex(), 1);  // limited to its items
-    QCOMPARE(h.shell->Form3->SpinEdit4->value(), 11);
-    QCOMPARE(h.shell->Form3->SpinEdit3->value(), 3);
-    QVERIFY(h.shell->Form6->CheckBox24->isChecked());
-    QVERIFY(!h.shell->Form6->CheckBox23->isChecked());
-    QVERIFY(!h.shell->Form6->CheckBox15->isChecked());
-    QVERIFY(h.shell->Form6->CheckBox26->isChecked());
-    QCOMPARE(h.shell->Form6->x(), 3000);
-    QCOMPARE(h.shell->Form7->pos(), QPoint(40, 50));
-    QCOMPARE(h.shell->Form9->SpinEdit1->value(), -3);
-    QCOMPARE(h.shell->Form1->OpenDialog1.initialDir, QString("/boards/"));
-    QCOMPARE(h.shell->Form1->ComboBox1->currentIndex(), 8);
-    QCOMPARE(h.shell->Form1->Precision, 1);
+    QCOMPARE(child<SpinEdit>(h.shell->rs274xWindow, "SpinEdit1")->value(), 9);
+    QCOMPARE(child<RadioGroup>(h.shell->rs274xWindow, "RadioGroup4")->itemIndex(),
+             1);  // limited to its items
+    QCOMPARE(child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit4")->value(), 11);
+    QCOMPARE(child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit3")->value(), 3);
+    QVERIFY(child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox24")->isChecked());
+    QVERIFY(!child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox23")->isChecked());
+    QVERIFY(!child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox15")->isChecked());
+    QVERIFY(child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox26")->isChecked());
+    QCOMPARE(h.shell->gerberPlotWindow->x(), 3000);
+    QCOMPARE(h.shell->launcher->pos(), QPoint(40, 50));
+    QCOMPARE(child<SpinEdit>(h.shell->tangoPlotWindow, "SpinEdit1")->value(), -3);
+    QCOMPARE(h.shell->placementWindow->openDialog().initialDir, QString("/boards/"));
+    QCOMPARE(child<QComboBox>(h.shell->placementWindow, "ComboBox1")->currentIndex(), 8);
+    QCOMPARE(h.shell->placementWindow->gerberFormat.precision, 1);
 }
 
 void ShellTest::exitSavesNothingButClosingSavesThePosition() {
     Harness h;
     h.start();
-    h.shell->Form6->show();  // still open at the end: saves nothing
-    h.shell->Form7->eXit1Click();
+    h.shell->gerberPlotWindow->show();  // still open at the end: saves nothing
+    h.shell->launcher->onExitTriggered();
     QVERIFY(!h.store.keyExists("\\Software\\Castorvane-7"));
-    h.shell->Form6->hide();
+    h.shell->gerberPlotWindow->hide();
     QVERIFY(!h.store.keyExists("\\Software\\Castorvane-6"));
 
-    h.shell->Form7->move(300, 200);
-    h.shell->Form7->show();
-    h.shell->Form7->close();
+    h.shell->launcher->move(300, 200);
+    h.shell->launcher->show();
+    h.shell->launcher->close();
     QCOMPARE(h.store.readInt("\\Software\\Castorvane-7", "FormX"), std::optional<int>(300));
     QCOMPARE(h.store.readInt("\\Software\\Castorvane-7", "FormY"), std::optional<int>(200));
 }
@@ -564,8 +576,8 @@ void ShellTest::exitSavesNothingButClosingSavesThePosition() {
 void ShellTest::xyWindowReportsDamagedSettings() {
     Harness h;
     {
-        shell::Form1Settings s;
-        shell::ReadRegistry(h.store, s);
+        shell::PlacementSettings s;
+        shell::readSettings(h.store, s);
     }
     h.store.removeValue("\\Software\\Castorvane", "TopFill");
     h.store.writeText("\\Software\\Castorvane", "Digits", "two");
@@ -573,9 +585,9 @@ void ShellTest::xyWindowReportsDamagedSettings() {
     h.start();
     QCOMPARE(h.boxes,
              (QStringList{"Failed to get data for 'TopFill'", "Invalid data type for 'Digits'"}));
-    QCOMPARE(h.shell->Form1->ComboBox3->currentIndex(), 1);
-    QCOMPARE(h.shell->Form1->ComboBox4->currentIndex(), 5);
-    QCOMPARE(h.shell->Form1->Digits, 2);
+    QCOMPARE(child<QComboBox>(h.shell->placementWindow, "ComboBox3")->currentIndex(), 1);
+    QCOMPARE(child<QComboBox>(h.shell->placementWindow, "ComboBox4")->currentIndex(), 5);
+    QCOMPARE(h.shell->placementWindow->gerberFormat.digits, 2);
 }
 
 void ShellTest::plotRunStopsSilentlyWithoutApertureFile() {
@@ -585,48 +597,50 @@ void ShellTest::plotRunStopsSilentlyWithoutApertureFile() {
     h.shell->runValues.aptMade = true;  // left from an earlier run
     bool plotModeSeen = false;
     h.onModal = [&](QDialog& w) {
-        if (&w == h.shell->Form3) {
-            plotModeSeen = h.shell->Form3->plotMode;
-            h.shell->Form3->Button1Click();  // the user presses "Make APT file" and gives up
+        if (&w == h.shell->aptBuilderWindow) {
+            plotModeSeen = h.shell->aptBuilderWindow->plotMode;
+            h.shell->aptBuilderWindow
+                ->onMakeAptClicked();  // the user presses "Make APT file" and gives up
         }
         return 0;
     };
-    const QString memo = h.shell->Form6->Memo1->toPlainText();
-    h.shell->Form6->Button1Click();
+    const QString memo = child<QPlainTextEdit>(h.shell->gerberPlotWindow, "Memo1")->toPlainText();
+    h.shell->gerberPlotWindow->onPlotClicked();
     QCOMPARE(h.shown, QStringList{"Form3"});
     QVERIFY(plotModeSeen);
-    QVERIFY(!h.shell->Form3->plotMode);
+    QVERIFY(!h.shell->aptBuilderWindow->plotMode);
     QVERIFY(!h.shell->runValues.aptMade);
     QCOMPARE(h.shell->runValues.extents.minX, 1000000);
     QCOMPARE(h.shell->runValues.extents.maxY, -1);
     QVERIFY(h.host.lines.empty());
-    QCOMPARE(h.shell->Form6->Memo1->toPlainText(), memo);
+    QCOMPARE(child<QPlainTextEdit>(h.shell->gerberPlotWindow, "Memo1")->toPlainText(), memo);
 }
 
 void ShellTest::plotRunGoesOnWhenTheApertureFileWasMade() {
     Harness h;
     h.start();
-    h.shell->Form3->SpinEdit4->setValue(9);
+    child<SpinEdit>(h.shell->aptBuilderWindow, "SpinEdit4")->setValue(9);
     h.onModal = [&](QDialog&) {
         h.shell->runValues.aptMade = true;
         return 0;
     };
-    h.shell->Form6->Button1Click();  // nothing may escape the slot, whatever the run does
+    h.shell->gerberPlotWindow
+        ->onPlotClicked();  // nothing may escape the slot, whatever the run does
     QCOMPARE(h.shell->runValues.enlargements.plane, 9);
     QCOMPARE(h.shell->runValues.enlargements.solderMask, 6);
     QVERIFY(h.boxes.isEmpty());  // nothing ticked: only the names, dimensions and "Done"
     QCOMPARE(h.host.lines.back(), std::string("Done"));
 
-    plot::PlotOptions o = h.shell->Form6->plotOptions();
+    plot::PlotOptions o = h.shell->gerberPlotWindow->plotOptions();
     QVERIFY(o.includeBoardLayer);
     QVERIFY(!o.layers[17]);
     QVERIFY(o.compareText);
     QCOMPARE(o.compareText("abc", "ABC"), 0);
     QVERIFY(o.compareText("r10", "R2") < 0);  // not numeric
-    h.shell->Form6->CheckBox24->setChecked(true);
-    h.shell->Form6->CheckBox28->click();
-    h.shell->Form6->CheckBox26->click();
-    o = h.shell->Form6->plotOptions();
+    child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox24")->setChecked(true);
+    child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox28")->click();
+    child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox26")->click();
+    o = h.shell->gerberPlotWindow->plotOptions();
     QVERIFY(o.layers[17]);
     QVERIFY(o.fillMode == plot::FillMode::Flash);
     QVERIFY(o.drillFormat24);
@@ -635,8 +649,8 @@ void ShellTest::plotRunGoesOnWhenTheApertureFileWasMade() {
 void ShellTest::builderShowsItsInstructionsOncePerShowing() {
     Harness h;
     h.start();
-    TForm3* f3 = h.shell->Form3;
-    h.shell->Form6->CheckBox28->click();  // "D3 flash"
+    AptBuilderWindow* f3 = h.shell->aptBuilderWindow;
+    child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox28")->click();  // "D3 flash"
     const std::string instructions =
         "info|Set the desired spacing for mask and plane layers.\n\r"
         "Click of the \"Make APT file\" button.\n\r"
@@ -646,7 +660,7 @@ void ShellTest::builderShowsItsInstructionsOncePerShowing() {
     f3->show();
     QTRY_COMPARE(h.host.transcript.size(), size_t{1});
     QCOMPARE(h.host.transcript[0], instructions);
-    QVERIFY(f3->CheckBox1->isChecked());
+    QVERIFY(child<QCheckBox>(f3, "CheckBox1")->isChecked());
     f3->activateWindow();
     QTest::qWait(20);
     QCOMPARE(h.host.transcript.size(), size_t{1});
@@ -657,11 +671,11 @@ void ShellTest::builderShowsItsInstructionsOncePerShowing() {
 
     // outside plot mode: nothing is shown and the box keeps its state
     f3->plotMode = false;
-    h.shell->Form6->CheckBox27->click();
+    child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox27")->click();
     f3->show();
     QTest::qWait(20);
     QCOMPARE(h.host.transcript.size(), size_t{2});
-    QVERIFY(f3->CheckBox1->isChecked());
+    QVERIFY(child<QCheckBox>(f3, "CheckBox1")->isChecked());
     f3->done(0);
 }
 
@@ -672,19 +686,19 @@ void ShellTest::plotRunEndToEnd() {
     QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/demo.pcb", board));
     Harness h;
     h.start();
-    TForm6* f6 = h.shell->Form6;
-    f6->CheckBox1->setChecked(true);   // Top Copper
-    f6->CheckBox11->setChecked(true);  // Top Solder mask
-    f6->CheckBox17->setChecked(true);  // NC Drill
-    f6->CheckBox21->setChecked(true);  // BOM
+    GerberPlotWindow* f6 = h.shell->gerberPlotWindow;
+    child<QCheckBox>(f6, "CheckBox1")->setChecked(true);   // Top Copper
+    child<QCheckBox>(f6, "CheckBox11")->setChecked(true);  // Top Solder mask
+    child<QCheckBox>(f6, "CheckBox17")->setChecked(true);  // NC Drill
+    child<QCheckBox>(f6, "CheckBox21")->setChecked(true);  // BOM
     h.onModal = [&](QDialog& w) {
-        if (&w == h.shell->Form3) {
+        if (&w == h.shell->aptBuilderWindow) {
             h.host.openAnswers.push_back({board.toStdString()});
-            h.shell->Form3->Button1Click();
+            h.shell->aptBuilderWindow->onMakeAptClicked();
         }
         return 0;
     };
-    f6->Button1Click();
+    f6->onPlotClicked();
     QCOMPARE(h.shown, QStringList{"Form3"});
     QVERIFY(h.boxes.isEmpty());
     for (const char* ext : {"APT", "TOL", "GTL", "GTS", "TXT", "csv"}) {

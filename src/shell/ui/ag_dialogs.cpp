@@ -63,8 +63,8 @@ bool FileDialog::execute(QWidget* parent) {
     return true;
 }
 
-bool TAgOpenDialog::execute(QWidget* parent) {
-    showSidebar = ShowPlacesBar;
+bool PlacesOpenDialog::execute(QWidget* parent) {
+    showSidebar = showPlacesBar;
     return FileDialog::execute(parent);
 }
 

@@ -44,20 +44,21 @@ private:
     QString m_lastChosen;
 };
 
-/// The open dialog with the `ShowPlacesBar` choice: false hides the column of shortcut
-/// folders at the dialog's left edge.
-class TAgOpenDialog : public FileDialog {
+/// An open dialog that may hide its places bar, the column of shortcut folders at its left
+/// edge (`showPlacesBar` false).
+class PlacesOpenDialog : public FileDialog {
 public:
-    explicit TAgOpenDialog(QString filter = {}, Mode mode = Mode::Open)
+    explicit PlacesOpenDialog(QString filter = {}, Mode mode = Mode::Open)
         : FileDialog(std::move(filter), mode) {}
-    bool ShowPlacesBar = true;
+    bool showPlacesBar = true;
     bool execute(QWidget* parent) override;
 };
 
 /// The same for saving.
-class TAgSaveDialog : public TAgOpenDialog {
+class PlacesSaveDialog : public PlacesOpenDialog {
 public:
-    explicit TAgSaveDialog(QString filter = {}) : TAgOpenDialog(std::move(filter), Mode::Save) {}
+    explicit PlacesSaveDialog(QString filter = {})
+        : PlacesOpenDialog(std::move(filter), Mode::Save) {}
 };
 
 }  // namespace padloom::ui

@@ -137,8 +137,8 @@ shell::WindowState collectState(QWidget* window, const std::vector<QWidget*>& co
         }
         state.controls.push_back(c);
     }
-    state.formX = window->x();
-    state.formY = window->y();
+    state.x = window->x();
+    state.y = window->y();
     return state;
 }
 
@@ -155,7 +155,7 @@ void applyState(QWidget* window, const std::vector<QWidget*>& controls,
             group->setItemIndex(v);
         }
     }
-    window->move(state.formX, state.formY);
+    window->move(state.x, state.y);
 }
 
 }  // namespace padloom::ui

@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "shell/ui/launcher.h"
 #include "shell/ui/qt_settings_store.h"
 #include "shell/ui/shell.h"
-#include "shell/ui/tform7.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -15,6 +15,6 @@ int main(int argc, char** argv) {
     // otherwise they live in the registry (Windows) or ~/.config/Castorvane/
     padloom::ui::QtSettingsStore store(qEnvironmentVariable("PADLOOM_SETTINGS_DIR"));
     padloom::ui::Shell shell(store);
-    shell.Form7->show();
+    shell.launcher->show();
     return QApplication::exec();
 }

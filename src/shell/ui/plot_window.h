@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <initializer_list>
 #include <vector>
 
@@ -19,44 +20,10 @@ namespace padloom::ui {
 class PlotWindow : public ToolWindow {
     Q_OBJECT
 public:
-    QGroupBox* GroupBox1;  // "Layers to plot"
-    QCheckBox* CheckBox1;
-    QCheckBox* CheckBox2;
-    QCheckBox* CheckBox3;
-    QCheckBox* CheckBox4;
-    QCheckBox* CheckBox5;
-    QCheckBox* CheckBox6;
-    QCheckBox* CheckBox7;
-    QCheckBox* CheckBox8;
-    QCheckBox* CheckBox9;
-    QCheckBox* CheckBox10;
-    QCheckBox* CheckBox11;
-    QCheckBox* CheckBox12;
-    QCheckBox* CheckBox13;
-    QCheckBox* CheckBox14;
-    QCheckBox* CheckBox18;
-    QCheckBox* CheckBox19;
-    QCheckBox* CheckBox24;
-    QCheckBox* CheckBox17;
-    QCheckBox* CheckBox21;
-    QGroupBox* GroupBox2;  // "Include"
-    QCheckBox* CheckBox15;
-    QCheckBox* CheckBox16;
-    QGroupBox* GroupBox4;  // the drill file number format
-    QCheckBox* CheckBox25;
-    QCheckBox* CheckBox26;
-    QGroupBox* GroupBox5;  // "Fill mode"
-    QCheckBox* CheckBox27;
-    QCheckBox* CheckBox28;
-    QPushButton* Button1;
-    QPlainTextEdit* Memo1;
+    /// Plot layers run from 1 to this number.
+    static constexpr int kLayerCount = 17;
 
-    void CheckBox25Click();
-    void CheckBox26Click();
-    void CheckBox27Click();
-    void CheckBox28Click();
-
-    /// The layer check box of a plot layer (1 to 17).
+    /// The layer check box of a plot layer (1 to 17); null for any other number.
     QCheckBox* layerBox(int plotLayer) const;
 
 protected:
@@ -69,6 +36,22 @@ protected:
     /// own options), the "Include" group, `sideMiddle` and the two pairs; the message list and
     /// "Plot" below. Connects the pairs and collects the tagged controls.
     void layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int height);
+
+    QGroupBox* m_layerGroup;                                 // "Layers to plot"
+    std::array<QCheckBox*, kLayerCount + 1> m_layerBoxes{};  // by plot layer; [0] unused
+    QCheckBox* m_ncDrillBox;
+    QCheckBox* m_bomBox;
+    QGroupBox* m_includeGroup;  // "Include"
+    QCheckBox* m_includeBoardLayerBox;
+    QCheckBox* m_includeKeepOutBox;
+    QGroupBox* m_drillFormatGroup;  // digits of the drill file coordinates
+    QCheckBox* m_drill23Box;        // "2,3"
+    QCheckBox* m_drill24Box;        // "2,4"
+    QGroupBox* m_fillModeGroup;     // "Fill mode"
+    QCheckBox* m_polygonFillBox;    // "G36/G37 polygon"
+    QCheckBox* m_flashFillBox;      // "D3 flash"
+    QPushButton* m_plotButton;
+    QPlainTextEdit* m_messageList;
 
     std::vector<QWidget*> m_tagged;
 

@@ -2,21 +2,21 @@
 
 #include <QDialog>
 
-#include "annotate/ui/tform1.h"
-#include "annotate/ui/tform10.h"
-#include "annotate/ui/tform5.h"
-#include "convert/ui/tform2.h"
-#include "convert/ui/tform3.h"
-#include "plot/ui/tform6.h"
+#include "annotate/ui/drc_window.h"
+#include "annotate/ui/dxf_window.h"
+#include "annotate/ui/placement_window.h"
+#include "convert/ui/apt_builder_window.h"
+#include "convert/ui/rs274x_window.h"
+#include "plot/ui/gerber_plot_window.h"
+#include "shell/ui/about_box.h"
 #include "shell/ui/help_window.h"
-#include "shell/ui/tabout_box.h"
-#include "shell/ui/tform7.h"
-#include "tango/ui/tform9.h"
-#include "tools/ui/tform11.h"
-#include "tools/ui/tform20.h"
-#include "tools/ui/tform22.h"
-#include "tools/ui/tform23.h"
-#include "tools/ui/tform8.h"
+#include "shell/ui/launcher.h"
+#include "tango/ui/tango_plot_window.h"
+#include "tools/ui/library_window.h"
+#include "tools/ui/package_choice_dialog.h"
+#include "tools/ui/qfn_window.h"
+#include "tools/ui/skipped_components_dialog.h"
+#include "tools/ui/xln_window.h"
 
 // Resources of a static library are registered by name from the global namespace.
 static void initShellResources() {
@@ -29,28 +29,40 @@ Shell::Shell(shell::SettingsStore& store, ShellHooks hooks)
     : m_store(store), m_hooks(std::move(hooks)) {
     initShellResources();
     // the creation order is fixed; each window restores its settings as it is created
-    m_main = std::make_unique<TForm7>(*this);
-    Form7 = m_main.get();
-    Form1 = new TForm1(*this, Form7);
-    Form2 = new TForm2(*this, Form7);
-    Form3 = new TForm3(*this, Form7);
-    AboutBox = new TAboutBox(Form7);
-    Form5 = new TForm5(*this, Form7);
-    Form6 = new TForm6(*this, Form7);
-    Form20 = new TForm20(*this, Form7);
-    Form22 = new TForm22(*this, Form7);
-    Form23 = new TForm23(*this, Form7);
-    Form8 = new TForm8(*this, Form7);
-    Form9 = new TForm9(*this, Form7);
-    Form10 = new TForm10(*this, Form7);
-    Form11 = new TForm11(*this, Form7);
+    m_main = std::make_unique<Launcher>(*this);
+    launcher = m_main.get();
+    placementWindow = new PlacementWindow(*this, launcher);
+    rs274xWindow = new Rs274xWindow(*this, launcher);
+    aptBuilderWindow = new AptBuilderWindow(*this, launcher);
+    aboutBox = new AboutBox(launcher);
+    drcWindow = new DrcWindow(*this, launcher);
+    gerberPlotWindow = new GerberPlotWindow(*this, launcher);
+    libraryWindow = new LibraryWindow(*this, launcher);
+    packageChoiceDialog = new PackageChoiceDialog(*this, launcher);
+    skippedComponentsDialog = new SkippedComponentsDialog(*this, launcher);
+    xlnWindow = new XlnWindow(*this, launcher);
+    tangoPlotWindow = new TangoPlotWindow(*this, launcher);
+    dxfWindow = new DxfWindow(*this, launcher);
+    qfnWindow = new QfnWindow(*this, launcher);
 }
 
 Shell::~Shell() = default;
 
 std::vector<QWidget*> Shell::windows() const {
-    return {Form7,  Form1,  Form2,  Form3, AboutBox, Form5,  Form6,
-            Form20, Form22, Form23, Form8, Form9,    Form10, Form11};
+    return {launcher,
+            placementWindow,
+            rs274xWindow,
+            aptBuilderWindow,
+            aboutBox,
+            drcWindow,
+            gerberPlotWindow,
+            libraryWindow,
+            packageChoiceDialog,
+            skippedComponentsDialog,
+            xlnWindow,
+            tangoPlotWindow,
+            dxfWindow,
+            qfnWindow};
 }
 
 int Shell::showModal(QDialog& window) {
@@ -77,7 +89,7 @@ void Shell::showBox(QWidget* window, common::Box box, const QString& text) {
 
 HelpWindow* Shell::helpWindow() {
     if (!m_help) {
-        m_help = new HelpWindow(Form7);
+        m_help = new HelpWindow(launcher);
     }
     return m_help;
 }

@@ -18,20 +18,20 @@ class QWidget;
 
 namespace padloom::ui {
 
-class TForm1;
-class TForm2;
-class TForm3;
-class TForm5;
-class TForm6;
-class TForm7;
-class TForm8;
-class TForm9;
-class TForm10;
-class TForm11;
-class TForm20;
-class TForm22;
-class TForm23;
-class TAboutBox;
+class AboutBox;
+class AptBuilderWindow;
+class DrcWindow;
+class DxfWindow;
+class GerberPlotWindow;
+class Launcher;
+class LibraryWindow;
+class PackageChoiceDialog;
+class PlacementWindow;
+class QfnWindow;
+class Rs274xWindow;
+class SkippedComponentsDialog;
+class TangoPlotWindow;
+class XlnWindow;
 class HelpWindow;
 
 /// Points where tests replace the real dialogs: showing a window modally, the Host a tool
@@ -52,20 +52,20 @@ public:
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
 
-    TForm7* Form7 = nullptr;
-    TForm1* Form1 = nullptr;
-    TForm2* Form2 = nullptr;
-    TForm3* Form3 = nullptr;
-    TAboutBox* AboutBox = nullptr;
-    TForm5* Form5 = nullptr;
-    TForm6* Form6 = nullptr;
-    TForm20* Form20 = nullptr;
-    TForm22* Form22 = nullptr;
-    TForm23* Form23 = nullptr;
-    TForm8* Form8 = nullptr;
-    TForm9* Form9 = nullptr;
-    TForm10* Form10 = nullptr;
-    TForm11* Form11 = nullptr;
+    Launcher* launcher = nullptr;
+    PlacementWindow* placementWindow = nullptr;
+    Rs274xWindow* rs274xWindow = nullptr;
+    AptBuilderWindow* aptBuilderWindow = nullptr;
+    AboutBox* aboutBox = nullptr;
+    DrcWindow* drcWindow = nullptr;
+    GerberPlotWindow* gerberPlotWindow = nullptr;
+    LibraryWindow* libraryWindow = nullptr;
+    PackageChoiceDialog* packageChoiceDialog = nullptr;
+    SkippedComponentsDialog* skippedComponentsDialog = nullptr;
+    XlnWindow* xlnWindow = nullptr;
+    TangoPlotWindow* tangoPlotWindow = nullptr;
+    DxfWindow* dxfWindow = nullptr;
+    QfnWindow* qfnWindow = nullptr;
 
     board::RunValues runValues;
 
@@ -105,7 +105,7 @@ private:
 
     shell::SettingsStore& m_store;
     ShellHooks m_hooks;
-    std::unique_ptr<TForm7> m_main;  // owns every other window as its child
+    std::unique_ptr<Launcher> m_main;  // owns every other window as its child
     HelpWindow* m_help = nullptr;
 };
 

@@ -24,14 +24,14 @@ void ToolWindow::setHelpContext(int context) {
 
 void ToolWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        FormShow();
+        onShown();
     }
     QDialog::showEvent(event);
 }
 
 void ToolWindow::done(int result) {
     if (isVisible()) {
-        FormClose();
+        onClosedAfterShown();
     }
     QDialog::done(result);
 }

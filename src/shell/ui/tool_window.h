@@ -6,9 +6,9 @@ namespace padloom::ui {
 
 class Shell;
 
-/// A tool window: created at start, shown modally from the launcher. `FormShow` runs as it
-/// is shown; `FormClose` runs when it is closed after having been shown (by any means: a
-/// button, Escape or the close box), so a window never shown saves nothing.
+/// A tool window: created at start, shown modally from the launcher. `onShown` runs as it is
+/// shown; `onClosedAfterShown` runs when it is closed after having been shown (by any means:
+/// a button, Escape or the close box), so a window never shown saves nothing.
 class ToolWindow : public QDialog {
     Q_OBJECT
 public:
@@ -19,8 +19,8 @@ public:
     void done(int result) override;
 
 protected:
-    virtual void FormShow() {}
-    virtual void FormClose() {}
+    virtual void onShown() {}
+    virtual void onClosedAfterShown() {}
     void setHelpContext(int context);
     void showEvent(QShowEvent* event) override;
 

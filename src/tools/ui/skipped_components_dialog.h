@@ -7,12 +7,13 @@ class QTableWidget;
 namespace padloom::ui {
 
 /// "Skipped Components": the netlist footprints that were skipped, with their designators.
-class TForm23 : public ToolWindow {
+class SkippedComponentsDialog : public ToolWindow {
     Q_OBJECT
 public:
-    TForm23(Shell& shell, QWidget* parent);
+    SkippedComponentsDialog(Shell& shell, QWidget* parent);
 
-    QTableWidget* StringGrid1;
+private:
+    QTableWidget* m_table;
 };
 
 }  // namespace padloom::ui

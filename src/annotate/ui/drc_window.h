@@ -10,17 +10,18 @@ namespace padloom::ui {
 class RadioGroup;
 
 /// "DRC --> PCB": draws the clearance errors of a design-rule report into a board file.
-class TForm5 : public ToolWindow {
+class DrcWindow : public ToolWindow {
     Q_OBJECT
 public:
-    TForm5(Shell& shell, QWidget* parent);
+    DrcWindow(Shell& shell, QWidget* parent);
 
-    RadioGroup* RadioGroup1;
-    QPushButton* Button1;
-    FileDialog OpenDialog1;
-    FileDialog SaveDialog1;
+    void onConvertClicked();
 
-    void Button1Click();
+private:
+    RadioGroup* m_modeGroup;  // "error.pcb" or a new board file
+    QPushButton* m_convertButton;
+    FileDialog m_openDialog;
+    FileDialog m_saveDialog;
 };
 
 }  // namespace padloom::ui

@@ -10,26 +10,23 @@ namespace padloom::ui {
 
 /// "Select Matching Package from Library": asks which library component a netlist footprint
 /// takes. Results: 1 OK (or Enter in the combo box), 2 Stop (or the close box), 3 Skip.
-class TForm22 : public ToolWindow {
+class PackageChoiceDialog : public ToolWindow {
     Q_OBJECT
 public:
-    TForm22(Shell& shell, QWidget* parent);
+    PackageChoiceDialog(Shell& shell, QWidget* parent);
 
     static constexpr int kOk = 1;
     static constexpr int kStop = 2;
     static constexpr int kSkip = 3;
 
-    QLabel* Label1;
-    QComboBox* ComboBox1;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void ComboBox1KeyPress();
     void reject() override;
+
+private:
+    QLabel* m_promptLabel;
+    QComboBox* m_packageCombo;
+    QPushButton* m_okButton;
+    QPushButton* m_stopButton;
+    QPushButton* m_skipButton;
 };
 
 }  // namespace padloom::ui

@@ -1,0 +1,75 @@
+#include "annotate/ui/dxf_window.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/ui/shell.h"
+
+namespace padloom::ui {
+
+DxfWindow::DxfWindow(Shell& shell, QWidget* parent) : ToolWindow(shell, parent, "PCB --> DXF") {
+    setObjectName("Form10");
+
+    m_makeDxfButton = new QPushButton("Make DXF", this);
+    m_makeDxfButton->setObjectName("Button1");
+    m_messageList = new QPlainTextEdit(this);
+    m_messageList->setObjectName("Memo1");
+    m_messageList->setPlainText(
+        "Set comment field in Autotrax component to h=n\n"
+        "where n is the height of the component in mills");  // sic
+
+    m_resizePanel = new QFrame(this);
+    m_resizePanel->setObjectName("Panel1");
+    m_resizePanel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    m_stringSizeLabel = new QLabel("String Size", m_resizePanel);
+    m_stringSizeLabel->setObjectName("Label1");
+    m_stringSizeEdit = new QLineEdit("24", m_resizePanel);
+    m_stringSizeEdit->setObjectName("Edit1");
+    m_lineWidthLabel = new QLabel("Line Width", m_resizePanel);
+    m_lineWidthLabel->setObjectName("Label2");
+    m_lineWidthEdit = new QLineEdit("4", m_resizePanel);
+    m_lineWidthEdit->setObjectName("Edit2");
+    m_changeSizeButton = new QPushButton("Change Size", m_resizePanel);
+    m_changeSizeButton->setObjectName("Button2");
+    for (QLineEdit* e : {m_stringSizeEdit, m_lineWidthEdit}) {
+        e->setMaximumWidth(80);
+    }
+    auto* panel = new QGridLayout(m_resizePanel);
+    panel->addWidget(m_stringSizeLabel, 0, 0);
+    panel->addWidget(m_stringSizeEdit, 0, 1);
+    panel->addWidget(m_lineWidthLabel, 1, 0);
+    panel->addWidget(m_lineWidthEdit, 1, 1);
+    panel->addWidget(m_changeSizeButton, 0, 2, 2, 1);
+    panel->setColumnStretch(3, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_makeDxfButton);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_messageList, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(m_resizePanel);
+    resize(480, 360);
+
+    connect(m_makeDxfButton, &QPushButton::clicked, this, &DxfWindow::onRunClicked);
+    connect(m_changeSizeButton, &QPushButton::clicked, this, &DxfWindow::onRunClicked);
+}
+
+void DxfWindow::onShown() {
+    // the launcher chose the tool: the resize panel or the export button
+    m_resizePanel->setVisible(mode == kTextResize);
+    m_makeDxfButton->setVisible(mode != kTextResize);
+}
+
+void DxfWindow::onRunClicked() {
+    m_shell.notAvailable(this);
+}
+
+}  // namespace padloom::ui

@@ -1,0 +1,102 @@
+#include "plot/ui/gerber_plot_window.h"
+
+#include <QCheckBox>
+#include <QCollator>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "convert/ui/apt_builder_window.h"
+#include "shell/ui/controls.h"
+#include "shell/ui/qt_host.h"
+#include "shell/ui/shell.h"
+
+namespace padloom::ui {
+
+GerberPlotWindow::GerberPlotWindow(Shell& shell, QWidget* parent)
+    : PlotWindow(shell, parent, "Generate XGerbers", "NL Drill", {}) {
+    setObjectName("Form6");
+
+    m_poursGroup = new QGroupBox("Pours from .001 outline", this);
+    m_poursGroup->setObjectName("GroupBox3");
+    m_pourEnableBox = plotCheckBox(m_poursGroup, "CheckBox20", 20);
+    m_justDrawOutlineBox = plotCheckBox(m_poursGroup, "CheckBox22", 22);
+    m_thermalsBox = new QCheckBox("Thermals on external layers", m_poursGroup);  // no tag: not kept
+    m_thermalsBox->setObjectName("CheckBox23");
+    auto* pours = new QVBoxLayout(m_poursGroup);
+    pours->addWidget(m_pourEnableBox);
+    pours->addWidget(m_justDrawOutlineBox);
+    pours->addWidget(m_thermalsBox);
+
+    layOut(nullptr, m_poursGroup, 600, 560);
+    connect(m_plotButton, &QPushButton::clicked, this, &GerberPlotWindow::onPlotClicked);
+    restoreSettings();
+}
+
+void GerberPlotWindow::restoreSettings() {
+    const auto& rules = shell::gerberPlotWindowRules();
+    move(rules.defaultX, rules.defaultY);
+    shell::WindowState state = collectState(this, m_tagged);
+    shell::readSettings(m_shell.settings(), rules, state);
+    applyState(this, m_tagged, state);
+}
+
+void GerberPlotWindow::onClosedAfterShown() {
+    shell::saveSettings(m_shell.settings(), shell::gerberPlotWindowRules(),
+                        collectState(this, m_tagged));
+}
+
+bool GerberPlotWindow::fillsByFlash() const {
+    return m_flashFillBox->isChecked();
+}
+
+bool GerberPlotWindow::poursEnabled() const {
+    return m_pourEnableBox->isChecked();
+}
+
+plot::PlotOptions GerberPlotWindow::plotOptions() const {
+    plot::PlotOptions o;
+    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+        o.layers[layer] = layerBox(layer)->isChecked();
+    }
+    o.ncDrill = m_ncDrillBox->isChecked();
+    o.bom = m_bomBox->isChecked();
+    o.includeBoardLayer = m_includeBoardLayerBox->isChecked();
+    o.includeKeepOut = m_includeKeepOutBox->isChecked();
+    o.pourEnable = m_pourEnableBox->isChecked();
+    o.justDrawOutline = m_justDrawOutlineBox->isChecked();
+    o.thermalsOnExternalLayers = m_thermalsBox->isChecked();
+    o.drillFormat24 = m_drill24Box->isChecked();
+    o.fillMode = m_flashFillBox->isChecked() ? plot::FillMode::Flash : plot::FillMode::Polygon;
+    // the bill of materials groups texts as the user's language orders them, ignoring case
+    auto collator = std::make_shared<QCollator>(QLocale());
+    collator->setCaseSensitivity(Qt::CaseInsensitive);
+    collator->setNumericMode(false);
+    o.compareText = [collator](std::string_view a, std::string_view b) {
+        return collator->compare(fromBytes(a), fromBytes(b));
+    };
+    return o;
+}
+
+void GerberPlotWindow::onPlotClicked() {
+    board::RunValues& run = m_shell.runValues;
+    run.reset();
+    // the aperture builder makes the aperture file and gathers the board's facts
+    AptBuilderWindow& builder = *m_shell.aptBuilderWindow;
+    builder.plotMode = true;
+    m_shell.showModal(builder);
+    builder.plotMode = false;
+    QCoreApplication::processEvents();
+    if (!run.aptMade) {
+        return;  // closed without making an aperture file: nothing to plot, nothing to say
+    }
+    run.enlargements = builder.enlargements();
+    const plot::PlotOptions options = plotOptions();
+    auto host = m_shell.makeHost({this, m_messageList});
+    m_shell.guarded(this, [&] {
+        plot::plotBoard(*host, options, run);  // can throw
+    });
+}
+
+}  // namespace padloom::ui

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "plot/plot_run.h"
+#include "shell/ui/plot_window.h"
+
+class QCheckBox;
+class QGroupBox;
+
+namespace padloom::ui {
+
+/// "Generate XGerbers": plots an Autotrax board into RS274X layer files, the NC drill file
+/// and the bill of materials, after the aperture builder made the board's aperture file.
+class GerberPlotWindow : public PlotWindow {
+    Q_OBJECT
+public:
+    GerberPlotWindow(Shell& shell, QWidget* parent);
+
+    void onPlotClicked();
+
+    /// The plot options as the controls set them.
+    plot::PlotOptions plotOptions() const;
+    /// "D3 flash" is ticked: fills are flashed, so the aperture file needs their apertures.
+    bool fillsByFlash() const;
+    /// "Enable" of "Pours from .001 outline" is ticked.
+    bool poursEnabled() const;
+
+protected:
+    void onClosedAfterShown() override;
+
+private:
+    void restoreSettings();
+
+    QGroupBox* m_poursGroup;  // "Pours from .001 outline"
+    QCheckBox* m_pourEnableBox;
+    QCheckBox* m_justDrawOutlineBox;
+    QCheckBox* m_thermalsBox;  // "Thermals on external layers"
+};
+
+}  // namespace padloom::ui

@@ -1,0 +1,55 @@
+#include "tools/ui/package_choice_dialog.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace padloom::ui {
+
+PackageChoiceDialog::PackageChoiceDialog(Shell& shell, QWidget* parent)
+    : ToolWindow(shell, parent, "Select Matching Package from Library") {
+    setObjectName("Form22");
+
+    m_promptLabel = new QLabel(this);
+    m_promptLabel->setObjectName("Label1");
+    m_packageCombo = new QComboBox(this);
+    m_packageCombo->setObjectName("ComboBox1");
+    m_packageCombo->setEditable(true);
+    m_packageCombo->setInsertPolicy(QComboBox::NoInsert);
+    m_packageCombo->setMinimumContentsLength(40);
+    m_okButton = new QPushButton("OK", this);
+    m_okButton->setObjectName("Button1");
+    m_stopButton = new QPushButton("Stop", this);
+    m_stopButton->setObjectName("Button2");
+    m_skipButton = new QPushButton("Skip", this);
+    m_skipButton->setObjectName("Button3");
+    for (QPushButton* b : {m_okButton, m_stopButton, m_skipButton}) {
+        b->setAutoDefault(false);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_stopButton);
+    buttons->addWidget(m_skipButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_promptLabel);
+    layout->addWidget(m_packageCombo);
+    layout->addLayout(buttons);
+
+    connect(m_okButton, &QPushButton::clicked, this, [this] { done(kOk); });
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { done(kStop); });
+    connect(m_skipButton, &QPushButton::clicked, this, [this] { done(kSkip); });
+    // Enter in the combo box takes the package, as OK does
+    connect(m_packageCombo->lineEdit(), &QLineEdit::returnPressed, this, [this] { done(kOk); });
+}
+
+// closing the dialog by its title bar (or Escape) stops, as "Stop" does
+void PackageChoiceDialog::reject() {
+    done(kStop);
+}
+
+}  // namespace padloom::ui
