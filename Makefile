@@ -2,7 +2,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test demo bench clean
+.PHONY: deps configure build run test demo bench package clean
 
 deps:
 	@scripts/install-deps
@@ -24,6 +24,10 @@ demo: build
 
 bench: build
 	@scripts/bench $(BUILD)
+
+# A Debian package and a source archive, in $(BUILD)/packages.
+package: build
+	cd $(BUILD) && cpack -G DEB -B packages && cpack --config CPackSourceConfig.cmake -B packages
 
 clean:
 	rm -rf $(BUILD)

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "common/errors.h"
+#include "common/version.h"
 #include <CLI/CLI.hpp>
 
 namespace padloom::cli {
@@ -14,7 +15,11 @@ std::vector<CommandEntry>& commandRegistry() {
 
 int main(int argc, char** argv) {
     using namespace padloom::cli;
-    CLI::App app{"padloom-cli: PCB manufacturing data from Protel Autotrax and TANGO files"};
+    CLI::App app{"padloom-cli: PCB manufacturing data from Protel Autotrax and TANGO files",
+                 "padloom-cli"};
+    app.set_version_flag("--version",
+                         std::string("padloom-cli ") + padloom::common::programVersion(),
+                         "Print the version and exit");
     app.require_subcommand(1);
     auto& registry = commandRegistry();
     std::sort(registry.begin(), registry.end(),

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include "annotate/ui/dxf_window.h"
 #include "annotate/ui/placement_window.h"
 #include "common/scripted_host.h"
+#include "common/version.h"
 #include "convert/ui/apt_builder_window.h"
 #include "convert/ui/rs274x_window.h"
 #include "plot/ui/gerber_plot_window.h"
@@ -248,6 +250,10 @@ void ShellTest::everyWindowHasItsControls() {
     QVERIFY(child<QCheckBox>(h.shell->libraryWindow, "CheckBox2")->isHidden());
     QCOMPARE(child<QLineEdit>(h.shell->qfnWindow, "Edit3")->text(), QString("Num?"));
     QCOMPARE(child<QLineEdit>(h.shell->dxfWindow, "Edit1")->text(), QString("24"));
+    // the About box names the release and build that padloom-cli --version names
+    const QString version = child<QLabel>(h.shell->aboutBox, "Version")->text();
+    QVERIFY2(version.startsWith("Version 4.6"), qPrintable(version));
+    QCOMPARE(version, QString("Version ") + common::programVersion());
 }
 
 void ShellTest::launcherLayout() {

@@ -9,6 +9,8 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "common/version.h"
+
 namespace padloom::ui {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
@@ -33,8 +35,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     m_productName->setFont(big);
-    m_version = new QLabel("Version 4.6", m_panel);
+    m_version = new QLabel(QString("Version ") + common::programVersion(), m_panel);
     m_version->setObjectName("Version");
+    m_version->setWordWrap(true);  // a build from git adds its commit, which may take a second line
     m_releaseDate = new QLabel("Released 12 May 2008", m_panel);
     m_releaseDate->setObjectName("ReleaseDate");
 
