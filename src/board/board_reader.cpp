@@ -215,6 +215,9 @@ std::optional<RecordKind> BoardReader::next() {
             kind = RecordKind::Via;
         }
         if (!kind) {
+            if (k == "ENDCOMP") {
+                ++m_componentEnds;
+            }
             continue;
         }
         m_keyword = m_line;

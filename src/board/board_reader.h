@@ -89,6 +89,9 @@ public:
     bool isFree() const { return !m_keyword.empty() && m_keyword[0] == 'F'; }
     /// Line number of the keyword line of the record last read.
     long recordLine() const { return m_recordLine; }
+    /// How many "ENDCOMP" lines have been passed over so far; a change between two records
+    /// tells that the component before ended.
+    long componentEnds() const { return m_componentEnds; }
     const std::string& path() const { return m_lines.path(); }
 
 private:
@@ -103,6 +106,7 @@ private:
     std::string m_line;
     std::string m_keyword;
     long m_recordLine = 0;
+    long m_componentEnds = 0;
 };
 
 /// Reads the six lines after "COMP" through `nextLine` into `header`; returns false when an

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "annotate/drc_to_pcb.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/shell.h"
 
@@ -29,7 +30,12 @@ DrcWindow::DrcWindow(Shell& shell, QWidget* parent)
 }
 
 void DrcWindow::onConvertClicked() {
-    m_shell.notAvailable(this);
+    const auto mode = m_modeGroup->itemIndex() == 1 ? annotate::DrcMode::HighlightedCopy
+                                                    : annotate::DrcMode::ErrorBoard;
+    auto host = m_shell.makeHost({this, nullptr, nullptr, nullptr, &m_openDialog, &m_saveDialog});
+    m_shell.guarded(this, [&] {
+        annotate::drcToPcb(*host, mode);  // can throw
+    });
 }
 
 }  // namespace padloom::ui

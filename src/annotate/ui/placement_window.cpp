@@ -7,11 +7,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "annotate/placement.h"
 #include "board/board_reader.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
@@ -184,7 +186,29 @@ void PlacementWindow::onCreateClicked() {
 }
 
 void PlacementWindow::onOpenTriggered() {
-    m_shell.notAvailable(this);
+    annotate::PlacementOptions options;
+    options.topLegendLayer = m_topLegendCombo->currentIndex();
+    options.bottomLegendLayer = m_bottomLegendCombo->currentIndex();
+    options.topFillLayer = m_topFillCombo->currentIndex();
+    options.bottomFillLayer = m_bottomFillCombo->currentIndex();
+    options.ignoreRobberPads = m_ignoreRobberPadsBox->isChecked();
+    options.commaDelimited = m_commaDelimitedBox->isChecked();
+    options.sortResults = m_sortResultsBox->isChecked();
+    options.openNotepad = openNotepad();
+    // the numbers of a TAB-delimited file follow the user's locale
+    const QString point = QLocale().decimalPoint();
+    if (point.size() == 1 && point[0].unicode() < 0x80) {
+        options.decimalSeparator = static_cast<char>(point[0].unicode());
+    }
+    auto host =
+        m_shell.makeHost({this, nullptr, m_statusLabel, m_progressBar, &m_openDialog, nullptr});
+    auto showBoardSize = [this](std::string_view x, std::string_view y) {
+        m_widthLabel->setText(fromBytes(x));
+        m_heightLabel->setText(fromBytes(y));
+    };
+    m_shell.guarded(this, [&] {
+        annotate::createXyFile(*host, options, showBoardSize);  // can throw
+    });
 }
 
 void PlacementWindow::runMatToApt() {
