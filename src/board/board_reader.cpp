@@ -169,6 +169,20 @@ bool ReadComponentHeader(const std::function<std::string()>& nextLine, Component
     return allOk;
 }
 
+int recordLineCount(std::string_view line) {
+    if (line == "CP" || line == "FP" || line == "CS" || line == "FS") {
+        return 2;  // number line, then the pad name or the text
+    }
+    if (line == "CV" || line == "FV" || line == "CT" || line == "FT" || line == "CA" ||
+        line == "FA" || line == "CF" || line == "FF") {
+        return 1;
+    }
+    if (line == "COMP") {
+        return 6;
+    }
+    return -1;
+}
+
 std::string_view boardLayerName(int layer) {
     if (layer < 0 || layer > 13) {
         return "";
@@ -195,7 +209,7 @@ void BoardReader::problem(const std::string& what) {
 }
 
 std::optional<RecordKind> BoardReader::next() {
-    while (m_lines.next(m_line)) {
+    while (!m_stopped && m_lines.next(m_line)) {
         ClearRecordFields(m_record);
         const std::string& k = m_line;
         std::optional<RecordKind> kind;
@@ -217,6 +231,10 @@ std::optional<RecordKind> BoardReader::next() {
         if (!kind) {
             if (k == "ENDCOMP") {
                 ++m_componentEnds;
+            }
+            if (m_onSkippedLine && !m_onSkippedLine(m_line)) {
+                m_stopped = true;
+                return std::nullopt;
             }
             continue;
         }
