@@ -223,8 +223,8 @@ TEST(TangoPlot, DrillFileAndItsMessages) {
                      "Done"}));
     EXPECT_EQ(run.host.beeps, 1);
     EXPECT_EQ(run.outputLines(".TXT"),
-              (Lines{"M48", "M72", "T01C0.028", "T02C0.040", "%", "T01", "X00900Y00100", "T02",
-                     "X00500Y00500", "X00500Y00500", "T00", "M30"}));
+              (Lines{"M48", ";FILE_FORMAT=2:3", "INCH,LZ", "M72", "T01C0.028", "T02C0.040", "%",
+                     "T01", "X00900Y00100", "T02", "X00500Y00500", "X00500Y00500", "T00", "M30"}));
 }
 
 TEST(TangoPlot, DrillDrawingMarksInOrderOfFirstAppearance) {
