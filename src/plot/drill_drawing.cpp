@@ -84,7 +84,7 @@ void writeLine(common::LineWriter& out, int x1, int y1, int x2, int y2) {
 
 }  // namespace
 
-MarkResult PlaceDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
+MarkResult placeDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
                           const std::vector<board::DrillTallyEntry>& tally) {
     auto it = std::find_if(tally.begin(), tally.end(),
                            [&](const board::DrillTallyEntry& e) { return e.holeSize == holeSize; });
@@ -147,20 +147,20 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
         writeLine(out, right, e.minY, right + 50, e.minY + 50);
         const int width = e.maxX - e.minX;
         const int height = e.maxY - e.minY;
-        WriteGerberString(file, e.minX + width / 2 - 50, e.maxY + 150, pen,
-                          common::inchText(width) + "\"", kFigureHeight, 0);
-        WriteGerberString(file, e.maxX + 150, e.minY + height / 2, pen,
-                          common::inchText(height) + "\"", kFigureHeight, 0);
+        plotText(file, e.minX + width / 2 - 50, e.maxY + 150, pen, common::inchText(width) + "\"",
+                 kFigureHeight, 0);
+        plotText(file, e.maxX + 150, e.minY + height / 2, pen, common::inchText(height) + "\"",
+                 kFigureHeight, 0);
     }
 
     // the legend: one mark per tool with its size and count, in columns beside the board
     int column = legendBox.maxX + 625;
     int row = legendBox.maxY - 50;
     for (const auto& entry : tally) {
-        PlaceDrillMark(file, column, row, entry.holeSize, pen, tally);
-        WriteGerberString(file, column + 100, row - 25, pen,
-                          common::inchText(entry.holeSize) + "\"  " + decimal(entry.count),
-                          kFigureHeight, 0);
+        placeDrillMark(file, column, row, entry.holeSize, pen, tally);
+        plotText(file, column + 100, row - 25, pen,
+                 common::inchText(entry.holeSize) + "\"  " + decimal(entry.count), kFigureHeight,
+                 0);
         row -= 150;
         if (row < 150) {
             row = legendBox.maxY - 50;
@@ -169,15 +169,15 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
     }
 }
 
-void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunValues& rv,
-                     int layer) {
+void plotDrillDrawing(common::Host& host, const PlotOptions&, const board::RunValues& rv,
+                      int layer) {
     const std::string extension(layerExtension(layer));
     host.addLine(extension);
     LayerFile file(layerOutputPath(rv, extension));
     auto& out = file.out;
     file.reset();
     board::ApertureTable table;
-    Write_Apts(file, layer, rv.aptFile, rv.enlargements.pour, table);
+    writeApertureDefinitions(file, layer, rv.aptFile, rv.enlargements.pour, table);
     const auto defined = definedDcodes(table);
     const bool penUsable = usableAperture(defined, kPenDcode);
     if (!penUsable) {
@@ -196,7 +196,7 @@ void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunVal
         if (!penUsable) {
             return;
         }
-        if (PlaceDrillMark(file, x, y, holeSize, kPenDcode, tally) == MarkResult::NotInTally) {
+        if (placeDrillMark(file, x, y, holeSize, kPenDcode, tally) == MarkResult::NotInTally) {
             host.addLine("Error: the hole size " + decimal(holeSize) + " at " + decimal(x) + "," +
                          decimal(y) + " is not in the drill tally; no drill mark");
             return;
@@ -239,7 +239,7 @@ void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunVal
                     }
                     writeLine(out, r.x1, r.y1, r.x2, r.y2);
                 } else {
-                    WriteArc(file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
+                    plotArc(file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
                 }
                 break;
             }

@@ -20,7 +20,7 @@ enum class MarkResult { Drawn, NoFigure, NotInTally };
 /// 32 and a circle for tools 33 to 64, each with its tool figure. A tool above 64 gets the
 /// circle without a figure (NoFigure); a hole size missing from the tally draws nothing
 /// (NotInTally).
-MarkResult PlaceDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
+MarkResult placeDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
                           const std::vector<board::DrillTallyEntry>& tally);
 
 /// Draws with the pen the board's dimensions (a width line above the board and a height line
@@ -37,7 +37,7 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
 /// inches, and a legend of one mark per tool with its size and count. A board without tracks
 /// has no extents: marks and legend are drawn, the dimensions left out, and the message list
 /// says so.
-void CreateGDDGerber(common::Host& host, const PlotOptions& options,
-                     const board::RunValues& runValues, int layer = 9);
+void plotDrillDrawing(common::Host& host, const PlotOptions& options,
+                      const board::RunValues& runValues, int layer = 9);
 
 }  // namespace padloom::plot

@@ -29,8 +29,8 @@ std::string toolSize(int mils) {
 
 }  // namespace
 
-void CreateNCDrill(common::Host& host, const PlotOptions& options,
-                   const board::RunValues& runValues) {
+void createNcDrillFile(common::Host& host, const PlotOptions& options,
+                       const board::RunValues& runValues) {
     host.addLine("NC Drill");
 
     // collect the hits: every via, and the pads of the Multi Layer; a hole of size 0 or less

@@ -150,7 +150,7 @@ void TangoLayerPlotter::padOrVia(const PlotObject& o) {
             break;
     }
     if (auto d = dcode(key, o)) {
-        plot::PlotStep(m_file, o.x, o.y, plot::kFlash, *d);
+        plot::plotStep(m_file, o.x, o.y, plot::kFlash, *d);
     }
 }
 
@@ -160,14 +160,14 @@ void TangoLayerPlotter::point(const PlotObject& o) {
         return;
     }
     if (o.firstPoint) {
-        plot::PlotStep(m_file, o.x, o.y, plot::kMove, *d);
+        plot::plotStep(m_file, o.x, o.y, plot::kMove, *d);
     } else {
         // a pad or via flashed between two points has moved the position: go back to the
         // previous point, so no stroke runs from the pad across the outline
         if (m_file.currentPos != m_previousPoint) {
-            plot::PlotStep(m_file, m_previousPoint.x, m_previousPoint.y, plot::kMove, *d);
+            plot::plotStep(m_file, m_previousPoint.x, m_previousPoint.y, plot::kMove, *d);
         }
-        plot::PlotStep(m_file, o.x, o.y, plot::kDraw, *d);
+        plot::plotStep(m_file, o.x, o.y, plot::kDraw, *d);
     }
     m_previousPoint = {o.x, o.y};
 }
@@ -200,8 +200,8 @@ void TangoLayerPlotter::run() {
             case ObjectKind::Line:
                 if (drawnOn(o, m_layer)) {
                     if (auto d = dcode(ownAperture(o), o)) {
-                        plot::PlotStep(m_file, o.x, o.y, plot::kMove, *d);
-                        plot::PlotStep(m_file, o.x2, o.y2, plot::kDraw, *d);
+                        plot::plotStep(m_file, o.x, o.y, plot::kMove, *d);
+                        plot::plotStep(m_file, o.x2, o.y2, plot::kDraw, *d);
                     }
                 }
                 break;
@@ -299,7 +299,7 @@ struct Run {
                          });
         board::Extents marks;
         for (const auto& hit : marked) {
-            plot::PlaceDrillMark(file, hit.x, hit.y, hit.holeSize, pen, legend);
+            plot::placeDrillMark(file, hit.x, hit.y, hit.holeSize, pen, legend);
             marks.add(hit.x, hit.y);
         }
         plot::drawDimensionsAndLegend(host, file, board.extents, marks, legend, pen);
@@ -401,8 +401,8 @@ void writeTangoText(LayerFile& file, int x, int y, int aperture, std::string_vie
                     int rotation) {
     for (char ch : text) {
         // the first character selects the aperture on its own line when it is not current
-        auto [dx, dy] = plot::WriteGerberChar(file, x, y, height, rotation,
-                                              static_cast<unsigned char>(ch), aperture);
+        auto [dx, dy] =
+            plot::plotGlyph(file, x, y, height, rotation, static_cast<unsigned char>(ch), aperture);
         file.out.endLine();
         x += dx;
         y += dy;
