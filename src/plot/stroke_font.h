@@ -31,12 +31,12 @@ Glyph glyphOf(unsigned char code);
 /// Writes one text with the stroke font: the aperture line first when the aperture differs
 /// from the current one or no string has been written in this file yet, then one line per
 /// character. The position is unknown afterwards.
-void WriteGerberString(LayerFile& file, int x, int y, int aperture, std::string_view text,
-                       int height, int rotation);
+void plotText(LayerFile& file, int x, int y, int aperture, std::string_view text, int height,
+              int rotation);
 
 /// Writes one character at (x, y) without ending its line; returns the advance (dx, dy) in
 /// mils to the next character.
-std::pair<int, int> WriteGerberChar(LayerFile& file, int x, int y, int height, int rotation,
-                                    unsigned char c, int aperture);
+std::pair<int, int> plotGlyph(LayerFile& file, int x, int y, int height, int rotation,
+                              unsigned char c, int aperture);
 
 }  // namespace padloom::plot
