@@ -21,6 +21,7 @@
 #include "shell/settings_store.h"
 #include "shell/ui/launcher.h"
 #include "shell/ui/shell.h"
+#include "tango/ui/tango_plot_window.h"
 #include "view/ui/board_view.h"
 #include "view/ui/output_viewer.h"
 
@@ -100,6 +101,7 @@ private slots:
     void launcherOpensOutputsAndListsProblems();
     void layerListZoomPanAndCursor();
     void packageButtonWritesTheZip();
+    void tangoPreviewShowsTheRunsFiles();
 };
 
 void ViewerTest::previewShowsTheRunsFilesAsRenderDrawsThem() {
@@ -288,6 +290,40 @@ void ViewerTest::packageButtonWritesTheZip() {
     h.host.saveAnswers.push_back(std::nullopt);
     window->findChild<QPushButton*>("PackageButton")->click();
     QVERIFY(!QFile::exists(QString::fromStdString(zip)));
+}
+
+void ViewerTest::tangoPreviewShowsTheRunsFiles() {
+    QTemporaryDir dir;
+    const QString board = dir.filePath("DEMO.PCB");
+    QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/tango/DEMO.PCB", board));
+    Harness h;
+    TangoPlotWindow* window = h.shell->tangoPlotWindow;
+    auto* preview = window->findChild<QPushButton*>("PreviewButton");
+    // top copper, the ground plane (not written for a TANGO board), the drill drawing, NC drill
+    for (const char* name : {"CheckBox1", "CheckBox13", "CheckBox9", "CheckBox17"}) {
+        window->findChild<QCheckBox*>(name)->setChecked(true);
+    }
+    h.host.openAnswers.push_back({board.toStdString()});
+    window->findChild<QPushButton*>("Button1")->click();
+    QVERIFY(h.boxes.isEmpty());
+    QVERIFY(preview->isEnabled());
+    const std::string base = dir.filePath("DEMO.OUT").toStdString();
+    QCOMPARE(window->previewFiles(),
+             (std::vector<std::string>{base + ".GTL", base + ".GDD", base + ".TXT"}));
+
+    OutputViewer* viewer = nullptr;
+    h.onModal = [&](QDialog& w) {
+        viewer = qobject_cast<OutputViewer*>(&w);
+        return 0;
+    };
+    preview->click();
+    QVERIFY(viewer);
+    QCOMPARE(viewer->layerList()->count(), 3);
+    QCOMPARE(viewer->problemList()->toPlainText(), QString("No problems found."));
+
+    // a cancelled run keeps the last run's files
+    window->findChild<QPushButton*>("Button1")->click();
+    QCOMPARE(window->previewFiles().size(), size_t(3));
 }
 
 QTEST_MAIN(ViewerTest)
