@@ -60,15 +60,42 @@ double differing(const QImage& a, const QImage& b) {
     return static_cast<double>(count) / (a.width() * a.height());
 }
 
-std::vector<std::string> boards() {
-    std::vector<std::string> all = testing::sampleBoards();
-    for (const auto& entry : fs::directory_iterator(testing::sourceDir() + "/examples")) {
-        std::string ext = entry.path().extension().string();
-        if (ext == ".pcb" || ext == ".PCB") {
-            all.push_back(entry.path().string());
+// A board and how its outputs are plotted.
+struct Board {
+    std::string path;
+    std::string command;  // padloom-cli arguments before the board's path
+    std::string options;  // and after it
+    size_t outputs;       // how many Gerber and drill files the run writes at least
+};
+
+// Every sample board and the examples, each plotted with every layer and the drill file; the
+// pour example with its pours (regions in layer blocks of both polarities); the TANGO example
+// through the TANGO plotter, the mid layers too (they carry the all-layer pads).
+std::vector<Board> boards() {
+    const std::string autotrax = " --all-layers --nc-drill --yes";
+    std::vector<Board> all;
+    for (const std::string& path : testing::sampleBoards()) {
+        all.push_back({path, "plot", autotrax, 18});
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(testing::sourceDir() + "/examples")) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".pcb" && ext != ".PCB") {
+            continue;
+        }
+        const std::string path = entry.path().string();
+        if (entry.path().parent_path().filename() == "tango") {
+            all.push_back({path, "tango",
+                           " --layers GTL,GM1,GM2,GM3,GM4,GBL,GTO,GBO,GDD,GDG,GTS,GBS,GTP,GBP,GBD"
+                           " --nc-drill",
+                           16});
+        } else if (entry.path().stem().string().starts_with("pours")) {
+            all.push_back({path, "plot", autotrax + " --pours --thermals", 18});
+        } else {
+            all.push_back({path, "plot", autotrax, 18});
         }
     }
-    std::sort(all.begin(), all.end());
+    std::sort(all.begin(), all.end(),
+              [](const Board& a, const Board& b) { return a.path < b.path; });
     return all;
 }
 
@@ -81,18 +108,16 @@ TEST(Agreement, RenderMatchesGerbvOnEveryOutput) {
     }
     testing::TempDir dir;
     int compared = 0;
-    for (const std::string& source : boards()) {
-        std::string name = fs::path(source).stem().string();
-        fs::path work = dir.path() / name;
+    int boardNumber = 0;
+    for (const Board& source : boards()) {
+        // boards of the same name from different folders are plotted apart
+        fs::path work = dir.path() / std::to_string(++boardNumber);
         fs::create_directories(work);
-        std::string board = (work / fs::path(source).filename()).string();
-        fs::copy_file(source, board);
-        // the pour example with its pours: regions in layer blocks of both polarities
-        const std::string pours = name.starts_with("pours") ? " --pours --thermals" : "";
-        ASSERT_EQ(
-            testing::runCommand(shellQuoted(testing::cliPath()) + " plot " + shellQuoted(board) +
-                                " --all-layers --nc-drill --yes" + pours + " >/dev/null"),
-            0)
+        std::string board = (work / fs::path(source.path).filename()).string();
+        fs::copy_file(source.path, board);
+        ASSERT_EQ(testing::runCommand(shellQuoted(testing::cliPath()) + " " + source.command + " " +
+                                      shellQuoted(board) + source.options + " >/dev/null"),
+                  0)
             << board;
         std::vector<std::string> outputs;
         for (const auto& entry : fs::directory_iterator(work)) {
@@ -102,7 +127,7 @@ TEST(Agreement, RenderMatchesGerbvOnEveryOutput) {
             }
         }
         std::sort(outputs.begin(), outputs.end());
-        ASSERT_GE(outputs.size(), 18u) << board;
+        ASSERT_GE(outputs.size(), source.outputs) << board;
 
         // one window for the whole board: everything any output draws, and a margin
         std::vector<LayerImage> images;
