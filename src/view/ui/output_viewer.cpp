@@ -1,5 +1,7 @@
 #include "view/ui/output_viewer.h"
 
+#include <algorithm>
+
 #include <QColorDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,6 +11,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -94,16 +97,16 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
     side->setStretchFactor(1, 1);
 
     m_view = new BoardView(this);
-    auto* split = new QSplitter(Qt::Horizontal, this);
-    split->addWidget(side);
-    split->addWidget(m_view);
-    split->setStretchFactor(0, 0);
-    split->setStretchFactor(1, 1);
-    split->setSizes({280, 720});
+    m_split = new QSplitter(Qt::Horizontal, this);
+    m_split->addWidget(side);
+    m_split->addWidget(m_view);
+    m_split->setStretchFactor(0, 0);
+    m_split->setStretchFactor(1, 1);
+    m_split->setSizes({280, 720});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
-    layout->addWidget(split, 1);
+    layout->addWidget(m_split, 1);
     resize(1100, 720);
 
     connect(m_openButton, &QPushButton::clicked, this, &OutputViewer::onOpenClicked);
@@ -181,6 +184,11 @@ void OutputViewer::fillLayerList() {
         item->setToolTip(fromBytes(view::describeLayer(m_view->layerImage(i))));
     }
     m_filling = false;
+    // wide enough for the longest layer name, but never more than two fifths of the window
+    const int wanted = m_layerList->sizeHintForColumn(0) + 2 * m_layerList->frameWidth() +
+                       m_layerList->verticalScrollBar()->sizeHint().width();
+    const int side = std::clamp(wanted, 280, std::max(280, width() * 2 / 5));
+    m_split->setSizes({side, std::max(1, width() - side)});
 }
 
 void OutputViewer::onLayerChanged(QListWidgetItem* item) {

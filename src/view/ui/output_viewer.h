@@ -12,6 +12,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 
 namespace padloom::ui {
 
@@ -50,6 +51,7 @@ private:
     BoardView* m_view;
     QListWidget* m_layerList;
     QPlainTextEdit* m_problems;
+    QSplitter* m_split;  // the layer and problem lists beside the board
     QLabel* m_cursor;
     QPushButton* m_openButton;
     QPushButton* m_fitButton;
