@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "view/reader_support.h"
+
 namespace padloom::view {
 
 namespace {
@@ -111,7 +113,8 @@ private:
                 m_error = "bad number \"" + std::string(digits) + "\"";
             }
         } else {
-            m_error = c == '\0' ? "value missing" : "unexpected \"" + std::string(1, c) + "\"";
+            m_error =
+                c == '\0' ? "value missing" : "unexpected \"" + clipped(std::string(1, c)) + "\"";
         }
         --m_depth;
         return v;

@@ -217,9 +217,8 @@ void ExcellonParser::unitsLine(std::string_view text, long number) {
             m_decimals = static_cast<int>(part.size() - dot - 1);
             m_formatGiven = true;
         } else {
-            m_problems.add(
-                Severity::Warning, number,
-                "\"" + std::string(part) + "\" in \"" + clipped(text) + "\" not understood");
+            m_problems.add(Severity::Warning, number,
+                           "\"" + clipped(part) + "\" in \"" + clipped(text) + "\" not understood");
         }
     }
 }
@@ -318,7 +317,7 @@ void ExcellonParser::toolWords(const std::vector<Word>& words, long number) {
 std::optional<double> ExcellonParser::coordinate(const std::string& value, long number) {
     auto v = readFixedNumber(value, m_integerDigits, m_decimals, m_leadingZerosKept);
     if (!v) {
-        m_problems.add(Severity::Error, number, "\"" + value + "\" is not a coordinate");
+        m_problems.add(Severity::Error, number, "\"" + clipped(value) + "\" is not a coordinate");
         return std::nullopt;
     }
     return *v * (m_metric ? kMillimetre : 1.0);

@@ -320,7 +320,7 @@ void GerberParser::formatStatement(std::string_view text, long line) {
                    std::isdigit(static_cast<unsigned char>(text[i]))) {
             ++i;  // old sequence, G, D and M digit counts
         } else {
-            bad("unexpected \"" + std::string(1, c) + "\"");
+            bad("unexpected \"" + clipped(std::string(1, c)) + "\"");
             return;
         }
     }
@@ -447,8 +447,7 @@ std::optional<double> GerberParser::number(std::string_view digits, int integerD
                                            long line) {
     auto value = readFixedNumber(digits, integerDigits, decimals, m_zeros == 'T');
     if (!value) {
-        m_problems.add(Severity::Error, line,
-                       "\"" + std::string(digits) + "\" is not a coordinate");
+        m_problems.add(Severity::Error, line, "\"" + clipped(digits) + "\" is not a coordinate");
         return std::nullopt;
     }
     return *value * m_scale;
@@ -535,6 +534,13 @@ void GerberParser::dataStatement(std::string_view text, long line) {
                    (std::isdigit(static_cast<unsigned char>(text[p])) || text[p] == '.')) {
                 ++p;
             }
+            if (p == start ||
+                (p == start + 1 && !std::isdigit(static_cast<unsigned char>(text[start])))) {
+                m_problems.add(Severity::Error, line,
+                               std::string(1, c) + " without a number in \"" + clipped(text) +
+                                   "\"; statement ignored");
+                return;
+            }
             needFormat(line);
             needUnits(line);
             const bool isX = c == 'X' || c == 'I';
@@ -565,8 +571,8 @@ void GerberParser::dataStatement(std::string_view text, long line) {
             }
         } else {
             m_problems.add(Severity::Error, line,
-                           "unknown code \"" + std::string(1, c) + "\" in \"" + clipped(text) +
-                               "\"; statement ignored");
+                           "unknown code \"" + clipped(std::string(1, c)) + "\" in \"" +
+                               clipped(text) + "\"; statement ignored");
             return;
         }
     }

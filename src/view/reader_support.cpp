@@ -26,7 +26,15 @@ void ProblemList::add(Severity severity, long line, std::string message) {
 }
 
 std::string clipped(std::string_view text) {
-    return text.size() <= 40 ? std::string(text) : std::string(text.substr(0, 37)) + "...";
+    std::string shown = text.size() <= 40 ? std::string(text) : std::string(text.substr(0, 37));
+    // a damaged or binary file must not put control codes or broken characters on the terminal
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F) {
+            c = '?';
+        }
+    }
+    return text.size() <= 40 ? shown : shown + "...";
 }
 
 std::optional<double> readFixedNumber(std::string_view text, int integerDigits, int decimals,

@@ -24,7 +24,8 @@ private:
     Severity m_worstDropped = Severity::Note;
 };
 
-/// At most 40 characters of a statement, for messages.
+/// At most 40 characters of a statement, for messages; bytes that are not printable ASCII are
+/// shown as "?".
 std::string clipped(std::string_view text);
 
 /// A coordinate without or with a decimal point ("-00950", "1500", "1.25"). Without one, the

@@ -152,7 +152,9 @@ TEST(GerberReader, ProblemsCarryTheirLineAndReadingGoesOn) {
                                       "%ADD11Q,.3*%\r\n"        // 8: unknown macro
                                       "%ADD12C,.1X.2X.3*%\r\n"  // 9: too many values
                                       "G36*\r\nX0Y0D02*\r\nX1D03*\r\nG37*\r\n"  // 10-13
-                                      "G99*\r\n");                              // 14; no M02
+                                      "G99*\r\n"                                // 14
+                                      "X200Yabc D01*\r\n"                       // 15
+                                      "\x01\xff*\r\n");                         // 16: junk; no M02
     EXPECT_EQ(problems(image),
               "bad.GTL:4: error: aperture D13 is not defined\n"
               "bad.GTL:5: error: flash without a defined aperture\n"
@@ -161,7 +163,9 @@ TEST(GerberReader, ProblemsCarryTheirLineAndReadingGoesOn) {
               "hole\n"
               "bad.GTL:12: error: flash (D03) inside a region ignored\n"
               "bad.GTL:14: warning: unknown code G99 ignored\n"
-              "bad.GTL:14: error: no end of file (M02)\n");
+              "bad.GTL:15: error: Y without a number in \"X200Yabc D01\"; statement ignored\n"
+              "bad.GTL:16: error: unknown code \"?\" in \"??\"; statement ignored\n"
+              "bad.GTL:16: error: no end of file (M02)\n");
     EXPECT_EQ(image.count(ObjectKind::Flash), 1);
     EXPECT_TRUE(image.hasErrors());
 }
