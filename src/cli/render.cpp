@@ -78,7 +78,7 @@ int usage(const std::string& text) {
 
 int runRender(const RenderArgs& a) {
     if (!(a.dpi > 0 && a.dpi <= 100000)) {
-        return usage("--dpi must be above 0");
+        return usage("--dpi must be above 0 and at most 100000");
     }
     std::vector<QColor> colours;
     for (const std::string& c : a.colours) {
