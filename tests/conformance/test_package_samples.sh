@@ -18,17 +18,7 @@ if ! command -v unzip >/dev/null; then
     exit 1
 fi
 
-boards=()
-if [ -d "$shared/samples/autotrax" ]; then
-    for f in "$shared/samples/autotrax"/*; do
-        [ -f "$f" ] && boards+=("$f")
-    done
-else
-    echo "note: $shared/samples/autotrax not found; packaging the examples only"
-fi
-for f in "$source/examples"/*.pcb "$source/examples"/*.PCB; do
-    [ -f "$f" ] && boards+=("$f")
-done
+. "$(dirname "$0")/boards.sh"
 
 passed=0
 failed=0

@@ -30,19 +30,6 @@ using namespace padloom::ui;
 
 namespace {
 
-/// Passes the open dialog on to a ScriptedHost the test keeps; the rest is not asked here.
-class ForwardHost : public common::ScriptedHost {
-public:
-    explicit ForwardHost(common::ScriptedHost& h) : m_h(h) {}
-    std::vector<std::string> askOpen(const common::FileAsk& a) override { return m_h.askOpen(a); }
-    std::optional<std::string> askSave(const common::FileAsk& a) override { return m_h.askSave(a); }
-    void show(common::Box b, std::string_view t, common::Place p) override { m_h.show(b, t, p); }
-    void addLine(std::string_view t) override { m_h.addLine(t); }
-
-private:
-    common::ScriptedHost& m_h;
-};
-
 struct Harness {
     shell::MemorySettingsStore store;
     common::ScriptedHost host;
@@ -57,7 +44,9 @@ struct Harness {
             shown << w.objectName();
             return onModal ? onModal(w) : 0;
         };
-        hooks.makeHost = [this](const HostBinding&) { return std::make_unique<ForwardHost>(host); };
+        hooks.makeHost = [this](const HostBinding&) {
+            return std::make_unique<common::ForwardingHost>(host);
+        };
         hooks.showBox = [this](QWidget*, common::Box, const QString& text) { boxes << text; };
         shell = std::make_unique<Shell>(store, std::move(hooks));
     }
