@@ -175,13 +175,16 @@ void GerberParser::extendedBlock() {
         if (c == '*') {
             commands.emplace_back(std::move(command), commandLine);
             command.clear();
-            commandLine = m_line;
+            commandLine = m_line;  // an empty command has the line of its "*"
             ++m_pos;
             continue;
         }
         if (command.empty() && (c == ' ' || c == '\t')) {
             ++m_pos;
             continue;
+        }
+        if (command.empty()) {
+            commandLine = m_line;  // a command's line is the one it starts on
         }
         command.push_back(c);
         ++m_pos;

@@ -1,6 +1,8 @@
 #include "view/reader_support.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 
 namespace padloom::view {
@@ -10,6 +12,11 @@ constexpr size_t kMaxListed = 200;
 }
 
 ProblemList::~ProblemList() {
+    // in file order, though a block's problems may be found only when the block is closed;
+    // those of the whole file (line 0) after them
+    auto order = [](const Problem& p) { return p.line > 0 ? p.line : LONG_MAX; };
+    std::stable_sort(m_image.problems.begin(), m_image.problems.end(),
+                     [&](const Problem& a, const Problem& b) { return order(a) < order(b); });
     if (m_dropped > 0) {
         m_image.problems.push_back(
             {m_worstDropped, 0, std::to_string(m_dropped) + " more problems not listed"});

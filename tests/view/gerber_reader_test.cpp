@@ -170,6 +170,21 @@ TEST(GerberReader, ProblemsCarryTheirLineAndReadingGoesOn) {
     EXPECT_TRUE(image.hasErrors());
 }
 
+// A parameter block over several lines: each command is reported on the line it starts on,
+// and the list is in line order though the block's commands are checked when it ends.
+TEST(GerberReader, BlockProblemsNameTheLineOfTheirCommand) {
+    LayerImage image = readLayerBytes("b.GTL",
+                                      "%FSLAX23Y23*MOIN*\r\n"  // 1
+                                      "XYZ*\r\n"               // 2
+                                      "QQ\r\n");               // 3: no "*", no "%"
+    EXPECT_EQ(problems(image),
+              "b.GTL:1: error: parameter block not closed by \"%\"\n"
+              "b.GTL:1: error: no end of file (M02)\n"
+              "b.GTL:2: warning: unknown parameter \"XYZ\" ignored\n"
+              "b.GTL:3: error: \"QQ\" in a parameter block does not end with \"*\"\n"
+              "b.GTL:3: warning: unknown parameter \"QQ\" ignored\n");
+}
+
 TEST(GerberReader, MissingFormatAndUnitsAreReported) {
     LayerImage image =
         readLayerBytes("n.gbr", "%ADD10C,.010*%\r\nD10*\r\nX100Y100D03*\r\nM02*\r\n");
