@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "common/errors.h"
 #include "common/text_io.h"
 
 namespace padloom::board {
@@ -109,9 +110,17 @@ int ApertureTable::FindAperture(int shape, int xSize, int ySize) const {
 void ApertureTable::load(const std::string& path) {
     clear();
     common::LineReader reader(path);
+    if (reader.looksBinary()) {
+        throw common::FormatError(path, "not an aperture file: it holds binary data, not text");
+    }
     std::string line;
     while (reader.next(line)) {
         addLine(ParseAptLine(line));
+    }
+    if (m_entries.empty()) {
+        throw common::FormatError(path,
+                                  "not an aperture file: no line defines an aperture (D-code, "
+                                  "shape, sizes)");
     }
 }
 

@@ -71,7 +71,8 @@ public:
     /// D-code of the first entry with this shape and sizes, or kNotFound.
     int FindAperture(int shape, int xSize, int ySize) const;
 
-    /// Loads the table from an aperture file; throws IoError when it cannot be read.
+    /// Loads the table from an aperture file; throws IoError when it cannot be read, and
+    /// FormatError when it holds binary data or no line that defines an aperture.
     void load(const std::string& path);
 
 private:

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "common/errors.h"
+
 namespace padloom::board {
 
 namespace {
@@ -178,6 +180,21 @@ std::string_view boardLayerName(int layer) {
 
 BoardReader::BoardReader(const std::string& path, ProblemHandler onProblem)
     : m_lines(path), m_onProblem(std::move(onProblem)) {
+    if (m_lines.looksBinary()) {
+        throw common::FormatError(path,
+                                  "not an Autotrax board file: it holds binary data, not text");
+    }
+}
+
+std::string missingHeaderWarning(const std::string& path) {
+    return path + ":1: the first line is not \"PCB FILE\"; read as an Autotrax board all the same";
+}
+
+bool checkBoardFile(const std::string& path) {
+    BoardReader reader(path);
+    while (reader.next()) {
+    }
+    return reader.hasHeader();
 }
 
 std::string BoardReader::nextLine() {
@@ -196,6 +213,9 @@ void BoardReader::problem(const std::string& what) {
 
 std::optional<RecordKind> BoardReader::next() {
     while (m_lines.next(m_line)) {
+        if (m_lines.lineNumber() == 1) {
+            m_hasHeader = m_line.compare(0, 8, "PCB FILE") == 0;
+        }
         ClearRecordFields(m_record);
         const std::string& k = m_line;
         std::optional<RecordKind> kind;
@@ -222,6 +242,7 @@ std::optional<RecordKind> BoardReader::next() {
         }
         m_keyword = m_line;
         m_recordLine = m_lines.lineNumber();
+        ++m_records;
         if (*kind == RecordKind::Component) {
             readComponentHeader();
             return kind;
@@ -262,6 +283,11 @@ std::optional<RecordKind> BoardReader::next() {
             problem(m_keyword + " record: a field is missing or not a whole number; read as 0");
         }
         return kind;
+    }
+    if (!m_hasHeader && m_records == 0) {
+        throw common::FormatError(path(),
+                                  "not an Autotrax board file: its first line is not \"PCB FILE\" "
+                                  "and it holds no board record");
     }
     return std::nullopt;
 }

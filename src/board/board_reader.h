@@ -74,10 +74,13 @@ class BoardReader {
 public:
     using ProblemHandler = std::function<void(const std::string& message)>;
 
-    /// Opens the board file; throws IoError when it cannot be opened.
+    /// Opens the board file; throws IoError when it cannot be opened, FormatError when it
+    /// holds binary data rather than text.
     explicit BoardReader(const std::string& path, ProblemHandler onProblem = {});
 
-    /// Reads up to and including the next record; nullopt at the end of the file.
+    /// Reads up to and including the next record; nullopt at the end of the file. Throws
+    /// FormatError at the end of a file that has neither the "PCB FILE" line nor any record:
+    /// whatever it is, it is not a board.
     std::optional<RecordKind> next();
 
     const CurrentRecord& record() const { return m_record; }
@@ -93,6 +96,9 @@ public:
     /// tells that the component before ended.
     long componentEnds() const { return m_componentEnds; }
     const std::string& path() const { return m_lines.path(); }
+    /// Whether the first line is the "PCB FILE" line every board starts with. Known once the
+    /// first record has been read (or the end of the file reached).
+    bool hasHeader() const { return m_hasHeader; }
 
 private:
     std::string nextLine();  // an empty line past the end of the file
@@ -107,7 +113,16 @@ private:
     std::string m_keyword;
     long m_recordLine = 0;
     long m_componentEnds = 0;
+    long m_records = 0;
+    bool m_hasHeader = false;
 };
+
+/// The line that tells the user a board has no "PCB FILE" line and is read all the same.
+std::string missingHeaderWarning(const std::string& path);
+
+/// Reads a board file through once, only to check that it is one: throws FormatError when it
+/// is not (see BoardReader) and returns whether it has its "PCB FILE" line.
+bool checkBoardFile(const std::string& path);
 
 /// Reads the six lines after "COMP" through `nextLine` into `header`; returns false when an
 /// attribute line had a missing or malformed field.

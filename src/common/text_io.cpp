@@ -28,6 +28,13 @@ LineReader::LineReader(const std::string& path) : m_path(path), m_buffer(kBuffer
     if (!m_file) {
         throw IoError(path, osError(errno));
     }
+    try {
+        fill();  // the first block, to tell text from binary data
+    } catch (...) {
+        std::fclose(m_file);
+        throw;
+    }
+    m_looksBinary = common::looksBinary(std::string_view(m_buffer.data(), m_end));
 }
 
 LineReader::~LineReader() {
@@ -152,6 +159,23 @@ void LineWriter::commit() {
         throw IoError(m_path, ec.message());
     }
     m_committed = true;
+}
+
+bool looksBinary(std::string_view bytes) {
+    size_t controls = 0;
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0) {
+            return true;
+        }
+        if (byte < 32 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' &&
+            byte != 0x1a && byte != 0x1b) {
+            ++controls;
+        }
+    }
+    // one control byte in 32 is far more than text holds, and far less than random data; a
+    // stray few in a short file are not enough
+    return controls > 8 && controls * 32 > bytes.size();
 }
 
 bool fileExists(const std::string& path) {

@@ -21,6 +21,8 @@ public:
     /// 1-based number of the line last read (0 before the first).
     long lineNumber() const { return m_lineNumber; }
     const std::string& path() const { return m_path; }
+    /// Whether the file's first block looks like binary data rather than text.
+    bool looksBinary() const { return m_looksBinary; }
 
 private:
     int get();  // next byte or EOF
@@ -32,6 +34,7 @@ private:
     size_t m_pos = 0;
     size_t m_end = 0;
     bool m_eof = false;
+    bool m_looksBinary = false;
     long m_lineNumber = 0;
 };
 
@@ -66,6 +69,11 @@ private:
     std::string m_buffer;
     bool m_committed = false;
 };
+
+/// Whether bytes from the start of a file look like binary data rather than text: a NUL byte,
+/// or more control bytes than any text has. Text from DOS programs may hold TAB, form feed,
+/// escape and a closing Ctrl-Z, and bytes of 128 and above in its comments; those are text.
+bool looksBinary(std::string_view bytes);
 
 /// Whether a file exists (and is a file, not a folder).
 bool fileExists(const std::string& path);

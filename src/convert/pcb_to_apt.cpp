@@ -188,6 +188,7 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
             }
         }
     }
+    build.hasHeader = reader.hasHeader();
     std::stable_sort(build.drillTally.begin(), build.drillTally.end(),
                      [](const auto& a, const auto& b) { return a.holeSize < b.holeSize; });
     return build;
@@ -244,6 +245,9 @@ common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::Ru
     // the reading pass runs even when the existing aperture file is kept, so the plot run
     // has the board's extents and drill tally
     AptBuild build = buildApertureList(boardPath, opt);
+    if (!build.hasHeader) {
+        host.warn(board::missingHeaderWarning(boardPath));
+    }
     if (write) {
         common::refuseOverwritingInput(aptPath, {boardPath});
         common::refuseOverwritingInput(tolPath, {boardPath});

@@ -1,0 +1,162 @@
+#include "fuzz/drivers.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "annotate/drc_to_pcb.h"
+#include "annotate/placement.h"
+#include "board/run_values.h"
+#include "common/errors.h"
+#include "common/scripted_host.h"
+#include "convert/pcb_to_apt.h"
+#include "plot/plot_run.h"
+
+namespace padloom::fuzz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A small board with a record of every kind, for the targets whose input is the other file.
+constexpr std::string_view kBoard =
+    "PCB FILE 4\r\n"
+    "COMP\r\nU1\r\nDIP8\r\n10uF\r\n1000 1200 60 0 8 7\r\n1000 1300 60 0 8 7\r\n0 0 1 1 0\r\n"
+    "CP\r\n1000 1000 60 60 1 28 2 13\r\n1\r\n"
+    "CP\r\n1100 1000 60 80 2 28 4 13\r\n2\r\n"
+    "CP\r\n1200 1000 60 60 3 0 1 1\r\n3\r\n"
+    "CP\r\n1300 1000 70 50 4 32 6 13\r\n4\r\n"
+    "CT\r\n1000 1000 1300 1000 12 1\r\n"
+    "ENDCOMP\r\n"
+    "FV\r\n1500 1500 50 20\r\n"
+    "FT\r\n0 0 2000 0 10 11\r\nFT\r\n2000 0 2000 2000 10 11\r\n"
+    "FT\r\n100 100 900 100 1 1\r\nFT\r\n900 100 900 900 1 1\r\n"
+    "FA\r\n1500 500 100 15 10 6\r\n"
+    "FF\r\n1600 1600 1800 1700 1\r\n"
+    "FS\r\n100 1800 60 1 8 7\r\nPadloom 10\xB5"
+    "F\r\n"
+    "ENDPCB\r\n";
+
+std::string writeFile(const fs::path& path, std::string_view bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        throw std::runtime_error("cannot write the scratch file " + path.string());
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    return path.string();
+}
+
+// Plot options that vary with the input's length, so every switch of the plot is reached.
+plot::PlotOptions plotOptions(size_t size) {
+    plot::PlotOptions options;
+    options.layers.fill(true);
+    options.layers[0] = false;
+    options.ncDrill = true;
+    options.bom = true;
+    options.fillMode = size & 1 ? plot::FillMode::Flash : plot::FillMode::Polygon;
+    options.thermalsOnExternalLayers = (size & 2) != 0;
+    options.pourEnable = (size & 4) != 0;
+    options.includeKeepOut = (size & 8) != 0;
+    options.drillFormat24 = (size & 16) != 0;
+    return options;
+}
+
+// The plot run as the plot window makes it: the aperture file first (an existing one is kept
+// when `replaceApt` is false), then every layer, the NC drill file and the BOM.
+void plotRun(const std::string& board, const plot::PlotOptions& options, bool replaceApt) {
+    convert::AptOptions apt;
+    apt.plotMode = true;
+    apt.fillApertures = options.fillMode == plot::FillMode::Flash;
+    apt.pourEnable = options.pourEnable;
+    common::ScriptedHost host;
+    host.openAnswers.push_back({board});
+    host.yesNoAnswers.push_back(replaceApt);
+    board::RunValues runValues;
+    runValues.reset();
+    try {
+        if (convert::makeAptFile(host, apt, runValues) == common::Outcome::Done) {
+            plot::plotBoard(host, options, runValues);
+        }
+    } catch (const common::IoError&) {
+        // a clear refusal naming the file
+    }
+}
+
+void boardTarget(std::string_view input, const fs::path& dir) {
+    const std::string board = writeFile(dir / "fuzz.pcb", input);
+    plotRun(board, plotOptions(input.size()), true);
+    annotate::PlacementOptions xy;
+    xy.sortResults = (input.size() & 32) != 0;
+    xy.ignoreRobberPads = (input.size() & 64) != 0;
+    xy.openNotepad = false;
+    try {
+        annotate::writePlacementFile(board, xy, (dir / "fuzz.UCM").string());
+    } catch (const common::IoError&) {
+    }
+}
+
+void apertureTarget(std::string_view input, const fs::path& dir) {
+    auto parts = splitFiles(input, 2);
+    std::string_view boardBytes = parts.size() == 2 ? parts[0] : kBoard;
+    std::string_view aptBytes = parts.back();
+    const std::string board = writeFile(dir / "fuzz.pcb", boardBytes);
+    writeFile(dir / "fuzz.APT", aptBytes);
+    plotRun(board, plotOptions(input.size()), false);  // the existing aperture file is kept
+}
+
+void drcTarget(std::string_view input, const fs::path& dir) {
+    auto parts = splitFiles(input, 2);
+    const std::string report = writeFile(dir / "fuzz.drc", parts[0]);
+    const std::string board = writeFile(dir / "fuzz.pcb", parts.size() == 2 ? parts[1] : kBoard);
+    try {
+        common::ScriptedHost host;
+        host.openAnswers.push_back({report});
+        host.saveAnswers.push_back((dir / "error.pcb").string());
+        annotate::drcToPcb(host, annotate::DrcMode::ErrorBoard);
+    } catch (const common::IoError&) {
+    }
+    try {
+        common::ScriptedHost host;
+        host.openAnswers.push_back({report});
+        host.openAnswers.push_back({board});
+        host.saveAnswers.push_back((dir / "highlighted.pcb").string());
+        annotate::drcToPcb(host, annotate::DrcMode::HighlightedCopy);
+    } catch (const common::IoError&) {
+    }
+}
+
+}  // namespace
+
+std::vector<std::string_view> splitFiles(std::string_view input, size_t count) {
+    std::vector<std::string_view> parts;
+    while (parts.size() + 1 < count) {
+        size_t at = input.find(kNextFile);
+        if (at == std::string_view::npos) {
+            break;
+        }
+        parts.push_back(input.substr(0, at));
+        input.remove_prefix(at + kNextFile.size());
+    }
+    parts.push_back(input);
+    return parts;
+}
+
+const std::vector<Target>& targets() {
+    static const std::vector<Target> all = {
+        {"board", boardTarget},
+        {"aperture", apertureTarget},
+        {"drc", drcTarget},
+    };
+    return all;
+}
+
+Driver driverOf(std::string_view name) {
+    for (const auto& target : targets()) {
+        if (name == target.name) {
+            return target.run;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace padloom::fuzz
