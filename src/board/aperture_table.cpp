@@ -110,14 +110,23 @@ int ApertureTable::FindAperture(int shape, int xSize, int ySize) const {
 void ApertureTable::load(const std::string& path) {
     clear();
     common::LineReader reader(path);
-    if (reader.looksBinary()) {
-        throw common::FormatError(path, "not an aperture file: it holds binary data, not text");
-    }
+    refuseBinaryAptFile(reader);
     std::string line;
     while (reader.next(line)) {
         addLine(ParseAptLine(line));
     }
-    if (m_entries.empty()) {
+    refuseEmptyAptFile(*this, path);
+}
+
+void refuseBinaryAptFile(const common::LineReader& reader) {
+    if (reader.looksBinary()) {
+        throw common::FormatError(reader.path(),
+                                  "not an aperture file: it holds binary data, not text");
+    }
+}
+
+void refuseEmptyAptFile(const ApertureTable& table, const std::string& path) {
+    if (table.size() == 0) {
         throw common::FormatError(path,
                                   "not an aperture file: no line defines an aperture (D-code, "
                                   "shape, sizes)");

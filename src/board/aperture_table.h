@@ -88,6 +88,11 @@ private:
     std::unordered_map<Key, int, KeyHash> m_first;  // shape and sizes -> D-code of first match
 };
 
+/// Refuses an aperture file that holds binary data (FormatError naming the file).
+void refuseBinaryAptFile(const common::LineReader& reader);
+/// Refuses an aperture file from which no aperture was read (FormatError naming the file).
+void refuseEmptyAptFile(const ApertureTable& table, const std::string& path);
+
 /// Solder mask, paste mask, plane and pour enlargements in mils.
 struct Enlargements {
     int solderMask = 6;  // S
