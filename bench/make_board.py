@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes a large synthetic Autotrax board for benchmarks: a grid of components, each with
-through-hole and surface pads, tracks, arcs, vias, fills and strings.
+through-hole and surface pads, tracks, arcs, vias, fills and strings, inside a top-copper pour
+outline of some thousands of 1-mil pieces.
 
 usage: make_board.py OUT.PCB RECORDS
 """
@@ -26,7 +27,16 @@ def main(out_path, records):
         lines += ["FS", f"{x} {y + 30} 48 {i % 4} 8 7", f"T{i}"]
         count += 8
         i += 1
-    lines += ["FT", "0 0 70000 0 10 11", "FT", f"0 0 0 {1000 + (i // 300 + 1) * 200} 10 11"]
+    top = 1000 + (i // 300 + 1) * 200
+    lines += ["FT", "0 0 70000 0 10 11", "FT", f"0 0 0 {top} 10 11"]
+    # a pour outline round the whole grid on top copper, in 1-mil pieces 50 mils long
+    corners = [(500, 500), (61000, 500), (61000, top), (500, top), (500, 500)]
+    for (x1, y1), (x2, y2) in zip(corners, corners[1:]):
+        steps = max(abs(x2 - x1), abs(y2 - y1)) // 50
+        for k in range(steps):
+            ax, ay = x1 + (x2 - x1) * k // steps, y1 + (y2 - y1) * k // steps
+            bx, by = x1 + (x2 - x1) * (k + 1) // steps, y1 + (y2 - y1) * (k + 1) // steps
+            lines += ["FT", f"{ax} {ay} {bx} {by} 1 1"]
     lines.append("ENDPCB")
     with open(out_path, "w", newline="\r\n") as f:
         f.write("\n".join(lines) + "\n")

@@ -171,6 +171,20 @@ bool ReadComponentHeader(const std::function<std::string()>& nextLine, Component
     return allOk;
 }
 
+int recordLineCount(std::string_view line) {
+    if (line == "CP" || line == "FP" || line == "CS" || line == "FS") {
+        return 2;  // number line, then the pad name or the text
+    }
+    if (line == "CV" || line == "FV" || line == "CT" || line == "FT" || line == "CA" ||
+        line == "FA" || line == "CF" || line == "FF") {
+        return 1;
+    }
+    if (line == "COMP") {
+        return 6;
+    }
+    return -1;
+}
+
 std::string_view boardLayerName(int layer) {
     if (layer < 0 || layer > 13) {
         return "";
@@ -212,7 +226,7 @@ void BoardReader::problem(const std::string& what) {
 }
 
 std::optional<RecordKind> BoardReader::next() {
-    while (m_lines.next(m_line)) {
+    while (!m_stopped && m_lines.next(m_line)) {
         if (m_lines.lineNumber() == 1) {
             m_hasHeader = m_line.compare(0, 8, "PCB FILE") == 0;
         }
@@ -237,6 +251,10 @@ std::optional<RecordKind> BoardReader::next() {
         if (!kind) {
             if (k == "ENDCOMP") {
                 ++m_componentEnds;
+            }
+            if (m_onSkippedLine && !m_onSkippedLine(m_line)) {
+                m_stopped = true;
+                return std::nullopt;
             }
             continue;
         }
@@ -284,7 +302,7 @@ std::optional<RecordKind> BoardReader::next() {
         }
         return kind;
     }
-    if (!m_hasHeader && m_records == 0) {
+    if (!m_stopped && !m_hasHeader && m_records == 0) {
         throw common::FormatError(path(),
                                   "not an Autotrax board file: its first line is not \"PCB FILE\" "
                                   "and it holds no board record");

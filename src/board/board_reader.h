@@ -92,6 +92,12 @@ public:
     bool isFree() const { return !m_keyword.empty() && m_keyword[0] == 'F'; }
     /// Line number of the keyword line of the record last read.
     long recordLine() const { return m_recordLine; }
+    /// Called with every line passed over because it starts no record ("ENDCOMP", "ENDPCB",
+    /// "PCB FILE 4", stray lines); lines inside a record never reach it. Returning false ends
+    /// the reading: next() then gives nullopt.
+    void onSkippedLine(std::function<bool(const std::string& line)> handler) {
+        m_onSkippedLine = std::move(handler);
+    }
     /// How many "ENDCOMP" lines have been passed over so far; a change between two records
     /// tells that the component before ended.
     long componentEnds() const { return m_componentEnds; }
@@ -107,6 +113,8 @@ private:
 
     common::LineReader m_lines;
     ProblemHandler m_onProblem;
+    std::function<bool(const std::string&)> m_onSkippedLine;
+    bool m_stopped = false;  // the skipped-line handler ended the reading
     CurrentRecord m_record;
     ComponentHeader m_component;
     std::string m_line;
@@ -127,6 +135,12 @@ bool checkBoardFile(const std::string& path);
 /// Reads the six lines after "COMP" through `nextLine` into `header`; returns false when an
 /// attribute line had a missing or malformed field.
 bool ReadComponentHeader(const std::function<std::string()>& nextLine, ComponentHeader& header);
+
+/// Number of lines that follow a keyword line in its record ("CP" 2, "CT" 1, "COMP" 6, ...),
+/// or -1 when the line is no keyword line. Keywords are whole lines, compared exactly. Tools
+/// that copy a board line by line use it to step over whole records, so that the text of a
+/// string or a component name is never taken for a keyword.
+int recordLineCount(std::string_view line);
 
 /// Names of the board layers as the program shows them ("1 - Top" ...); "" outside 0 to 13.
 std::string_view boardLayerName(int layer);

@@ -36,7 +36,7 @@ bool CliHost::askYesNo(std::string_view text, common::Place) {
 }
 
 void CliHost::show(common::Box box, std::string_view text, common::Place) {
-    if (box == common::Box::Error) {
+    if (box == common::Box::Error || box == common::Box::Warning) {
         std::cerr << text << "\n";
     } else if (!m_quiet) {
         std::cout << text << "\n";
@@ -59,6 +59,13 @@ std::optional<std::string> CliHost::askLine(std::string_view caption, std::strin
         return std::nullopt;
     }
     return answer.empty() ? std::string(initial) : answer;
+}
+
+common::PackageAnswer CliHost::askPackage(const common::PackageQuestion& question) {
+    if (packageAnswer) {
+        return packageAnswer(question);
+    }
+    return common::Host::askPackage(question);
 }
 
 void CliHost::addLine(std::string_view text) {

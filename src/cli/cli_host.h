@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 
 #include "common/host.h"
@@ -27,12 +28,16 @@ public:
     void letMessagesRun() override {}
     void beep() override {}
     void openInViewer(const std::string&) override {}
+    common::PackageAnswer askPackage(const common::PackageQuestion& question) override;
 
     /// Answers for askSave, in order.
     std::vector<std::string> saveAnswers;
     /// Answers for askLine, in order; when they run out and `ask` is set, the terminal is asked.
     std::vector<std::string> lineAnswers;
     bool askTerminal = false;
+    /// Answers the package choice question (from a map file or the preselection); without it
+    /// the run stops.
+    std::function<common::PackageAnswer(const common::PackageQuestion&)> packageAnswer;
     /// Whether a Yes/No question was answered No (the safe default without --yes).
     bool declined = false;
 

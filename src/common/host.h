@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,7 +9,7 @@
 namespace padloom::common {
 
 /// Kind of message box.
-enum class Box { Info, Plain, Error };
+enum class Box { Info, Plain, Error, Warning };
 /// Where a box or question is placed.
 enum class Place { Screen, WindowPlus50, WindowCentre };
 
@@ -18,6 +19,24 @@ struct FileAsk {
     std::string title;
     bool multiple = false;
     std::string fileName;  // proposed file name (save dialogs)
+};
+
+/// The package choice question of the netlist library tool: which library component a
+/// netlist footprint takes. `text` is what the dialog's choice box shows first.
+struct PackageQuestion {
+    std::string question;  // " Choose package for U1: DIP14"
+    std::string designator;
+    std::string footprint;
+    std::span<const std::string> choices;  // "FILE.LIB@NAME", sorted
+    std::string text;
+};
+
+/// How the package choice dialog was left: OK (or Enter), Stop (or its close box), Skip;
+/// `text` is what its choice box held then.
+enum class PackageAction { Accept, Stop, Skip };
+struct PackageAnswer {
+    PackageAction action = PackageAction::Stop;
+    std::string text;
 };
 
 /// Everything a tool may ask of its surroundings: dialogs, boxes, the message list, progress,
@@ -41,6 +60,10 @@ public:
     virtual void letMessagesRun() = 0;                  // event pump; nothing headless
     virtual void beep() = 0;
     virtual void openInViewer(const std::string& path) = 0;  // the user's text viewer
+    /// Asks the package choice question; a host that cannot ask stops the run.
+    virtual PackageAnswer askPackage(const PackageQuestion& question) {
+        return {PackageAction::Stop, question.text};
+    }
 };
 
 }  // namespace padloom::common

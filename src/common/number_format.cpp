@@ -65,3 +65,25 @@ std::string inchText(long long mils) {
 }
 
 }  // namespace padloom::common
+
+namespace padloom::common {
+
+std::string dxfInches(long long mils) {
+    const bool negative = mils < 0;
+    const unsigned long long magnitude =
+        negative ? 0ULL - static_cast<unsigned long long>(mils) : mils;
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 1000);
+    unsigned long long fraction = magnitude % 1000;
+    if (fraction != 0) {
+        std::string digits = std::to_string(fraction);
+        digits.insert(0, 3 - digits.size(), '0');
+        while (digits.back() == '0') {
+            digits.pop_back();
+        }
+        text += "." + digits;
+    }
+    return text;
+}
+
+}  // namespace padloom::common

@@ -28,3 +28,12 @@ std::string inchFormF(double mils);
 std::string inchText(long long mils);
 
 }  // namespace padloom::common
+
+namespace padloom::common {
+
+/// DXF value of a length in mils: the length in inches in its shortest decimal form, with a
+/// decimal point only where needed ("1.5" for 1500, "2" for 2000, "0.031" for 31, "-0.001"
+/// for -1). Exact for every integer number of mils.
+std::string dxfInches(long long mils);
+
+}  // namespace padloom::common

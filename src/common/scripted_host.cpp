@@ -11,6 +11,8 @@ const char* boxName(Box box) {
             return "plain";
         case Box::Error:
             return "error";
+        case Box::Warning:
+            return "warning";
     }
     return "?";
 }
@@ -82,6 +84,19 @@ void ScriptedHost::setProgress(int) {
 void ScriptedHost::beep() {
     transcript.emplace_back("beep");
     ++beeps;
+}
+
+PackageAnswer ScriptedHost::askPackage(const PackageQuestion& question) {
+    transcript.push_back("package|" + question.question + "|" + question.text);
+    if (packageAnswers.empty()) {
+        return {PackageAction::Stop, question.text};
+    }
+    PackageAnswer answer = packageAnswers.front();
+    packageAnswers.pop_front();
+    if (answer.text.empty()) {
+        answer.text = question.text;
+    }
+    return answer;
 }
 
 void ScriptedHost::openInViewer(const std::string& path) {

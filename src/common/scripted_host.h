@@ -17,6 +17,8 @@ public:
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<std::string>> lineAnswers;
+    /// Package choice answers; an answer with an empty text keeps the text the dialog showed.
+    std::deque<PackageAnswer> packageAnswers;
 
     std::vector<std::string> transcript;  // every call, in order
     std::vector<std::string> lines;       // only the message list lines
@@ -36,6 +38,7 @@ public:
     void letMessagesRun() override {}
     void beep() override;
     void openInViewer(const std::string& path) override;
+    PackageAnswer askPackage(const PackageQuestion& question) override;
 };
 
 }  // namespace padloom::common

@@ -6,6 +6,7 @@
 #include "board/board_reader.h"
 #include "common/number_format.h"
 #include "plot/gerber_header.h"
+#include "plot/pours.h"
 #include "plot/stroke_font.h"
 
 namespace padloom::plot {
@@ -18,7 +19,7 @@ using common::decimal;
 
 namespace {
 
-constexpr int kPolygonFillDcode = 12;  // the 1-mil circle every aperture file made here has
+constexpr int kPolygonFillDcode = kOneMilDcode;
 
 bool isMask(int p) {
     return p == 11 || p == 12 || p == 15 || p == 16;
@@ -55,6 +56,17 @@ public:
     void run();
 
 private:
+    void pours();
+    void cutOuts();
+    void cutOutPad(const CurrentRecord& r);
+    void cutOutVia(const CurrentRecord& r);
+    void cutOutTrack(const CurrentRecord& r);
+    void cutOutArc(const CurrentRecord& r);
+    void cutOutFill(const CurrentRecord& r);
+    bool onPourLayer(int boardLayer) const {
+        return boardLayer == m_layer || boardLayer == board::kMultiLayer;
+    }
+    bool polygonApertureUsable();
     void pad(const CurrentRecord& r);
     void via(const CurrentRecord& r);
     void track(const CurrentRecord& r);
@@ -88,14 +100,14 @@ void LayerPlotter::run() {
     Write_Apts(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table);
     m_defined = definedDcodes(m_table);
     if (m_pourLayer) {
-        // Copper pours are not written yet: the pour regions and their cut-outs would go here,
-        // in their own layer blocks ahead of the pads and tracks. The 1-mil outline tracks
-        // are still left out below, as they are on every pour layer.
-        m_host.addLine("Copper pours are not plotted yet: the 1-mil pour outlines of " +
-                       std::string(layerExtension(m_layer)) + " are left out");
+        pours();
     }
     m_file.forgetPosition();
     m_file.currentAperture = LayerFile::kNoAperture;
+    if (m_pourLayer) {
+        m_file.out.line("%LNPads_and_tracks*");
+        m_file.out.line("LPD*%");
+    }
 
     board::BoardReader reader(m_rv.boardFile);
     while (auto kind = reader.next()) {
@@ -126,6 +138,141 @@ void LayerPlotter::run() {
         }
     }
     m_file.out.line("M02*");
+}
+
+// The pour block (dark regions from the closed 1-mil outlines) and the cut-out block (clear
+// clearances around every piece of copper of the layer that is not joined to the pour), each a
+// layer of its own ahead of the pads and tracks.
+void LayerPlotter::pours() {
+    auto& out = m_file.out;
+    out.line("%LNCopper_pours*");
+    out.line("LPD*%");
+    PourEdgeTable edges;
+    PopulatePourArray(edges, m_rv.boardFile, m_layer, m_table);
+    if (polygonApertureUsable()) {
+        WritePourOutlines(m_file, edges, m_host, m_layer);
+    }
+    out.line("%LNCopper_pour_cutouts*");
+    out.line("LPC*%");
+    cutOuts();
+}
+
+void LayerPlotter::cutOuts() {
+    m_file.currentAperture = LayerFile::kNoAperture;
+    m_file.forgetPosition();
+    board::BoardReader reader(m_rv.boardFile);
+    while (auto kind = reader.next()) {
+        m_line = reader.recordLine();
+        const CurrentRecord& r = reader.record();
+        switch (*kind) {
+            case board::RecordKind::Pad:
+                cutOutPad(r);
+                break;
+            case board::RecordKind::Via:
+                cutOutVia(r);
+                break;
+            case board::RecordKind::Track:
+                cutOutTrack(r);
+                break;
+            case board::RecordKind::Arc:
+                cutOutArc(r);
+                break;
+            case board::RecordKind::Fill:
+                cutOutFill(r);
+                break;
+            case board::RecordKind::String:
+                break;  // free strings cut no clearance
+            case board::RecordKind::Component:
+                // the component's texts are cleared as they are drawn, with no enlargement
+                component(reader.component());
+                break;
+        }
+    }
+}
+
+void LayerPlotter::cutOutPad(const CurrentRecord& r) {
+    if (!onPourLayer(r.layer) || r.planeCode == 3 || r.planeCode == 5) {
+        return;  // plane codes 3 and 5 connect directly: the pour runs into the pad
+    }
+    const int aperture = board::resolvePad(m_table, r, m_e).pourClearance;
+    const Wanted wanted{r.shape, enlarged(r.xSize, m_e.pour), enlarged(r.ySize, m_e.pour),
+                        "pour clearance of the pad"};
+    if (check(aperture, wanted, r.x1, r.y1)) {
+        PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+    }
+}
+
+void LayerPlotter::cutOutVia(const CurrentRecord& r) {
+    const int aperture = board::resolveVia(m_table, r, m_e).pourClearance;
+    const int s = enlarged(r.viaSize, m_e.pour);
+    if (check(aperture, Wanted{board::kCircular, s, s, "pour clearance of the via"}, r.x1, r.y1)) {
+        PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+    }
+}
+
+void LayerPlotter::cutOutTrack(const CurrentRecord& r) {
+    if (!onPourLayer(r.layer)) {
+        return;
+    }
+    const board::LineApertures a = board::resolveLine(m_table, r, m_e);
+    if (a.draw == kOneMilDcode) {
+        return;  // an outline piece, or a 1-mil track: no clearance
+    }
+    const int w = enlarged(r.width, m_e.pour);
+    if (!check(a.pourClearance, Wanted{board::kCircular, w, w, "pour clearance of the track"}, r.x1,
+               r.y1)) {
+        return;
+    }
+    if (m_file.currentPos != Point{r.x1, r.y1}) {
+        PlotStep(m_file, r.x1, r.y1, kMove, a.pourClearance);
+    }
+    PlotStep(m_file, r.x2, r.y2, kDraw, a.pourClearance);
+}
+
+void LayerPlotter::cutOutArc(const CurrentRecord& r) {
+    if (!onPourLayer(r.layer) || r.width == 1) {
+        return;
+    }
+    const int aperture = board::resolveLine(m_table, r, m_e).pourClearance;
+    const int w = enlarged(r.width, m_e.pour);
+    if (check(aperture, Wanted{board::kCircular, w, w, "pour clearance of the arc"}, r.x1, r.y1)) {
+        WriteArc(m_file, r.x1, r.y1, r.radius, r.quadrantMask, aperture);
+    }
+}
+
+void LayerPlotter::cutOutFill(const CurrentRecord& r) {
+    if (!onPourLayer(r.layer) || !polygonApertureUsable()) {
+        return;
+    }
+    // each corner moves away from the opposite one, so the clearance is the same whichever
+    // way round the corners are stored
+    const int grow = m_e.pour / 2;
+    const int x1 = r.x1 <= r.x2 ? r.x1 - grow : r.x1 + grow;
+    const int x2 = r.x1 <= r.x2 ? r.x2 + grow : r.x2 - grow;
+    const int y1 = r.y1 <= r.y2 ? r.y1 - grow : r.y1 + grow;
+    const int y2 = r.y1 <= r.y2 ? r.y2 + grow : r.y2 - grow;
+    m_file.out.write("G36*");
+    PlotStep(m_file, x1, y1, kMove, kPolygonFillDcode);
+    PlotStep(m_file, x2, y1, kDraw, kPolygonFillDcode);
+    PlotStep(m_file, x2, y2, kDraw, kPolygonFillDcode);
+    PlotStep(m_file, x1, y2, kDraw, kPolygonFillDcode);
+    PlotStep(m_file, x1, y1, kDraw, kPolygonFillDcode);
+    PlotStep(m_file, x1, y2, kMove, kPolygonFillDcode);
+    m_file.out.line("G37*");
+}
+
+bool LayerPlotter::polygonApertureUsable() {
+    if (usableAperture(m_defined, kPolygonFillDcode)) {
+        return true;
+    }
+    if (!m_polygonReported) {
+        m_host.addLine(
+            "Error: Apt not found: D12, the 1-mil circle of polygon fills and pours, "
+            "is not in " +
+            m_rv.aptFile + "; no fills or pours on " + std::string(layerExtension(m_layer)));
+        m_polygonReported = true;
+    }
+    return false;
 }
 
 bool LayerPlotter::check(int dcode, const Wanted& wanted, int x, int y) {
@@ -289,14 +436,7 @@ void LayerPlotter::fill(const CurrentRecord& r) {
     }
     auto& out = m_file.out;
     if (m_options.fillMode == FillMode::Polygon) {
-        if (!usableAperture(m_defined, kPolygonFillDcode)) {
-            if (!m_polygonReported) {
-                m_host.addLine(
-                    "Error: Apt not found: D12, the 1-mil circle of polygon fills, "
-                    "is not in " +
-                    m_rv.aptFile + "; no fills on " + std::string(layerExtension(m_layer)));
-                m_polygonReported = true;
-            }
+        if (!polygonApertureUsable()) {
             return;
         }
         out.write("G36*");

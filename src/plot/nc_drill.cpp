@@ -66,7 +66,12 @@ void CreateNCDrill(common::Host& host, const PlotOptions& options,
     });
 
     const auto& tally = runValues.drillTally;
+    // The format and zero mode are stated outright: a reader that falls back on its own default
+    // (2:4 digits, leading zeros left out) would otherwise put every hole of the 2,3 form ten
+    // times too close to the origin.
     out.line("M48");
+    out.line(options.drillFormat24 ? ";FILE_FORMAT=2:4" : ";FILE_FORMAT=2:3");
+    out.line("INCH,LZ");
     out.line("M72");
     for (size_t i = 0; i < tally.size(); ++i) {
         out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" + toolSize(tally[i].holeSize));

@@ -22,8 +22,9 @@ std::string drillCoordinate(int mils, bool format24);
 /// A tool number with at least two digits: "01", "12", "100".
 std::string toolNumber(int tool);
 
-/// Writes the NC drill file (base name + ".TXT") of every via and Multi Layer pad: the tool
-/// table from the drill tally, then the hits of each tool in x, then y order. Each hit's tool
+/// Writes the NC drill file (base name + ".TXT") of every via and Multi Layer pad: a header that
+/// states the number format (";FILE_FORMAT=2:3" or "=2:4", inches, leading zeros kept) and the
+/// tool table from the drill tally, then the hits of each tool in x, then y order. Each hit's tool
 /// is the tally entry of its hole size; a hole size missing from the tally is reported and not
 /// drilled. Hits sharing a position are reported, with a beep, and drilled as they stand.
 void CreateNCDrill(common::Host& host, const PlotOptions& options,

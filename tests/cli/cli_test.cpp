@@ -75,3 +75,40 @@ TEST(Cli, AptOnEverySampleReadsBack) {
 
 }  // namespace
 }  // namespace padloom
+
+namespace padloom {
+namespace {
+
+TEST(Cli, ConvertersWriteBesideTheirInputs) {
+    testing::TempDir dir;
+    auto matrix = dir.write("m.MAT", testing::crlf({"B: D11 ROUND 5 X", "A: D10 ROUND 3 X"}));
+    std::string out;
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " mat2apt " + matrix, &out), 0) << out;
+    EXPECT_EQ(testing::readFile(dir.file("m.APT")),
+              testing::crlf({"D10 ROUND 3 X\tA", "D11 ROUND 5 X\tB"}));
+    dir.write("m.APT", "old");
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " mat2apt " + matrix, &out), 0);
+    EXPECT_EQ(testing::readFile(dir.file("m.APT")), "old") << "kept without --yes";
+
+    auto plot = dir.write("top.gbr", "X1Y1D03*\r\nM02*\r\n");
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " rs274x --apt " + matrix +
+                                      " --digits 3 --precision 4 --zeros trailing " + plot,
+                                  &out),
+              0);
+    EXPECT_NE(testing::readFile(plot + ".xgerber").find("%FSTAX34Y34*%"), std::string::npos);
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " rs274x --apt " + matrix + " --digits 12 " +
+                                  plot + " 2>/dev/null"),
+              2);
+
+    auto tol = dir.write("d.TOL", "T01 28\r\n");
+    auto drill = dir.write("d.TXT", "M48\r\nT01\r\n%\r\nT01\r\nM30\r\n");
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " xln --tol " + tol + " " + drill, &out), 0);
+    EXPECT_EQ(testing::readFile(drill + ".xln"), "M48\r\nT01C0.028\r\n%\r\nT01\r\nM30\r\n");
+    EXPECT_EQ(testing::runCommand(
+                  testing::cliPath() + " xln --tol /nonexistent.TOL " + drill + " 2>&1", &out),
+              1);
+    EXPECT_NE(out.find("/nonexistent.TOL"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace padloom

@@ -29,13 +29,16 @@ for board in "${boards[@]}"; do
     dir="$work/${name%.*}"
     mkdir -p "$dir"
     cp "$board" "$dir/$name"  # the outputs go beside the board
-    if ! "$cli" plot "$dir/$name" --all-layers --nc-drill --bom --yes >"$dir/plot.log" 2>&1; then
+    opts=()
+    case "$name" in pours*) opts=(--pours --thermals) ;; esac  # the copper pour example
+    if ! "$cli" plot "$dir/$name" --all-layers --nc-drill --bom --yes "${opts[@]}" \
+        >"$dir/plot.log" 2>&1; then
         echo "FAIL $name: plot failed"
         cat "$dir/plot.log"
         failed=$((failed + 1))
         continue
     fi
-    if grep -E "Apt not found|not in the drill tally|no drill tool|Error" "$dir/plot.log"; then
+    if grep -E "Apt not found|not in the drill tally|no drill tool|Error|Warning" "$dir/plot.log"; then
         echo "FAIL $name: missing apertures or tools reported"
         failed=$((failed + 1))
     else

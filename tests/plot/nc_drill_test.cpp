@@ -31,8 +31,8 @@ struct Drill {
 
 TEST(NcDrill, MinimalFileForOneVia) {
     Drill drill({"PCB FILE 4", "FV", "1500 2000 60 32", "ENDPCB"}, {{32, 1}});
-    EXPECT_EQ(drill.run(),
-              (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X01500Y02000", "T00", "M30"}));
+    EXPECT_EQ(drill.run(), (Lines{"M48", ";FILE_FORMAT=2:3", "INCH,LZ", "M72", "T01C0.032", "%",
+                                  "T01", "X01500Y02000", "T00", "M30"}));
     EXPECT_EQ(drill.host.lines, (Lines{"NC Drill"}));
 }
 
@@ -42,26 +42,29 @@ TEST(NcDrill, NothingDrilled) {
     Drill drill({"FP", "100 100 60 60 1 28 1 1", "1", "FP", "200 200 60 60 1 0 1 13", "1", "FS",
                  "0 0 60 0 8 7", "FV"},
                 {});
-    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "%", "T00", "M30"}));
+    EXPECT_EQ(drill.run(), (Lines{"M48", ";FILE_FORMAT=2:3", "INCH,LZ", "M72", "%", "T00", "M30"}));
 }
 
 TEST(NcDrill, ToolsOrderAndBothForms) {
     const Lines board = {"FV", "950 300 60 40", "FP", "123456 5 60 60 1 28 1 13",  "1",
                          "FV", "950 200 60 40", "FP", "400 400 80 80 1 1250 1 13", "1"};
     Drill drill(board, {{28, 1}, {40, 2}, {1250, 1}});
-    EXPECT_EQ(drill.run(), (Lines{"M48", "M72", "T01C0.028", "T02C0.040", "T03C1.250", "%", "T01",
-                                  "X123456Y00005", "T02", "X00950Y00200", "X00950Y00300", "T03",
-                                  "X00400Y00400", "T00", "M30"}));
+    EXPECT_EQ(drill.run(),
+              (Lines{"M48", ";FILE_FORMAT=2:3", "INCH,LZ", "M72", "T01C0.028", "T02C0.040",
+                     "T03C1.250", "%", "T01", "X123456Y00005", "T02", "X00950Y00200",
+                     "X00950Y00300", "T03", "X00400Y00400", "T00", "M30"}));
     drill.options.drillFormat24 = true;
     auto lines = drill.run();
-    EXPECT_EQ(lines[7], "X1234560Y000050");
-    EXPECT_EQ(lines[9], "X009500Y002000");
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4),
+              (Lines{"M48", ";FILE_FORMAT=2:4", "INCH,LZ", "M72"}));
+    EXPECT_EQ(lines[9], "X1234560Y000050");
+    EXPECT_EQ(lines[11], "X009500Y002000");
 }
 
 TEST(NcDrill, ThreeViasAtOnePlace) {
     Drill drill({"FV", "700 800 60 32", "FV", "700 800 60 32", "FV", "700 800 50 32"}, {{32, 3}});
     auto lines = drill.run();
-    EXPECT_EQ(Lines(lines.begin() + 4, lines.end() - 2),
+    EXPECT_EQ(Lines(lines.begin() + 6, lines.end() - 2),
               (Lines{"T01", "X00700Y00800", "X00700Y00800", "X00700Y00800"}));
     EXPECT_EQ(drill.host.lines, (Lines{"NC Drill", "WARNING: Multiple drill hits at 700x800",
                                        "WARNING: Multiple drill hits at 700x800"}));
@@ -78,15 +81,15 @@ TEST(NcDrill, ToolNumbersFromOneHundredUp) {
     }
     Drill drill(board, tally);
     auto lines = drill.run();
-    EXPECT_EQ(lines[101], "T100C0.100");
+    EXPECT_EQ(lines[103], "T100C0.100");
     EXPECT_EQ(lines[lines.size() - 4], "T100");
     EXPECT_EQ(lines[lines.size() - 3], "X00000Y00100");
 }
 
 TEST(NcDrill, HoleSizeMissingFromTheTally) {
     Drill drill({"FV", "10 10 60 32", "FV", "20 20 60 35"}, {{32, 1}});
-    EXPECT_EQ(drill.run(),
-              (Lines{"M48", "M72", "T01C0.032", "%", "T01", "X00010Y00010", "T00", "M30"}));
+    EXPECT_EQ(drill.run(), (Lines{"M48", ";FILE_FORMAT=2:3", "INCH,LZ", "M72", "T01C0.032", "%",
+                                  "T01", "X00010Y00010", "T00", "M30"}));
     EXPECT_EQ(drill.host.lines,
               (Lines{"NC Drill",
                      "Error: no drill tool for the hole size 35 at 20,20: it is not in the drill "

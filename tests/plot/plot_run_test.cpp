@@ -111,7 +111,8 @@ TEST(PlotRun, KeptApertureFileStillPlots) {
               1);
     EXPECT_EQ(run.host.lines[3], "Dimentions are: 0 0, 10, 10");
     EXPECT_EQ(testing::crlfLines(testing::readFile(run.dir.file("B.TXT"))),
-              (Lines{"M48", "M72", "T01C0.028", "%", "T01", "X00100Y00100", "T00", "M30"}));
+              (Lines{"M48", ";FILE_FORMAT=2:3", "INCH,LZ", "M72", "T01C0.028", "%", "T01",
+                     "X00100Y00100", "T00", "M30"}));
 }
 
 }  // namespace

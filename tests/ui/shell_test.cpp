@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -125,6 +126,7 @@ private slots:
     void plotRunGoesOnWhenTheApertureFileWasMade();
     void builderShowsItsInstructionsOncePerShowing();
     void plotRunEndToEnd();
+    void pourGroupReachesTheBuilderAndThePlot();
 };
 
 void ShellTest::startupCreatesTheWindowsInOrder() {
@@ -332,9 +334,11 @@ void ShellTest::launcherButtonsOpenTheirWindows() {
     };
     child<QPushButton>(h.shell->launcher, qPrintable(button))->click();
     if (window.isEmpty()) {
-        // the MAT to APT routine runs straight from the launcher, with no window
+        // the MAT to APT routine runs straight from the launcher, with no window: its file
+        // dialog opens at once, on the "MAT files" filter
         QVERIFY(h.shown.isEmpty());
-        QCOMPARE(h.boxes, QStringList{"This tool is not available yet."});
+        QVERIFY(h.boxes.isEmpty());
+        QCOMPARE(h.host.transcript, std::vector<std::string>{"open|3|"});
     } else {
         QCOMPARE(h.shown, QStringList{window});
         QCOMPARE(modeSeen, dxfMode);
@@ -723,6 +727,52 @@ void ShellTest::plotRunEndToEnd() {
     QCOMPARE(lines[6], std::string("NC Drill"));
     QCOMPARE(lines.back(), std::string("Done"));
     QCOMPARE(lines[lines.size() - 2], std::string("BOM"));
+}
+
+// "Enable" reaches the aperture builder (which marks the pour layers) and "Thermals on external
+// layers" the plot: the pour example gets its pour blocks and its spokes, and neither without.
+void ShellTest::pourGroupReachesTheBuilderAndThePlot() {
+    QTemporaryDir dir;
+    const QString board = dir.filePath("pours.pcb");
+    QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/pours.pcb", board));
+    Harness h;
+    h.start();
+    GerberPlotWindow* window = h.shell->gerberPlotWindow;
+    child<QCheckBox>(window, "CheckBox1")->setChecked(true);  // Top Copper
+    h.onModal = [&](QDialog& w) {
+        if (&w == h.shell->aptBuilderWindow) {
+            h.host.openAnswers.push_back({board.toStdString()});
+            if (QFile::exists(dir.filePath("pours.APT"))) {
+                h.host.yesNoAnswers.push_back(true);  // replace the last run's aperture file
+            }
+            h.shell->aptBuilderWindow->onMakeAptClicked();
+        }
+        return 0;
+    };
+    auto plotTopCopper = [&] {
+        window->onPlotClicked();
+        QFile file(dir.filePath("pours.GTL"));
+        file.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(file.readAll());
+    };
+    // the D-code of the outer relief of the 60-mil round pads, selected in the copper block
+    auto spokes = [](const QString& gtl) {
+        auto m = QRegularExpression("%ADD(\\d+)THERM_EXT_ROUND60\\*%").match(gtl);
+        return m.hasMatch() && gtl.indexOf("\r\nD" + m.captured(1) + "*\r\n") > 0;
+    };
+    child<QCheckBox>(window, "CheckBox20")->setChecked(true);  // Enable
+    child<QCheckBox>(window, "CheckBox23")->setChecked(true);  // Thermals on external layers
+    QString gtl = plotTopCopper();
+    QCOMPARE(gtl.count("%LN"), 3);
+    QVERIFY(spokes(gtl));
+    QCOMPARE(h.host.lines.back(), std::string("Done"));
+
+    child<QCheckBox>(window, "CheckBox20")->setChecked(false);
+    child<QCheckBox>(window, "CheckBox23")->setChecked(false);
+    gtl = plotTopCopper();
+    QCOMPARE(gtl.count("%LN"), 0);
+    QVERIFY(!spokes(gtl));
+    QVERIFY(h.boxes.isEmpty());
 }
 
 QTEST_MAIN(ShellTest)

@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "annotate/dxf_export.h"
+#include "annotate/text_resize.h"
+#include "annotate/ui/placement_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -69,7 +72,18 @@ void DxfWindow::onShown() {
 }
 
 void DxfWindow::onRunClicked() {
-    m_shell.notAvailable(this);
+    auto host = m_shell.makeHost(
+        {this, m_messageList, nullptr, nullptr, &m_shell.placementWindow->openDialog()});
+    m_shell.guarded(this, [&] {
+        if (mode == kTextResize) {
+            annotate::TextResizeOptions options;
+            options.height = m_stringSizeEdit->text().toLatin1().toStdString();
+            options.width = m_lineWidthEdit->text().toLatin1().toStdString();
+            annotate::changeComponentTextSize(*host, options);  // can throw
+        } else {
+            annotate::makeDxf(*host);  // can throw
+        }
+    });
 }
 
 }  // namespace padloom::ui

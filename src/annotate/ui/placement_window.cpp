@@ -15,6 +15,7 @@
 
 #include "annotate/placement.h"
 #include "board/board_reader.h"
+#include "convert/mat_to_apt.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
 
@@ -212,7 +213,13 @@ void PlacementWindow::onOpenTriggered() {
 }
 
 void PlacementWindow::runMatToApt() {
-    m_shell.notAvailable(this);
+    // this window's status label and progress bar show the run; run from the launcher, with
+    // this window hidden, the dialogs open over the launcher
+    QWidget* owner = isVisible() || !parentWidget() ? this : parentWidget();
+    auto host = m_shell.makeHost({owner, nullptr, m_statusLabel, m_progressBar, &m_openDialog});
+    convert::MatToAptOptions options;
+    options.openNotepad = openNotepad();
+    m_shell.guarded(owner, [&] { convert::matToApt(*host, options); });  // can throw
 }
 
 }  // namespace padloom::ui

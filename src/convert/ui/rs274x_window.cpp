@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "convert/rs274d_to_rs274x.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
@@ -34,7 +35,8 @@ Rs274xWindow::Rs274xWindow(Shell& shell, QWidget* parent)
     m_addInputsButton->setObjectName("Button1");
     m_inputList = new QListWidget(this);
     m_inputList->setObjectName("ListBox1");
-    m_inputList->setSortingEnabled(true);
+    // kept in alphabetical order by the converter's own rule, shared with the command line
+    m_inputList->setSortingEnabled(false);
     m_convertButton = new QPushButton("Create eXtended Gerber(s)", this);
     m_convertButton->setObjectName("Button3");
 
@@ -145,14 +147,35 @@ void Rs274xWindow::onAddInputsClicked() {
     auto host = m_shell.makeHost(
         {this, nullptr, nullptr, nullptr, &m_shell.placementWindow->openDialog(), &m_saveDialog});
     m_shell.guarded(this, [&] {
-        for (const auto& path : host->askOpen({2, {}, true, {}})) {
+        convert::addPlotFiles(m_plots, host->askOpen({2, {}, true, {}}));
+        m_inputList->clear();
+        for (const auto& path : m_plots) {
             m_inputList->addItem(QFile::decodeName(QByteArray::fromStdString(path)));
         }
     });
 }
 
 void Rs274xWindow::onConvertClicked() {
-    m_shell.notAvailable(this);
+    convert::Rs274xOptions options;
+    const QString aperture = m_apertureCombo->currentText().trimmed();
+    if (aperture != "Select file") {  // the prompt the combo box starts with names no file
+        options.aptFile = toPath(aperture);
+    }
+    options.plots = m_plots;
+    options.digits = m_digitsSpin->toolValue();
+    options.precision = m_precisionSpin->toolValue();
+    options.incremental = m_modeGroup->itemIndex() == 1;
+    const int zeros = m_suppressionGroup->itemIndex();
+    options.zeros = zeros == 1   ? convert::ZeroSuppression::Trailing
+                    : zeros == 2 ? convert::ZeroSuppression::None
+                                 : convert::ZeroSuppression::Leading;
+    options.single = m_outputFilesGroup->itemIndex() == 0;
+    options.metric = m_unitsGroup->itemIndex() == 1;
+
+    // the save dialog of the single output starts where the shared open dialog left off
+    m_saveDialog.initialDir = m_shell.placementWindow->openDialog().initialDir;
+    auto host = m_shell.makeHost({this, nullptr, nullptr, nullptr, nullptr, &m_saveDialog});
+    m_shell.guarded(this, [&] { convert::createExtendedGerbers(*host, options); });  // can throw
 }
 
 }  // namespace padloom::ui

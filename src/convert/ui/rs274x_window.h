@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "annotate/ui/placement_window.h"
@@ -30,6 +31,9 @@ public:
     void onAddInputsClicked();
     void onConvertClicked();
 
+    /// The input plots, in the order the list shows them.
+    const std::vector<std::string>& plots() const { return m_plots; }
+
 protected:
     void onClosedAfterShown() override;
 
@@ -52,6 +56,7 @@ private:
     RadioGroup* m_unitsGroup;
     FileDialog m_saveDialog;
     std::vector<QWidget*> m_tagged;
+    std::vector<std::string> m_plots;  // every plot added while the program runs
 };
 
 }  // namespace padloom::ui

@@ -63,6 +63,9 @@ void showMessageBox(QWidget* window, common::Box box, const QString& text, commo
     } else if (box == common::Box::Error) {
         icon = QMessageBox::Critical;
         title = "Error";
+    } else if (box == common::Box::Warning) {
+        icon = QMessageBox::Warning;
+        title = "Warning";
     }
     // line breaks written for the old platform as LF CR show as one break here
     QString shown = text;
@@ -176,6 +179,13 @@ void QtHost::beep() {
 
 void QtHost::openInViewer(const std::string& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(pathText(path)));
+}
+
+common::PackageAnswer QtHost::askPackage(const common::PackageQuestion& question) {
+    if (m_b.askPackage) {
+        return m_b.askPackage(question);
+    }
+    return common::Host::askPackage(question);
 }
 
 }  // namespace padloom::ui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "common/host.h"
 
 class QLabel;
@@ -21,6 +23,8 @@ struct HostBinding {
     QProgressBar* progress = nullptr;
     FileDialog* openDialog = nullptr;
     FileDialog* saveDialog = nullptr;
+    /// The package choice dialog of the netlist library tool.
+    std::function<common::PackageAnswer(const common::PackageQuestion&)> askPackage = {};
 };
 
 /// Texts from files are 8-bit; they are shown as Latin-1.
@@ -47,6 +51,7 @@ public:
     void letMessagesRun() override;
     void beep() override;
     void openInViewer(const std::string& path) override;
+    common::PackageAnswer askPackage(const common::PackageQuestion& question) override;
 
 private:
     HostBinding m_b;

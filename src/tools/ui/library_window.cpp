@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCollator>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QVBoxLayout>
 
 #include "shell/ui/shell.h"
+#include "tools/ui/package_choice_dialog.h"
+#include "tools/ui/skipped_components_dialog.h"
 
 namespace padloom::ui {
 
@@ -55,6 +58,14 @@ LibraryWindow::LibraryWindow(Shell& shell, QWidget* parent)
     layout->addWidget(m_progressBar);
     resize(440, 180);
 
+    // the package choice list in the user's language order, without regard to case
+    auto collator = std::make_shared<QCollator>(QLocale());
+    collator->setCaseSensitivity(Qt::CaseInsensitive);
+    collator->setNumericMode(false);
+    m_generator.compareText = [collator](std::string_view a, std::string_view b) {
+        return collator->compare(fromBytes(a), fromBytes(b));
+    };
+
     connect(m_readLibraryAction, &QAction::triggered, this, &LibraryWindow::onReadLibraryTriggered);
     connect(m_processNetlistAction, &QAction::triggered, this,
             &LibraryWindow::onProcessNetlistTriggered);
@@ -62,10 +73,32 @@ LibraryWindow::LibraryWindow(Shell& shell, QWidget* parent)
 }
 
 void LibraryWindow::onReadLibraryTriggered() {
-    m_shell.notAvailable(this);
+    HostBinding binding;
+    binding.window = this;
+    binding.progress = m_progressBar;
+    binding.openDialog = &m_openDialog;
+    auto host = m_shell.makeHost(binding);
+    m_shell.guarded(this, [&] {
+        m_generator.readLibrary(*host);  // can throw
+    });
 }
+
 void LibraryWindow::onProcessNetlistTriggered() {
-    m_shell.notAvailable(this);
+    HostBinding binding;
+    binding.window = this;
+    binding.openDialog = &m_openDialog;
+    binding.saveDialog = &m_saveDialog;
+    binding.askPackage = [this](const common::PackageQuestion& question) {
+        return m_shell.packageChoiceDialog->ask(question);
+    };
+    auto host = m_shell.makeHost(binding);
+    const bool writeComponents = m_writeComponentsBox->isChecked();
+    m_shell.guarded(this, [&] {
+        m_generator.processNetlist(  // can throw
+            *host, writeComponents, [this](const std::vector<tools::SkippedPackage>& skipped) {
+                m_shell.skippedComponentsDialog->showSkipped(skipped);
+            });
+    });
 }
 
 }  // namespace padloom::ui

@@ -2,6 +2,7 @@
 
 #include "shell/ui/ag_dialogs.h"
 #include "shell/ui/tool_window.h"
+#include "tools/netlist_library.h"
 
 class QAction;
 class QCheckBox;
@@ -20,6 +21,9 @@ public:
     void onReadLibraryTriggered();
     void onProcessNetlistTriggered();
 
+    /// The loaded libraries and their package choice list.
+    const tools::LibraryGenerator& generator() const { return m_generator; }
+
 private:
     QMenuBar* m_menuBar;
     QAction* m_readLibraryAction;
@@ -30,6 +34,7 @@ private:
     QProgressBar* m_progressBar;
     FileDialog m_openDialog;
     FileDialog m_saveDialog;
+    tools::LibraryGenerator m_generator;
 };
 
 }  // namespace padloom::ui

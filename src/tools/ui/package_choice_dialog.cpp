@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/ui/shell.h"
+
 namespace padloom::ui {
 
 PackageChoiceDialog::PackageChoiceDialog(Shell& shell, QWidget* parent)
@@ -45,6 +47,35 @@ PackageChoiceDialog::PackageChoiceDialog(Shell& shell, QWidget* parent)
     connect(m_skipButton, &QPushButton::clicked, this, [this] { done(kSkip); });
     // Enter in the combo box takes the package, as OK does
     connect(m_packageCombo->lineEdit(), &QLineEdit::returnPressed, this, [this] { done(kOk); });
+}
+
+common::PackageAnswer PackageChoiceDialog::ask(const common::PackageQuestion& question) {
+    m_promptLabel->setText(fromBytes(question.question));
+    QStringList choices;
+    for (const auto& c : question.choices) {
+        choices << fromBytes(c);
+    }
+    QStringList shown;
+    for (int i = 0; i < m_packageCombo->count(); ++i) {
+        shown << m_packageCombo->itemText(i);
+    }
+    if (shown != choices) {
+        m_packageCombo->clear();
+        m_packageCombo->addItems(choices);
+    }
+    const QString text = fromBytes(question.text);
+    const int index = m_packageCombo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_packageCombo->setCurrentIndex(index);
+    m_packageCombo->setEditText(text);
+    m_packageCombo->setFocus();
+
+    const int result = m_shell.showModal(*this);
+    common::PackageAnswer answer;
+    answer.action = result == kOk     ? common::PackageAction::Accept
+                    : result == kSkip ? common::PackageAction::Skip
+                                      : common::PackageAction::Stop;
+    answer.text = m_packageCombo->currentText().toLatin1().toStdString();
+    return answer;
 }
 
 // closing the dialog by its title bar (or Escape) stops, as "Stop" does

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/host.h"
 #include "shell/ui/tool_window.h"
 
 class QComboBox;
@@ -18,6 +19,11 @@ public:
     static constexpr int kOk = 1;
     static constexpr int kStop = 2;
     static constexpr int kSkip = 3;
+
+    /// Asks the question modally: the question in the label, the choices in the box (kept
+    /// from one question to the next), the box showing `question.text` first. The answer
+    /// carries what the box held when the dialog closed.
+    common::PackageAnswer ask(const common::PackageQuestion& question);
 
     void reject() override;
 

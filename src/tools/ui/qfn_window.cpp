@@ -73,10 +73,49 @@ QfnWindow::QfnWindow(Shell& shell, QWidget* parent)
     resize(420, 330);
 
     connect(m_generateButton, &QPushButton::clicked, this, &QfnWindow::onGenerateClicked);
+    connect(m_unitGroup, &RadioGroup::clicked, this, &QfnWindow::onUnitClicked);
+}
+
+namespace {
+std::string textOf(const QLineEdit* edit) {
+    return edit->text().toLatin1().toStdString();
+}
+}  // namespace
+
+tools::QfnFields QfnWindow::fields() const {
+    tools::QfnFields f;
+    f.padX = textOf(m_padXEdit);
+    f.padY = textOf(m_padYEdit);
+    f.numX = textOf(m_numXEdit);
+    f.numY = textOf(m_numYEdit);
+    f.pitch = textOf(m_pitchEdit);
+    f.xSpacing = textOf(m_xSpacingEdit);
+    f.ySpacing = textOf(m_ySpacingEdit);
+    f.unit = m_unit;
+    return f;
+}
+
+void QfnWindow::onUnitClicked(int index) {
+    const auto unit = index == 1 ? tools::QfnUnit::Metric : tools::QfnUnit::Imperial;
+    if (unit == m_unit) {
+        return;  // the same unit picked again converts nothing
+    }
+    m_unit = unit;
+    // the texts are written and read with "." whatever the locale, so they always read back
+    for (QLineEdit* e : {m_padXEdit, m_padYEdit, m_pitchEdit, m_xSpacingEdit, m_ySpacingEdit}) {
+        e->setText(fromBytes(tools::convertSizeText(textOf(e), unit)));
+    }
 }
 
 void QfnWindow::onGenerateClicked() {
-    m_shell.notAvailable(this);
+    HostBinding binding;
+    binding.window = this;
+    binding.saveDialog = &m_saveDialog;
+    auto host = m_shell.makeHost(binding);
+    const tools::QfnFields f = fields();
+    m_shell.guarded(this, [&] {
+        tools::generateQfn(*host, f);  // can throw
+    });
 }
 
 }  // namespace padloom::ui

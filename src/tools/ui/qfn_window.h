@@ -2,6 +2,7 @@
 
 #include "shell/ui/ag_dialogs.h"
 #include "shell/ui/tool_window.h"
+#include "tools/qfn_builder.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,8 +20,12 @@ public:
     QfnWindow(Shell& shell, QWidget* parent);
 
     void onGenerateClicked();
+    /// Converts the five size fields when the unit of measure changes.
+    void onUnitClicked(int index);
 
 private:
+    tools::QfnFields fields() const;
+
     QLineEdit* m_padXEdit;
     QLineEdit* m_padYEdit;
     QLineEdit* m_numXEdit;
@@ -33,6 +38,7 @@ private:
     QPlainTextEdit* m_messageList;
     QPushButton* m_generateButton;
     PlacesSaveDialog m_saveDialog;
+    tools::QfnUnit m_unit = tools::QfnUnit::Imperial;  // the unit the size fields hold
 };
 
 }  // namespace padloom::ui

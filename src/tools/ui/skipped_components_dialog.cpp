@@ -4,6 +4,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "shell/ui/shell.h"
+
 namespace padloom::ui {
 
 SkippedComponentsDialog::SkippedComponentsDialog(Shell& shell, QWidget* parent)
@@ -21,6 +23,17 @@ SkippedComponentsDialog::SkippedComponentsDialog(Shell& shell, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
     resize(560, 300);
+}
+
+void SkippedComponentsDialog::showSkipped(const std::vector<tools::SkippedPackage>& skipped) {
+    m_table->setHorizontalHeaderLabels({"Package", "Ref Designator(s)"});
+    m_table->setRowCount(static_cast<int>(skipped.size()));
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        const auto& s = skipped[static_cast<size_t>(row)];
+        m_table->setItem(row, 0, new QTableWidgetItem(fromBytes(s.footprint)));
+        m_table->setItem(row, 1, new QTableWidgetItem(fromBytes(s.designators)));
+    }
+    m_shell.showModal(*this);
 }
 
 }  // namespace padloom::ui

@@ -38,10 +38,17 @@ XlnWindow::XlnWindow(Shell& shell, QWidget* parent)
 }
 
 void XlnWindow::onSelectTxtClicked() {
-    m_shell.notAvailable(this);
+    auto host = m_shell.makeHost({this, m_messageList, nullptr, nullptr, &m_openDialog});
+    m_shell.guarded(this, [&] { tools::mergeDrillFile(*host, m_toolTable); });  // can throw
 }
+
 void XlnWindow::onSelectTolClicked() {
-    m_shell.notAvailable(this);
+    auto host = m_shell.makeHost({this, m_messageList, nullptr, nullptr, &m_openDialog});
+    m_shell.guarded(this, [&] {
+        if (tools::loadToolTable(*host, m_toolTable) == common::Outcome::Done) {  // can throw
+            m_selectTxtButton->setEnabled(true);
+        }
+    });
 }
 
 }  // namespace padloom::ui

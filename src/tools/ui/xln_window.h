@@ -2,6 +2,7 @@
 
 #include "shell/ui/ag_dialogs.h"
 #include "shell/ui/tool_window.h"
+#include "tools/xln_merge.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -22,6 +23,7 @@ private:
     QPushButton* m_selectTxtButton;  // enabled once a tool table is loaded
     QPlainTextEdit* m_messageList;
     PlacesOpenDialog m_openDialog;
+    tools::ToolTable m_toolTable;  // kept while the program runs; replaced by each "Select TOL"
 };
 
 }  // namespace padloom::ui

@@ -1,0 +1,155 @@
+#include "tools/xln_merge.h"
+
+#include "common/base_name.h"
+#include "common/number_format.h"
+#include "common/text_io.h"
+
+namespace padloom::tools {
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isFieldSeparator(char c) {
+    return c == ' ' || c == '\t' || c == ',';
+}
+
+std::string_view trimmed(std::string_view s) {
+    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!s.empty() && isBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && isBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// Skips separators, then reads the digits there; reading stops at the first other
+// character, keeping what was read (none reads as 0).
+int readInteger(std::string_view s, size_t& i) {
+    while (i < s.size() && isFieldSeparator(s[i])) {
+        ++i;
+    }
+    long long value = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i) {
+        if (value <= 999999999) {
+            value = value * 10 + (s[i] - '0');
+        }
+    }
+    return value > 999999999 ? 0 : static_cast<int>(value);
+}
+
+}  // namespace
+
+int ToolTable::diameter(int tool) const {
+    return tool >= 1 && tool <= kToolCount ? m_diameters[tool] : 0;
+}
+
+void ToolTable::set(int tool, int diameter) {
+    if (tool >= 1 && tool <= kToolCount) {
+        m_diameters[tool] = diameter;
+    }
+}
+
+bool ToolTable::anySized() const {
+    for (int tool = 1; tool <= kToolCount; ++tool) {
+        if (m_diameters[tool] > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<ToolLine> parseToolLine(std::string_view line) {
+    if (line.empty() || line.front() != 'T') {
+        return std::nullopt;
+    }
+    size_t i = 1;
+    ToolLine t;
+    t.tool = readInteger(line, i);
+    // the size is the field after the tool number, so a one-digit tool number ("T1 28")
+    // reads the same as a two-digit one
+    t.diameter = readInteger(line, i);
+    return t;
+}
+
+std::string sizedToolLine(std::string_view line, const ToolTable& table) {
+    std::string out(line);
+    if (line.empty() || line.front() != 'T' || line.find('C') != std::string_view::npos) {
+        return out;  // not a tool line, or one that already carries its size
+    }
+    size_t i = 1;
+    int d = table.diameter(readInteger(line, i));
+    if (d > 0) {
+        out += "C" + common::decimal(d / 1000) + "." + common::zeroPadded(d % 1000, 3);
+    }
+    return out;
+}
+
+common::Outcome loadToolTable(common::Host& host, ToolTable& table) {
+    auto chosen = host.askOpen(common::FileAsk{2, "", false, ""});
+    if (chosen.empty()) {
+        return common::Outcome::Cancelled;  // the table keeps what it had
+    }
+    common::LineReader in(chosen.front());
+    table.clear();
+    table.path = chosen.front();
+    std::string line;
+    while (in.next(line)) {
+        auto tool = parseToolLine(trimmed(line));
+        if (!tool || tool->tool < 1 || tool->tool > ToolTable::kToolCount) {
+            continue;
+        }
+        table.set(tool->tool, tool->diameter);
+        host.addLine("T" + common::decimal(tool->tool) + " = " + common::decimal(tool->diameter));
+    }
+    if (!table.anySized()) {
+        // a table with sizes in decimal inches (such as "T01<TAB>0.028<TAB>40") sizes nothing
+        host.addLine("No diameters found in " + common::fileNameOf(table.path) +
+                     ": tool sizes must be whole mils, as in \"T01 28\"");
+    }
+    return common::Outcome::Done;
+}
+
+common::Outcome mergeDrillFile(common::Host& host, const ToolTable& table) {
+    auto chosen = host.askOpen(common::FileAsk{1, "", false, ""});
+    if (chosen.empty()) {
+        return common::Outcome::Cancelled;
+    }
+    const std::string& drillPath = chosen.front();
+    const std::string xlnPath = drillPath + ".xln";
+    std::vector<std::string> inputs{drillPath};
+    if (!table.path.empty()) {
+        inputs.push_back(table.path);
+    }
+    common::refuseOverwritingInput(xlnPath, inputs);
+
+    common::LineReader in(drillPath);
+    common::LineWriter out(xlnPath);
+    bool header = true;
+    std::string line;
+    while (in.next(line)) {
+        if (!header) {
+            out.line(line);
+            continue;
+        }
+        std::string_view text = trimmed(line);
+        if (!text.empty() && text.front() == 'T') {
+            std::string sized = sizedToolLine(text, table);
+            host.addLine(sized);
+            out.line(sized);
+        } else {
+            out.line(text);
+        }
+        header = text != "%";
+    }
+    out.commit();
+    host.addLine("Created: " + common::fileNameOf(drillPath) + ".xln");
+    host.addLine("Done");
+    host.show(common::Box::Plain, "Done", common::Place::Screen);
+    return common::Outcome::Done;
+}
+
+}  // namespace padloom::tools
