@@ -4,12 +4,19 @@
 #include <stdexcept>
 
 #include "annotate/drc_to_pcb.h"
+#include "annotate/dxf_export.h"
 #include "annotate/placement.h"
+#include "annotate/text_resize.h"
 #include "board/run_values.h"
 #include "common/errors.h"
 #include "common/scripted_host.h"
+#include "convert/mat_to_apt.h"
 #include "convert/pcb_to_apt.h"
+#include "convert/rs274d_to_rs274x.h"
 #include "plot/plot_run.h"
+#include "tools/component_library.h"
+#include "tools/netlist_library.h"
+#include "tools/xln_merge.h"
 
 namespace padloom::fuzz {
 
@@ -35,6 +42,36 @@ constexpr std::string_view kBoard =
     "FS\r\n100 1800 60 1 8 7\r\nPadloom 10\xB5"
     "F\r\n"
     "ENDPCB\r\n";
+
+// A netlist naming the components of kLibrary and one footprint it does not hold.
+constexpr std::string_view kNetlist =
+    "[\r\nU1\r\nDIP8\r\n\r\n\r\n\r\n\r\n]\r\n"
+    "[\r\nR1\r\nAXIAL0.4\r\n\r\n\r\n\r\n\r\n]\r\n"
+    "[\r\nX1\r\nNOSUCH\r\n\r\n\r\n\r\n\r\n]\r\n"
+    "(\r\nGND\r\nU1-4\r\n)\r\n";
+
+// A library of two components, as the library tools write one.
+std::string library() {
+    std::string dip(48, '\0');
+    dip.replace(0, 11, "CP 1 2 3 4 ");
+    std::string axial(32, '\0');
+    axial.replace(0, 9, "CT 1 2 3 ");
+    return tools::libraryBytes({{"DIP8", 3, dip}, {"AXIAL0.4", 2, axial}});
+}
+
+// What a user would answer to every question: yes, the proposed text, the preselected package.
+class AnsweringHost : public common::ScriptedHost {
+public:
+    bool askYesNo(std::string_view, common::Place) override { return true; }
+    std::optional<std::string> askLine(std::string_view, std::string_view,
+                                       std::string_view initial) override {
+        return std::string(initial);
+    }
+    common::PackageAnswer askPackage(const common::PackageQuestion& question) override {
+        return {question.text.empty() ? common::PackageAction::Skip : common::PackageAction::Accept,
+                question.text};
+    }
+};
 
 std::string writeFile(const fs::path& path, std::string_view bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -82,17 +119,33 @@ void plotRun(const std::string& board, const plot::PlotOptions& options, bool re
     }
 }
 
-void boardTarget(std::string_view input, const fs::path& dir) {
-    const std::string board = writeFile(dir / "fuzz.pcb", input);
-    plotRun(board, plotOptions(input.size()), true);
+// The board tools besides the plot: the X/Y placement file, the DXF drawing (heights asked
+// and proposed from the comments) and the component text resize.
+void otherBoardTools(const std::string& board, const fs::path& dir, size_t size) {
     annotate::PlacementOptions xy;
-    xy.sortResults = (input.size() & 32) != 0;
-    xy.ignoreRobberPads = (input.size() & 64) != 0;
+    xy.sortResults = (size & 32) != 0;
+    xy.ignoreRobberPads = (size & 64) != 0;
     xy.openNotepad = false;
     try {
         annotate::writePlacementFile(board, xy, (dir / "fuzz.UCM").string());
     } catch (const common::IoError&) {
     }
+    try {
+        AnsweringHost host;
+        annotate::createDxf(host, board);
+    } catch (const common::IoError&) {
+    }
+    try {
+        AnsweringHost host;
+        annotate::resizeComponentText(host, board, annotate::TextResizeOptions{});
+    } catch (const common::IoError&) {
+    }
+}
+
+void boardTarget(std::string_view input, const fs::path& dir) {
+    const std::string board = writeFile(dir / "fuzz.pcb", input);
+    plotRun(board, plotOptions(input.size()), true);
+    otherBoardTools(board, dir, input.size());
 }
 
 void apertureTarget(std::string_view input, const fs::path& dir) {
@@ -125,6 +178,91 @@ void drcTarget(std::string_view input, const fs::path& dir) {
     }
 }
 
+// The component height file beside a board, read by the DXF export.
+void heightsTarget(std::string_view input, const fs::path& dir) {
+    const std::string board = writeFile(dir / "fuzz.pcb", kBoard);
+    writeFile(dir / "fuzz.DAT", input);
+    try {
+        AnsweringHost host;
+        annotate::createDxf(host, board);
+    } catch (const common::IoError&) {
+    }
+}
+
+// An aperture matrix turned into an aperture file.
+void matrixTarget(std::string_view input, const fs::path& dir) {
+    const std::string matrix = writeFile(dir / "fuzz.MAT", input);
+    try {
+        AnsweringHost host;
+        host.openAnswers.push_back({matrix});
+        convert::matToApt(host, convert::MatToAptOptions{});
+    } catch (const common::IoError&) {
+    }
+}
+
+// An RS274D plot and its aperture lines turned into RS274X, in the format the input's length
+// picks.
+void rs274dTarget(std::string_view input, const fs::path& dir) {
+    auto parts = splitFiles(input, 2);
+    convert::Rs274xOptions options;
+    options.plots = {writeFile(dir / "fuzz.gbr", parts[0])};
+    options.aptFile = writeFile(dir / "fuzz.APT", parts.size() == 2 ? parts[1] : "");
+    options.digits = 1 + input.size() % 9;
+    options.precision = 1 + input.size() / 9 % 9;
+    options.incremental = (input.size() & 1) != 0;
+    options.metric = (input.size() & 2) != 0;
+    options.single = (input.size() & 4) != 0;
+    options.zeros = static_cast<convert::ZeroSuppression>(input.size() / 81 % 3);
+    try {
+        AnsweringHost host;
+        host.saveAnswers.push_back((dir / "single.gbx").string());
+        convert::createExtendedGerbers(host, options);
+    } catch (const common::IoError&) {
+    }
+}
+
+// A drill tool table, then the drill file it sizes.
+void drillTarget(std::string_view input, const fs::path& dir) {
+    auto parts = splitFiles(input, 2);
+    const std::string table = writeFile(dir / "fuzz.TOL", parts[0]);
+    const std::string drill = writeFile(dir / "fuzz.TXT", parts.size() == 2 ? parts[1] : "");
+    try {
+        AnsweringHost host;
+        host.openAnswers.push_back({table});
+        host.openAnswers.push_back({drill});
+        tools::ToolTable tools;
+        tools::loadToolTable(host, tools);
+        tools::mergeDrillFile(host, tools);
+    } catch (const common::IoError&) {
+    }
+}
+
+// A netlist and component libraries combined into one library; `netlist` and the library
+// bytes are the two inputs.
+void combineLibrary(std::string_view netlist, std::string_view libraryBytes, const fs::path& dir) {
+    const std::string net = writeFile(dir / "fuzz.NET", netlist);
+    const std::string lib = writeFile(dir / "fuzz.LIB", libraryBytes);
+    try {
+        AnsweringHost host;
+        host.openAnswers.push_back({lib});
+        host.openAnswers.push_back({net});
+        host.saveAnswers.push_back((dir / "combined.lib").string());
+        tools::LibraryGenerator generator;
+        if (generator.readLibrary(host) == common::Outcome::Done) {
+            generator.processNetlist(host, true, {});
+        }
+    } catch (const common::IoError&) {
+    }
+}
+
+void netlistTarget(std::string_view input, const fs::path& dir) {
+    combineLibrary(input, library(), dir);
+}
+
+void libraryTarget(std::string_view input, const fs::path& dir) {
+    combineLibrary(kNetlist, input, dir);
+}
+
 }  // namespace
 
 std::vector<std::string_view> splitFiles(std::string_view input, size_t count) {
@@ -143,9 +281,9 @@ std::vector<std::string_view> splitFiles(std::string_view input, size_t count) {
 
 const std::vector<Target>& targets() {
     static const std::vector<Target> all = {
-        {"board", boardTarget},
-        {"aperture", apertureTarget},
-        {"drc", drcTarget},
+        {"board", boardTarget},     {"aperture", apertureTarget}, {"drc", drcTarget},
+        {"heights", heightsTarget}, {"matrix", matrixTarget},     {"rs274d", rs274dTarget},
+        {"drill", drillTarget},     {"netlist", netlistTarget},   {"library", libraryTarget},
     };
     return all;
 }
