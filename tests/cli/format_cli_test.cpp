@@ -26,35 +26,76 @@ std::string randomBytes() {
 // Files that are not what the command takes them for: one line on standard error naming the
 // file, exit status 1, and not a single output file left behind.
 TEST(CliFormats, InputsThatAreNotTheirFormatAreRefused) {
-    const std::string board = crlf({"PCB FILE 4", "FT", "0 0 1000 0 10 11", "ENDPCB"});
+    using Files = std::vector<std::pair<std::string, std::string>>;
+    const std::string noBoard =
+        "not an Autotrax board file: its first line is not \"PCB FILE\" "
+        "and it holds no board record";
+    const std::string binaryBoard = "not an Autotrax board file: it holds binary data, not text";
+    std::string shortLibrary(3000, '\0');
+    std::string emptyLibrary(6416, '\0');  // 200 free directory entries
+    for (size_t entry = 16; entry < emptyLibrary.size(); entry += 32) {
+        emptyLibrary[entry + 20] = emptyLibrary[entry + 21] = '\xff';
+    }
     struct Case {
         const char* what;
         std::string file;  // the input that is not what it claims
         std::string bytes;
-        std::string command;  // with FILE and DIR standing for the input and the folder
+        std::string command;  // FILE and DIR stand for the input and the folder
         std::string said;     // the reason given after "FILE: "
+        Files others = {};    // sound inputs the command also reads
     };
     // clang-format off
     const Case cases[] = {
-        {"random bytes as a board", "junk.pcb", randomBytes(), "plot FILE --all-layers --nc-drill --bom",
-         "not an Autotrax board file: it holds binary data, not text"},
-        {"a text that is no board", "notes.pcb", crlf({"Shopping list", "milk"}), "plot FILE --all-layers",
-         "not an Autotrax board file: its first line is not \"PCB FILE\" and it holds no board record"},
-        {"an empty file", "empty.pcb", "", "apt FILE --yes",
-         "not an Autotrax board file: its first line is not \"PCB FILE\" and it holds no board record"},
-        {"random bytes for the X/Y file", "junk.pcb", randomBytes(), "xy FILE",
-         "not an Autotrax board file: it holds binary data, not text"},
+        {"random bytes as a board", "junk.pcb", randomBytes(), "plot FILE --all-layers --nc-drill --bom", binaryBoard},
+        {"a text that is no board", "notes.pcb", crlf({"Shopping list", "milk"}), "plot FILE --all-layers", noBoard},
+        {"an empty file", "empty.pcb", "", "apt FILE --yes", noBoard},
+        {"random bytes for the X/Y file", "junk.pcb", randomBytes(), "xy FILE", binaryBoard},
+        {"random bytes for the DXF drawing", "junk.pcb", randomBytes(), "dxf FILE", binaryBoard},
+        {"a text to resize", "notes.pcb", crlf({"Shopping list"}), "resize-text FILE", noBoard},
         {"random bytes as a DRC report", "junk.drc", randomBytes(), "drc2pcb FILE -o DIR/out.pcb",
          "not a design rule check report: it holds binary data, not text"},
+        {"random bytes as an aperture matrix", "junk.MAT", randomBytes(), "mat2apt FILE --yes",
+         "not an aperture matrix: it holds binary data, not text"},
+        {"random bytes as an RS274D plot", "junk.gbr", randomBytes(), "rs274x --apt DIR/a.APT FILE",
+         "not an RS274D plot: it holds binary data, not text", {{"a.APT", "D10 ROUND 5\r\n"}}},
+        {"a plot without a data block", "notes.gbr", crlf({"Shopping list"}), "rs274x --apt DIR/a.APT FILE",
+         "not an RS274D plot: no data block (ended by \"*\")", {{"a.APT", "D10 ROUND 5\r\n"}}},
+        {"an aperture file without apertures", "a.APT", crlf({"; nothing", "Shopping list"}),
+         "rs274x --apt FILE DIR/p.gbr", "not an aperture file: no line gives a D-code and a shape",
+         {{"p.gbr", "X1Y1D03*\r\n"}}},
+        {"random bytes as a tool table", "junk.TOL", randomBytes(), "xln --tol FILE DIR/d.TXT",
+         "not a drill tool table: it holds binary data, not text", {{"d.TXT", "M48\r\nT01\r\n%\r\nM30\r\n"}}},
+        {"random bytes as a drill file", "junk.TXT", randomBytes(), "xln --tol DIR/d.TOL FILE",
+         "not a drill file: it holds binary data, not text", {{"d.TOL", "T01 28\r\n"}}},
+        {"random bytes as a netlist", "junk.NET", randomBytes(), "netlib FILE --lib DIR/a.LIB --auto -o DIR/out.lib",
+         "not a Protel netlist: it holds binary data, not text", {{"a.LIB", emptyLibrary}}},
+        {"a text that is no netlist", "notes.NET", crlf({"Shopping list"}), "netlib FILE --lib DIR/a.LIB --auto -o DIR/out.lib",
+         "not a Protel netlist: it holds no component (\"[\" line) and no net (\"(\" line)",
+         {{"a.LIB", emptyLibrary}}},
+        {"a library shorter than its directory", "short.LIB", shortLibrary,
+         "netlib DIR/n.NET --lib FILE --auto -o DIR/out.lib",
+         "not a component library: 3000 bytes, shorter than the 6416 bytes of its header and directory",
+         {{"n.NET", crlf({"(", ")"})}}},
+        {"a text as a library", "notes.LIB", std::string(7000, 'x'), "netlib DIR/n.NET --lib FILE --auto -o DIR/out.lib",
+         "not a component library: its header and directory are text", {{"n.NET", crlf({"(", ")"})}}},
+        {"another program's .DAT beside the board", "b.DAT", crlf({"Settings of another program"}), "dxf DIR/b.pcb",
+         "not a component height file: record 1 gives a name of 83 characters (a record holds 32)",
+         {{"b.pcb", crlf({"PCB FILE 4", "COMP", "U1", "DIP8", "", "0 0 60 0 8 7", "0 0 60 0 8 7",
+                          "0 0 1 1 0", "ENDCOMP", "ENDPCB"})}}},
     };
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         testing::TempDir dir;
+        for (const auto& [name, bytes] : c.others) {
+            dir.write(name, bytes);
+        }
         const std::string path = dir.write(c.file, c.bytes);
         std::string command = c.command;
-        command.replace(command.find("FILE"), 4, path);
-        if (auto at = command.find("DIR"); at != std::string::npos) {
+        if (auto at = command.find("FILE"); at != std::string::npos) {
+            command.replace(at, 4, path);
+        }
+        for (auto at = command.find("DIR"); at != std::string::npos; at = command.find("DIR")) {
             command.replace(at, 3, dir.path().string());
         }
         std::string err;
@@ -63,8 +104,9 @@ TEST(CliFormats, InputsThatAreNotTheirFormatAreRefused) {
                            c.said + "\n");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                                 std::filesystem::directory_iterator()),
-                  1)
+                  static_cast<long>(c.others.size() + 1))
             << "an output was left behind";
+        EXPECT_EQ(testing::readFile(path), c.bytes);
     }
 }
 
@@ -90,8 +132,9 @@ TEST(CliFormats, SecondInputsAreCheckedToo) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("b.GTL")));
 }
 
-// What the format allows goes on: an empty board with its header is a board, and a board
-// without its "PCB FILE" line but with records is plotted, with one line saying so.
+// What the format allows goes on: an empty board with its header is a board, a matrix without
+// a single aperture line gives an empty aperture file, and a board without its "PCB FILE" line
+// but with records is plotted; each of the last two with one line saying so.
 TEST(CliFormats, WhatTheFormatAllowsGoesOn) {
     testing::TempDir dir;
     const std::string empty = dir.write("e.pcb", crlf({"PCB FILE 4", "ENDPCB"}));
@@ -100,6 +143,13 @@ TEST(CliFormats, WhatTheFormatAllowsGoesOn) {
               0);
     EXPECT_EQ(err, "");
     EXPECT_TRUE(std::filesystem::exists(dir.file("e.GTL")));
+
+    const std::string matrix = dir.write("m.MAT", crlf({"Shopping list"}));
+    EXPECT_EQ(runCommand(cli("mat2apt " + matrix + " 2>&1 >/dev/null"), &err), 0);
+    EXPECT_EQ(err, matrix +
+                       ": not an aperture matrix: no line gives a D-code after its \":\"; the "
+                       "aperture file is empty\n");
+    EXPECT_EQ(testing::readFile(dir.file("m.APT")), "");
 
     const std::string headless = dir.write("h.pcb", crlf({"FV", "0 0 50 20"}));
     EXPECT_EQ(runCommand(cli("plot " + headless + " --layers GTL 2>&1 >/dev/null"), &err), 0);
