@@ -70,7 +70,8 @@ int NextField(std::string_view line, size_t& pos, bool* ok) {
     }
     int value = 0;
     auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
+    if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size() ||
+        value > kFieldLimit || value < -kFieldLimit) {
         if (ok) {
             *ok = false;
         }
@@ -298,7 +299,8 @@ std::optional<RecordKind> BoardReader::next() {
                 break;
         }
         if (!ok) {
-            problem(m_keyword + " record: a field is missing or not a whole number; read as 0");
+            problem(m_keyword +
+                    " record: a field is missing, not a whole number or out of range; read as 0");
         }
         return kind;
     }
@@ -312,7 +314,9 @@ std::optional<RecordKind> BoardReader::next() {
 
 void BoardReader::readComponentHeader() {
     if (!ReadComponentHeader([this] { return nextLine(); }, m_component)) {
-        problem("COMP header: a text attribute field is missing or not a whole number; read as 0");
+        problem(
+            "COMP header: a text attribute field is missing, not a whole number or out of range; "
+            "read as 0");
     }
 }
 

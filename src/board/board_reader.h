@@ -53,9 +53,15 @@ constexpr int kMultiLayer = 13;
 /// Sets the integer current-record fields to -1 and clears the text.
 void ClearRecordFields(CurrentRecord& rec);
 
+/// The largest magnitude of a board field: 2^29 - 1 mils, some eight miles, far beyond any board
+/// and any plotter format. Sums and differences of a few fields (a fill's width, an arc's end
+/// points, a text's strokes) then stay within an int.
+constexpr int kFieldLimit = (1 << 29) - 1;
+
 /// Scans the next integer field of a number line from the 1-based position `pos` and leaves
 /// `pos` on the separator after it. Separators are blank, TAB, "," and ")". A missing field,
-/// or one that is not a well-formed integer in range, reads as 0 and clears `ok` when given.
+/// or one that is not a well-formed integer within kFieldLimit, reads as 0 and clears `ok`
+/// when given.
 int NextField(std::string_view line, size_t& pos, bool* ok = nullptr);
 
 /// Number-line readers, one per record kind. Each is given the number line as read and

@@ -20,7 +20,7 @@ enum class MarkResult { Drawn, NoFigure, NotInTally };
 /// 32 and a circle for tools 33 to 64, each with its tool figure. A tool above 64 gets the
 /// circle without a figure (NoFigure); a hole size missing from the tally draws nothing
 /// (NotInTally).
-MarkResult PlaceDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
+MarkResult PlaceDrillMark(LayerFile& file, long long x, long long y, int holeSize, int pen,
                           const std::vector<board::DrillTallyEntry>& tally);
 
 /// Writes the drill drawing (base name + ".GDD"): a mark on every drilled hole, the board

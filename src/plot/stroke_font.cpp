@@ -172,8 +172,8 @@ Glyph glyphOf(unsigned char code) {
                  std::span<const GlyphPoint>(kPoints + kIndex.start[i], kIndex.count[i])};
 }
 
-std::pair<int, int> WriteGerberChar(LayerFile& file, int x, int y, int height, int rotation,
-                                    unsigned char c, int aperture) {
+std::pair<int, int> WriteGerberChar(LayerFile& file, long long x, long long y, int height,
+                                    int rotation, unsigned char c, int aperture) {
     auto& out = file.out;
     const int s = height / 6;
     int sx = s;
@@ -202,8 +202,8 @@ std::pair<int, int> WriteGerberChar(LayerFile& file, int x, int y, int height, i
     out.write("D02*");
     int penState = 2;
     auto place = [&](const GlyphPoint& p) {
-        int px = swapped ? x + p.y * sy : x + p.x * sx;
-        int py = swapped ? y + p.x * sx : y + p.y * sy;
+        const long long px = swapped ? x + p.y * sy : x + p.x * sx;
+        const long long py = swapped ? y + p.x * sx : y + p.y * sy;
         out.write("X").write(px).write("Y").write(py).write("*");
     };
     if (glyph.points.empty()) {
@@ -226,8 +226,8 @@ std::pair<int, int> WriteGerberChar(LayerFile& file, int x, int y, int height, i
     return swapped ? std::pair{0, advance} : std::pair{advance, 0};
 }
 
-void WriteGerberString(LayerFile& file, int x, int y, int aperture, std::string_view text,
-                       int height, int rotation) {
+void WriteGerberString(LayerFile& file, long long x, long long y, int aperture,
+                       std::string_view text, int height, int rotation) {
     if (aperture != file.currentAperture || !file.textApertureWritten) {
         file.out.write("D").write(aperture).line("*");
         file.currentAperture = aperture;
