@@ -67,10 +67,10 @@ void writeFontSheet(const std::string& outPath) {
     TempApertureFile apertures;
     plot::LayerFile file(outPath);
     board::ApertureTable table;
-    plot::Write_Apts(file, 1, apertures.path(), 0, table);
+    plot::writeApertureDefinitions(file, 1, apertures.path(), 0, table);
 
     auto text = [&](int x, int y, std::string_view s, int height, int rotation, int pen) {
-        plot::WriteGerberString(file, x, y, pen, s, height, rotation);
+        plot::plotText(file, x, y, pen, s, height, rotation);
     };
 
     text(kLeft, kTop, "Padloom stroke font, codes 32 to 126", kGlyphHeight, 0, kGlyphPen);
@@ -108,7 +108,7 @@ void writeFontSheet(const std::string& outPath) {
         text(cellX, cellY, "rotation " + std::to_string(rotation), kLabelHeight * 2, 0, kLabelPen);
         int ox = cellX + kRotationCell / 2 - 100;
         int oy = cellY - kRotationCell / 2 - 50;
-        plot::PlotStep(file, ox, oy, plot::kFlash, kOriginMark);
+        plot::plotStep(file, ox, oy, plot::kFlash, kOriginMark);
         text(ox, oy, "Padloom", kGlyphHeight, rotation, kGlyphPen);
     }
 

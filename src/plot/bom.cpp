@@ -37,7 +37,8 @@ std::string csvQuoted(std::string_view text) {
     return field + "\"";
 }
 
-void CreateBOM(common::Host& host, const PlotOptions& options, const board::RunValues& runValues) {
+void writeBillOfMaterials(common::Host& host, const PlotOptions& options,
+                          const board::RunValues& runValues) {
     host.addLine("BOM");
     common::LineWriter out(layerOutputPath(runValues, ".csv"));
 

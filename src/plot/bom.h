@@ -20,6 +20,7 @@ std::string csvQuoted(std::string_view text);
 /// without regard to letter case and written as the first component in the file spells it,
 /// with the number of components and their designators. Rows and designators are in the order
 /// of options.compareText (compareIgnoringAsciiCase when it is empty).
-void CreateBOM(common::Host& host, const PlotOptions& options, const board::RunValues& runValues);
+void writeBillOfMaterials(common::Host& host, const PlotOptions& options,
+                          const board::RunValues& runValues);
 
 }  // namespace padloom::plot

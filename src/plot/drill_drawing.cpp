@@ -85,7 +85,7 @@ void writeLine(common::LineWriter& out, long long x1, long long y1, long long x2
 
 }  // namespace
 
-MarkResult PlaceDrillMark(LayerFile& file, long long x, long long y, int holeSize, int pen,
+MarkResult placeDrillMark(LayerFile& file, long long x, long long y, int holeSize, int pen,
                           const std::vector<board::DrillTallyEntry>& tally) {
     auto it = std::find_if(tally.begin(), tally.end(),
                            [&](const board::DrillTallyEntry& e) { return e.holeSize == holeSize; });
@@ -120,15 +120,66 @@ MarkResult PlaceDrillMark(LayerFile& file, long long x, long long y, int holeSiz
     return result;
 }
 
-void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunValues& rv,
-                     int layer) {
+void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::Extents& extents,
+                             const board::Extents& marks,
+                             const std::vector<board::DrillTallyEntry>& tally, int pen) {
+    auto& out = file.out;
+    if (file.currentAperture != pen) {
+        out.write(apertureCode(pen)).line("*");
+        file.currentAperture = pen;
+    }
+    const board::Extents& e = extents;
+    board::Extents legendBox = e;
+    if (e.empty()) {
+        host.addLine("Drill drawing: the board has no tracks, so no dimensions are drawn");
+        legendBox = marks.empty() ? board::Extents{0, 0, 0, 0} : marks;
+    } else {
+        const int top = e.maxY + 125;
+        const int right = e.maxX + 125;
+        writeLine(out, e.minX, top, e.maxX, top);
+        writeLine(out, e.minX, top, e.minX + 50, top + 50);
+        writeLine(out, e.minX, top, e.minX + 50, top - 50);
+        writeLine(out, e.maxX, top, e.maxX - 50, top + 50);
+        writeLine(out, e.maxX, top, e.maxX - 50, top - 50);
+        writeLine(out, right, e.minY, right, e.maxY);
+        writeLine(out, right, e.maxY, right - 50, e.maxY - 50);
+        writeLine(out, right, e.maxY, right + 50, e.maxY - 50);
+        writeLine(out, right, e.minY, right - 50, e.minY + 50);
+        writeLine(out, right, e.minY, right + 50, e.minY + 50);
+        const int width = e.maxX - e.minX;
+        const int height = e.maxY - e.minY;
+        plotText(file, e.minX + width / 2 - 50, e.maxY + 150, pen, common::inchText(width) + "\"",
+                 kFigureHeight, 0);
+        plotText(file, e.maxX + 150, e.minY + height / 2, pen, common::inchText(height) + "\"",
+                 kFigureHeight, 0);
+    }
+
+    // the legend: one mark per tool with its size and count, in columns beside the board;
+    // columns may run far to the right on a board with many hole sizes: taken wide
+    long long column = legendBox.maxX + 625LL;
+    long long row = legendBox.maxY - 50LL;
+    for (const auto& entry : tally) {
+        placeDrillMark(file, column, row, entry.holeSize, pen, tally);
+        plotText(file, column + 100, row - 25, pen,
+                 common::inchText(entry.holeSize) + "\"  " + decimal(entry.count), kFigureHeight,
+                 0);
+        row -= 150;
+        if (row < 150) {
+            row = legendBox.maxY - 50;
+            column += 750;
+        }
+    }
+}
+
+void plotDrillDrawing(common::Host& host, const PlotOptions&, const board::RunValues& rv,
+                      int layer) {
     const std::string extension(layerExtension(layer));
     host.addLine(extension);
     LayerFile file(layerOutputPath(rv, extension));
     auto& out = file.out;
     file.reset();
     board::ApertureTable table;
-    Write_Apts(file, layer, rv.aptFile, rv.enlargements.pour, table);
+    writeApertureDefinitions(file, layer, rv.aptFile, rv.enlargements.pour, table);
     const auto defined = definedDcodes(table);
     const bool penUsable = usableAperture(defined, kPenDcode);
     if (!penUsable) {
@@ -147,7 +198,7 @@ void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunVal
         if (!penUsable) {
             return;
         }
-        if (PlaceDrillMark(file, x, y, holeSize, kPenDcode, tally) == MarkResult::NotInTally) {
+        if (placeDrillMark(file, x, y, holeSize, kPenDcode, tally) == MarkResult::NotInTally) {
             host.addLine("Error: the hole size " + decimal(holeSize) + " at " + decimal(x) + "," +
                          decimal(y) + " is not in the drill tally; no drill mark");
             return;
@@ -190,7 +241,7 @@ void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunVal
                     }
                     writeLine(out, r.x1, r.y1, r.x2, r.y2);
                 } else {
-                    WriteArc(file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
+                    plotArc(file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
                 }
                 break;
             }
@@ -200,51 +251,7 @@ void CreateGDDGerber(common::Host& host, const PlotOptions&, const board::RunVal
     }
 
     if (penUsable) {
-        if (file.currentAperture != kPenDcode) {
-            out.write(apertureCode(kPenDcode)).line("*");
-            file.currentAperture = kPenDcode;
-        }
-        const board::Extents& e = rv.extents;
-        board::Extents legendBox = e;
-        if (e.empty()) {
-            host.addLine("Drill drawing: the board has no tracks, so no dimensions are drawn");
-            legendBox = marks.empty() ? board::Extents{0, 0, 0, 0} : marks;
-        } else {
-            const int top = e.maxY + 125;
-            const int right = e.maxX + 125;
-            writeLine(out, e.minX, top, e.maxX, top);
-            writeLine(out, e.minX, top, e.minX + 50, top + 50);
-            writeLine(out, e.minX, top, e.minX + 50, top - 50);
-            writeLine(out, e.maxX, top, e.maxX - 50, top + 50);
-            writeLine(out, e.maxX, top, e.maxX - 50, top - 50);
-            writeLine(out, right, e.minY, right, e.maxY);
-            writeLine(out, right, e.maxY, right - 50, e.maxY - 50);
-            writeLine(out, right, e.maxY, right + 50, e.maxY - 50);
-            writeLine(out, right, e.minY, right - 50, e.minY + 50);
-            writeLine(out, right, e.minY, right + 50, e.minY + 50);
-            const int width = e.maxX - e.minX;
-            const int height = e.maxY - e.minY;
-            WriteGerberString(file, e.minX + width / 2 - 50, e.maxY + 150, kPenDcode,
-                              common::inchText(width) + "\"", kFigureHeight, 0);
-            WriteGerberString(file, e.maxX + 150, e.minY + height / 2, kPenDcode,
-                              common::inchText(height) + "\"", kFigureHeight, 0);
-        }
-
-        // the legend: one mark per tool with its size and count, in columns beside the board
-        // columns may run far to the right on a board with many hole sizes: taken wide
-        long long column = legendBox.maxX + 625LL;
-        long long row = legendBox.maxY - 50LL;
-        for (const auto& entry : tally) {
-            PlaceDrillMark(file, column, row, entry.holeSize, kPenDcode, tally);
-            WriteGerberString(file, column + 100, row - 25, kPenDcode,
-                              common::inchText(entry.holeSize) + "\"  " + decimal(entry.count),
-                              kFigureHeight, 0);
-            row -= 150;
-            if (row < 150) {
-                row = legendBox.maxY - 50;
-                column += 750;
-            }
-        }
+        drawDimensionsAndLegend(host, file, rv.extents, marks, tally, kPenDcode);
     }
     out.line("M02*");
     out.commit();

@@ -83,8 +83,8 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
     }
 }
 
-void Write_Apts(LayerFile& file, int layer, const std::string& aptPath, int pourEnlargement,
-                board::ApertureTable& table) {
+void writeApertureDefinitions(LayerFile& file, int layer, const std::string& aptPath,
+                              int pourEnlargement, board::ApertureTable& table) {
     auto& out = file.out;
     out.line("G04 Format statement*");
     out.line("%FSLAX23Y23*%");

@@ -12,8 +12,8 @@ namespace padloom::plot {
 /// lines in the same pass. Plot layers 13 and 14 (the planes) are negative images.
 /// `pourEnlargement` sizes the spokes of the outer relief macros. Throws IoError when the
 /// aperture file cannot be read.
-void Write_Apts(LayerFile& file, int layer, const std::string& aptPath, int pourEnlargement,
-                board::ApertureTable& table);
+void writeApertureDefinitions(LayerFile& file, int layer, const std::string& aptPath,
+                              int pourEnlargement, board::ApertureTable& table);
 
 /// The definition line(s) of one aperture, each ending in CR LF: "%ADD10C,.062*%" for a
 /// circle, a macro line and its "%ADD" line for the macro shapes. Empty for unknown shapes.

@@ -43,10 +43,10 @@ std::string apertureCode(int dcode);
 
 /// One plot step (draw, move or flash) on the file's shared aperture and position. The
 /// aperture must be a D-code that the file defines.
-void PlotStep(LayerFile& file, int x, int y, int op, int aperture);
+void plotStep(LayerFile& file, int x, int y, int op, int aperture);
 
 /// Plots an arc record (centre, radius, quadrant mask) as clockwise single-quadrant quarters.
 /// A radius of 0 is drawn as 1. The position is unknown afterwards.
-void WriteArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int aperture);
+void plotArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int aperture);
 
 }  // namespace padloom::plot

@@ -97,7 +97,7 @@ private:
 
 void LayerPlotter::run() {
     m_file.reset();
-    Write_Apts(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table);
+    writeApertureDefinitions(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table);
     m_defined = definedDcodes(m_table);
     if (m_pourLayer) {
         pours();
@@ -148,9 +148,9 @@ void LayerPlotter::pours() {
     out.line("%LNCopper_pours*");
     out.line("LPD*%");
     PourEdgeTable edges;
-    PopulatePourArray(edges, m_rv.boardFile, m_layer, m_table);
+    collectPourPieces(edges, m_rv.boardFile, m_layer, m_table);
     if (polygonApertureUsable()) {
-        WritePourOutlines(m_file, edges, m_host, m_layer);
+        writePourRegions(m_file, edges, m_host, m_layer);
     }
     out.line("%LNCopper_pour_cutouts*");
     out.line("LPC*%");
@@ -198,7 +198,7 @@ void LayerPlotter::cutOutPad(const CurrentRecord& r) {
     const Wanted wanted{r.shape, enlarged(r.xSize, m_e.pour), enlarged(r.ySize, m_e.pour),
                         "pour clearance of the pad"};
     if (check(aperture, wanted, r.x1, r.y1)) {
-        PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+        plotStep(m_file, r.x1, r.y1, kFlash, aperture);
     }
 }
 
@@ -206,7 +206,7 @@ void LayerPlotter::cutOutVia(const CurrentRecord& r) {
     const int aperture = board::resolveVia(m_table, r, m_e).pourClearance;
     const int s = enlarged(r.viaSize, m_e.pour);
     if (check(aperture, Wanted{board::kCircular, s, s, "pour clearance of the via"}, r.x1, r.y1)) {
-        PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+        plotStep(m_file, r.x1, r.y1, kFlash, aperture);
     }
 }
 
@@ -224,9 +224,9 @@ void LayerPlotter::cutOutTrack(const CurrentRecord& r) {
         return;
     }
     if (m_file.currentPos != Point{r.x1, r.y1}) {
-        PlotStep(m_file, r.x1, r.y1, kMove, a.pourClearance);
+        plotStep(m_file, r.x1, r.y1, kMove, a.pourClearance);
     }
-    PlotStep(m_file, r.x2, r.y2, kDraw, a.pourClearance);
+    plotStep(m_file, r.x2, r.y2, kDraw, a.pourClearance);
 }
 
 void LayerPlotter::cutOutArc(const CurrentRecord& r) {
@@ -236,7 +236,7 @@ void LayerPlotter::cutOutArc(const CurrentRecord& r) {
     const int aperture = board::resolveLine(m_table, r, m_e).pourClearance;
     const int w = enlarged(r.width, m_e.pour);
     if (check(aperture, Wanted{board::kCircular, w, w, "pour clearance of the arc"}, r.x1, r.y1)) {
-        WriteArc(m_file, r.x1, r.y1, r.radius, r.quadrantMask, aperture);
+        plotArc(m_file, r.x1, r.y1, r.radius, r.quadrantMask, aperture);
     }
 }
 
@@ -252,12 +252,12 @@ void LayerPlotter::cutOutFill(const CurrentRecord& r) {
     const int y1 = r.y1 <= r.y2 ? r.y1 - grow : r.y1 + grow;
     const int y2 = r.y1 <= r.y2 ? r.y2 + grow : r.y2 - grow;
     m_file.out.write("G36*");
-    PlotStep(m_file, x1, y1, kMove, kPolygonFillDcode);
-    PlotStep(m_file, x2, y1, kDraw, kPolygonFillDcode);
-    PlotStep(m_file, x2, y2, kDraw, kPolygonFillDcode);
-    PlotStep(m_file, x1, y2, kDraw, kPolygonFillDcode);
-    PlotStep(m_file, x1, y1, kDraw, kPolygonFillDcode);
-    PlotStep(m_file, x1, y2, kMove, kPolygonFillDcode);
+    plotStep(m_file, x1, y1, kMove, kPolygonFillDcode);
+    plotStep(m_file, x2, y1, kDraw, kPolygonFillDcode);
+    plotStep(m_file, x2, y2, kDraw, kPolygonFillDcode);
+    plotStep(m_file, x1, y2, kDraw, kPolygonFillDcode);
+    plotStep(m_file, x1, y1, kDraw, kPolygonFillDcode);
+    plotStep(m_file, x1, y2, kMove, kPolygonFillDcode);
     m_file.out.line("G37*");
 }
 
@@ -363,7 +363,7 @@ void LayerPlotter::pad(const CurrentRecord& r) {
     if (!check(aperture, wanted, r.x1, r.y1)) {
         return;
     }
-    PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+    plotStep(m_file, r.x1, r.y1, kFlash, aperture);
 }
 
 void LayerPlotter::via(const CurrentRecord& r) {
@@ -392,7 +392,7 @@ void LayerPlotter::via(const CurrentRecord& r) {
     if (!check(aperture, wanted, r.x1, r.y1)) {
         return;
     }
-    PlotStep(m_file, r.x1, r.y1, kFlash, aperture);
+    plotStep(m_file, r.x1, r.y1, kFlash, aperture);
 }
 
 void LayerPlotter::track(const CurrentRecord& r) {
@@ -414,9 +414,9 @@ void LayerPlotter::track(const CurrentRecord& r) {
         return;
     }
     if (m_file.currentPos != Point{r.x1, r.y1}) {
-        PlotStep(m_file, r.x1, r.y1, kMove, draw);
+        plotStep(m_file, r.x1, r.y1, kMove, draw);
     }
-    PlotStep(m_file, r.x2, r.y2, kDraw, draw);
+    plotStep(m_file, r.x2, r.y2, kDraw, draw);
 }
 
 void LayerPlotter::arc(const CurrentRecord& r) {
@@ -427,7 +427,7 @@ void LayerPlotter::arc(const CurrentRecord& r) {
     if (!check(draw, Wanted{board::kCircular, r.width, r.width, "arc"}, r.x1, r.y1)) {
         return;
     }
-    WriteArc(m_file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
+    plotArc(m_file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
 }
 
 void LayerPlotter::fill(const CurrentRecord& r) {
@@ -440,12 +440,12 @@ void LayerPlotter::fill(const CurrentRecord& r) {
             return;
         }
         out.write("G36*");
-        PlotStep(m_file, r.x1, r.y1, kMove, kPolygonFillDcode);
-        PlotStep(m_file, r.x2, r.y1, kDraw, kPolygonFillDcode);
-        PlotStep(m_file, r.x2, r.y2, kDraw, kPolygonFillDcode);
-        PlotStep(m_file, r.x1, r.y2, kDraw, kPolygonFillDcode);
-        PlotStep(m_file, r.x1, r.y1, kDraw, kPolygonFillDcode);
-        PlotStep(m_file, r.x1, r.y2, kMove, kPolygonFillDcode);
+        plotStep(m_file, r.x1, r.y1, kMove, kPolygonFillDcode);
+        plotStep(m_file, r.x2, r.y1, kDraw, kPolygonFillDcode);
+        plotStep(m_file, r.x2, r.y2, kDraw, kPolygonFillDcode);
+        plotStep(m_file, r.x1, r.y2, kDraw, kPolygonFillDcode);
+        plotStep(m_file, r.x1, r.y1, kDraw, kPolygonFillDcode);
+        plotStep(m_file, r.x1, r.y2, kMove, kPolygonFillDcode);
         out.line("G37*");
         return;
     }
@@ -475,7 +475,7 @@ void LayerPlotter::string(const CurrentRecord& r) {
                r.x1, r.y1)) {
         return;
     }
-    WriteGerberString(m_file, r.x1, r.y1, aperture, r.text, r.ySize, r.rotation);
+    plotText(m_file, r.x1, r.y1, aperture, r.text, r.ySize, r.rotation);
 }
 
 void LayerPlotter::component(const board::ComponentHeader& c) {
@@ -496,7 +496,7 @@ void LayerPlotter::componentText(const std::string& text, const board::TextAttri
     if (!check(aperture, Wanted{board::kCircular, t.width, t.width, role}, t.x, t.y)) {
         return;
     }
-    WriteGerberString(m_file, t.x, t.y, aperture, text, t.height, t.rotation);
+    plotText(m_file, t.x, t.y, aperture, text, t.height, t.rotation);
     m_file.currentAperture = LayerFile::kNoAperture;
     m_file.forgetPosition();
 }
@@ -553,7 +553,7 @@ std::string layerOutputPath(const board::RunValues& runValues, const std::string
     return path;
 }
 
-void Create1Gerber(common::Host& host, const PlotOptions& options,
+void plotLayerFile(common::Host& host, const PlotOptions& options,
                    const board::RunValues& runValues, int layer) {
     const std::string extension(layerExtension(layer));
     host.addLine(extension);

@@ -35,7 +35,7 @@ bool isPourLayer(int plotLayer, const board::RunValues& runValues);
 /// than the drill drawing: header and apertures, then every board record that belongs on the
 /// layer, and "M02*". Records whose aperture is not in the aperture file are reported in the
 /// message list and left out. Throws IoError on a file error; the previous file stays then.
-void Create1Gerber(common::Host& host, const PlotOptions& options,
+void plotLayerFile(common::Host& host, const PlotOptions& options,
                    const board::RunValues& runValues, int layer);
 
 /// The output path of a plot layer; refuses (IoError) a name that is one of the run's inputs.

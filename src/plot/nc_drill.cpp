@@ -29,10 +29,9 @@ std::string toolSize(int mils) {
 
 }  // namespace
 
-void CreateNCDrill(common::Host& host, const PlotOptions& options,
-                   const board::RunValues& runValues) {
+void createNcDrillFile(common::Host& host, const PlotOptions& options,
+                       const board::RunValues& runValues) {
     host.addLine("NC Drill");
-    common::LineWriter out(layerOutputPath(runValues, ".TXT"));
 
     // collect the hits: every via, and the pads of the Multi Layer; a hole of size 0 or less
     // is not drilled and so is no hit
@@ -46,6 +45,13 @@ void CreateNCDrill(common::Host& host, const PlotOptions& options,
             hits.push_back({r.holeSize, r.x1, r.y1});
         }
     }
+    writeDrillFile(host, options, runValues, std::move(hits));
+}
+
+void writeDrillFile(common::Host& host, const PlotOptions& options,
+                    const board::RunValues& runValues, std::vector<DrillHit> hits,
+                    bool listHoleSizes) {
+    common::LineWriter out(layerOutputPath(runValues, ".TXT"));
 
     // holes sharing a position are drilled as often as they stand, but reported
     std::stable_sort(hits.begin(), hits.end(), [](const DrillHit& a, const DrillHit& b) {
@@ -64,6 +70,11 @@ void CreateNCDrill(common::Host& host, const PlotOptions& options,
         }
         return a.x != b.x ? a.x < b.x : a.y < b.y;
     });
+    if (listHoleSizes) {
+        for (const DrillHit& hit : hits) {
+            host.addLine(decimal(hit.holeSize));
+        }
+    }
 
     const auto& tally = runValues.drillTally;
     // The format and zero mode are stated outright: a reader that falls back on its own default
@@ -81,6 +92,9 @@ void CreateNCDrill(common::Host& host, const PlotOptions& options,
     int currentSize = -1;
     bool currentKnown = false;  // whether the current hole size has a tool
     for (const DrillHit& hit : hits) {
+        if (hit.holeSize <= 0) {
+            continue;  // no hole to drill
+        }
         if (hit.holeSize != currentSize) {
             currentSize = hit.holeSize;
             auto it = std::find_if(

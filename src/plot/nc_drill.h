@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "board/run_values.h"
 #include "common/host.h"
@@ -27,7 +28,15 @@ std::string toolNumber(int tool);
 /// tool table from the drill tally, then the hits of each tool in x, then y order. Each hit's tool
 /// is the tally entry of its hole size; a hole size missing from the tally is reported and not
 /// drilled. Hits sharing a position are reported, with a beep, and drilled as they stand.
-void CreateNCDrill(common::Host& host, const PlotOptions& options,
-                   const board::RunValues& runValues);
+void createNcDrillFile(common::Host& host, const PlotOptions& options,
+                       const board::RunValues& runValues);
+
+/// The drill file of a list of hits (base name + ".TXT"): reports hits sharing a position,
+/// then writes the tool table from the drill tally and the hits of each tool in x, then y
+/// order. Hits of hole size 0 or less are not drilled. With `listHoleSizes` the message list
+/// gets the hole size of every hit, in drilling order, before the file's header is written.
+void writeDrillFile(common::Host& host, const PlotOptions& options,
+                    const board::RunValues& runValues, std::vector<DrillHit> hits,
+                    bool listHoleSizes = false);
 
 }  // namespace padloom::plot

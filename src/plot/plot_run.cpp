@@ -31,17 +31,17 @@ void plotBoard(common::Host& host, const PlotOptions& options, const board::RunV
             continue;
         }
         if (layer == 9) {
-            CreateGDDGerber(host, options, rv, layer);
+            plotDrillDrawing(host, options, rv, layer);
         } else {
-            Create1Gerber(host, options, rv, layer);
+            plotLayerFile(host, options, rv, layer);
         }
         host.letMessagesRun();
     }
     if (options.ncDrill) {
-        CreateNCDrill(host, options, rv);
+        createNcDrillFile(host, options, rv);
     }
     if (options.bom) {
-        CreateBOM(host, options, rv);
+        writeBillOfMaterials(host, options, rv);
     }
     host.addLine("Done");
 }

@@ -9,7 +9,7 @@ namespace padloom::plot {
 
 using common::decimal;
 
-void PopulatePourArray(PourEdgeTable& edges, const std::string& boardFile, int layer,
+void collectPourPieces(PourEdgeTable& edges, const std::string& boardFile, int layer,
                        const board::ApertureTable& apertures) {
     edges.clear();
     board::BoardReader reader(boardFile);
@@ -221,7 +221,7 @@ private:
 
 }  // namespace
 
-void WritePourOutlines(LayerFile& file, PourEdgeTable& edges, common::Host& host, int layer) {
+void writePourRegions(LayerFile& file, PourEdgeTable& edges, common::Host& host, int layer) {
     file.currentAperture = LayerFile::kNoAperture;
     file.forgetPosition();
     RegionWriter writer(file);

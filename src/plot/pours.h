@@ -19,7 +19,7 @@ constexpr int kOneMilDcode = 12;
 /// `edges`, emptying it first: every free track of that layer drawn with the 1-mil aperture,
 /// and every quarter of every free 1-mil arc of that layer (quadrant bits in the order 1, 2, 4,
 /// 8). Component tracks and arcs are never outline pieces. Throws IoError.
-void PopulatePourArray(PourEdgeTable& edges, const std::string& boardFile, int layer,
+void collectPourPieces(PourEdgeTable& edges, const std::string& boardFile, int layer,
                        const board::ApertureTable& apertures);
 
 /// Which way a quarter arc turns from its previous point to its own point.
@@ -61,6 +61,6 @@ void walkPourOutlines(PourEdgeTable& edges,
 /// them, "G01*" before the first straight point after arcs) and "D02*G37*". A quarter arc of
 /// radius 0 is written as a straight point. The file is left in linear interpolation. Every
 /// dropped outline adds a warning line, naming the layer, to the message list.
-void WritePourOutlines(LayerFile& file, PourEdgeTable& edges, common::Host& host, int layer);
+void writePourRegions(LayerFile& file, PourEdgeTable& edges, common::Host& host, int layer);
 
 }  // namespace padloom::plot

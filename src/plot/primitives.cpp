@@ -11,7 +11,7 @@ std::string apertureCode(int dcode) {
     return "D" + common::zeroPadded(dcode, 2);
 }
 
-void PlotStep(LayerFile& file, int x, int y, int op, int aperture) {
+void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
     assert(aperture >= 0);
     auto& out = file.out;
     if (aperture != file.currentAperture) {
@@ -37,7 +37,7 @@ void PlotStep(LayerFile& file, int x, int y, int op, int aperture) {
     file.currentPos = {x, y};
 }
 
-void WriteArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int aperture) {
+void plotArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int aperture) {
     auto& out = file.out;
     out.endLine();
     out.write(apertureCode(aperture)).line("*");

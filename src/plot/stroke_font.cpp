@@ -172,8 +172,8 @@ Glyph glyphOf(unsigned char code) {
                  std::span<const GlyphPoint>(kPoints + kIndex.start[i], kIndex.count[i])};
 }
 
-std::pair<int, int> WriteGerberChar(LayerFile& file, long long x, long long y, int height,
-                                    int rotation, unsigned char c, int aperture) {
+std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int height, int rotation,
+                              unsigned char c, int aperture) {
     auto& out = file.out;
     const int s = height / 6;
     int sx = s;
@@ -226,8 +226,8 @@ std::pair<int, int> WriteGerberChar(LayerFile& file, long long x, long long y, i
     return swapped ? std::pair{0, advance} : std::pair{advance, 0};
 }
 
-void WriteGerberString(LayerFile& file, long long x, long long y, int aperture,
-                       std::string_view text, int height, int rotation) {
+void plotText(LayerFile& file, long long x, long long y, int aperture, std::string_view text,
+              int height, int rotation) {
     if (aperture != file.currentAperture || !file.textApertureWritten) {
         file.out.write("D").write(aperture).line("*");
         file.currentAperture = aperture;
@@ -235,7 +235,7 @@ void WriteGerberString(LayerFile& file, long long x, long long y, int aperture,
     }
     for (char ch : text) {
         auto [dx, dy] =
-            WriteGerberChar(file, x, y, height, rotation, static_cast<unsigned char>(ch), aperture);
+            plotGlyph(file, x, y, height, rotation, static_cast<unsigned char>(ch), aperture);
         file.out.endLine();
         x += dx;
         y += dy;

@@ -29,7 +29,7 @@ Lines bom(const std::vector<Lines>& components, const PlotOptions& options = {})
     rv.baseName = dir.file("B");
     rv.aptFile = dir.file("B.APT");
     common::ScriptedHost host;
-    CreateBOM(host, options, rv);
+    writeBillOfMaterials(host, options, rv);
     EXPECT_EQ(host.lines, (Lines{"BOM"})) << "no aperture lookups, no messages";
     return testing::crlfLines(testing::readFile(dir.file("B.csv")));
 }

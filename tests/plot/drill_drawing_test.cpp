@@ -25,7 +25,7 @@ Lines mark(int holeSize, const std::vector<board::DrillTallyEntry>& tally,
     {
         LayerFile file(dir.file("m.gbr"));
         file.currentAperture = 10;
-        EXPECT_EQ(PlaceDrillMark(file, 1000, 1000, holeSize, 10, tally), expected);
+        EXPECT_EQ(placeDrillMark(file, 1000, 1000, holeSize, 10, tally), expected);
         file.out.commit();
     }
     return testing::crlfLines(testing::readFile(dir.file("m.gbr")));
@@ -82,7 +82,7 @@ struct Drawing {
         }
     }
     Lines run() {
-        CreateGDDGerber(host, PlotOptions{}, rv);
+        plotDrillDrawing(host, PlotOptions{}, rv);
         return testing::crlfLines(testing::readFile(dir.file("B.GDD")));
     }
 };

@@ -60,7 +60,7 @@ TEST(WriteApts, HeaderPolarityAndTableInOnePass) {
         board::ApertureTable table;
         {
             LayerFile file(out);
-            Write_Apts(file, layer, apt, 6, table);
+            writeApertureDefinitions(file, layer, apt, 6, table);
             file.out.commit();
         }
         EXPECT_EQ(readFile(out), crlf({"G04 Format statement*", "%FSLAX23Y23*%", "%MOIN*%",
@@ -85,34 +85,34 @@ std::string plotted(const std::function<void(LayerFile&)>& steps) {
 
 TEST(PlotStep, FirstDrawThenFlash) {
     EXPECT_EQ(plotted([](LayerFile& f) {
-                  PlotStep(f, 100, 200, kMove, 10);
-                  PlotStep(f, 300, 200, kDraw, 10);
-                  PlotStep(f, 500, 600, kFlash, 15);
+                  plotStep(f, 100, 200, kMove, 10);
+                  plotStep(f, 300, 200, kDraw, 10);
+                  plotStep(f, 500, 600, kFlash, 15);
               }),
               crlf({"D10*", "D02*X100Y200*", "D02*X100Y200*", "D01*X300Y200*", "D15*",
                     "D02*X500Y600*D03*"}));
-    EXPECT_EQ(plotted([](LayerFile& f) { PlotStep(f, 1, 2, kFlash, 5); }),
+    EXPECT_EQ(plotted([](LayerFile& f) { plotStep(f, 1, 2, kFlash, 5); }),
               crlf({"D05*", "D02*X1Y2*", "D02*X1Y2*D03*"}));
 }
 
-TEST(WriteArc, QuartersMasksAndRadiusZero) {
-    EXPECT_EQ(plotted([](LayerFile& f) { WriteArc(f, 1000, 1000, 50, 1, 12); }),
+TEST(PlotArc, QuartersMasksAndRadiusZero) {
+    EXPECT_EQ(plotted([](LayerFile& f) { plotArc(f, 1000, 1000, 50, 1, 12); }),
               crlf({"", "D12*", "G74*G01X1000Y1050D02*G02X1050Y1000I0J50D01*D02*G01*"}));
     EXPECT_EQ(
         plotted([](LayerFile& f) {
-            WriteArc(f, 0, 0, 10, 15, 12);
-            PlotStep(f, 5, 5, kFlash, 12);
+            plotArc(f, 0, 0, 10, 15, 12);
+            plotStep(f, 5, 5, kFlash, 12);
         }),
         crlf({"", "D12*", "G74*G01X0Y10D02*G02X10Y0I0J10D01*D02*G01*",
               "G01X-10Y0D02*G02X0Y10I10J0D01*D02*G01*", "G01X0Y-10D02*G02X-10Y0I0J10D01*D02*G01*",
               "G01X10Y0D02*G02X0Y-10I10J0D01*D02*G01*", "D02*X5Y5*", "D02*X5Y5*D03*"}))
         << "the position is unknown after an arc";
     EXPECT_EQ(plotted([](LayerFile& f) {
-                  WriteArc(f, 0, 0, 0, 0, 12);
+                  plotArc(f, 0, 0, 0, 0, 12);
                   f.out.line("next");
               }),
               crlf({"", "D12*", "G74*next"}));
-    EXPECT_EQ(plotted([](LayerFile& f) { WriteArc(f, 0, 0, 0, 2, 12); }),
+    EXPECT_EQ(plotted([](LayerFile& f) { plotArc(f, 0, 0, 0, 2, 12); }),
               crlf({"", "D12*", "G74*G01X-1Y0D02*G02X0Y1I1J0D01*D02*G01*"}));
 }
 
@@ -168,13 +168,13 @@ TEST(GerbvConformance, EveryApertureKindLoads) {
     {
         LayerFile file(out);
         board::ApertureTable table;
-        Write_Apts(file, 1, apt, 6, table);
+        writeApertureDefinitions(file, 1, apt, 6, table);
         for (int d = 10; d <= 20; ++d) {
-            PlotStep(file, 300 * (d - 9), 500, kFlash, d);
+            plotStep(file, 300 * (d - 9), 500, kFlash, d);
         }
-        PlotStep(file, 100, 100, kMove, 10);
-        PlotStep(file, 900, 100, kDraw, 10);
-        WriteArc(file, 500, 1000, 200, 15, 10);
+        plotStep(file, 100, 100, kMove, 10);
+        plotStep(file, 900, 100, kDraw, 10);
+        plotArc(file, 500, 1000, 200, 15, 10);
         file.out.line("M02*");
         file.out.commit();
     }

@@ -47,7 +47,7 @@ struct Plot {
     }
 
     std::vector<std::string> file(int layer) {
-        Create1Gerber(host, options, rv, layer);
+        plotLayerFile(host, options, rv, layer);
         return testing::crlfLines(
             testing::readFile(dir.file("B" + std::string(layerExtension(layer)))));
     }

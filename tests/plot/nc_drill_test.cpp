@@ -24,7 +24,7 @@ struct Drill {
         rv.aptMade = true;
     }
     Lines run() {
-        CreateNCDrill(host, options, rv);
+        createNcDrillFile(host, options, rv);
         return testing::crlfLines(testing::readFile(dir.file("B.TXT")));
     }
 };

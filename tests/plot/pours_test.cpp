@@ -36,7 +36,7 @@ struct PourPlot {
         rv.aptMade = true;
         rv.pourOutline = build.pourOutline;
         rv.enlargements = apt.enlargements;
-        Create1Gerber(host, options, rv, layer);
+        plotLayerFile(host, options, rv, layer);
         return testing::crlfLines(
             testing::readFile(dir.file("B" + std::string(layerExtension(layer)))));
     }
@@ -92,7 +92,7 @@ TEST(PourOutlines, GatheringTakesTheFreeOneMilPiecesOfTheLayer) {
     }
     PourEdgeTable edges;
     edges.add_fill_entry(9, 9, 9, 9, 0, 0, 0, 0);  // emptied first
-    PopulatePourArray(edges, board, 1, apertures);
+    collectPourPieces(edges, board, 1, apertures);
     ASSERT_EQ(edges.size(), 3u);
     EXPECT_EQ(edges[0].a, (EndRecord{500, 550, 1, 50, 500, 500})) << "bit 1 first";
     EXPECT_EQ(edges[0].b, (EndRecord{550, 500, 1, 50, 500, 500}));

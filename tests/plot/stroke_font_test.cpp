@@ -29,8 +29,8 @@ std::vector<std::string> plotted(const std::function<void(LayerFile&)>& plot) {
     return crlfLines(readFile(path));
 }
 
-TEST(WriteGerberString, CapitalLAndTheNextCharacterStart) {
-    auto lines = plotted([](LayerFile& f) { WriteGerberString(f, 1000, 2000, 10, "LL", 60, 0); });
+TEST(PlotText, CapitalLAndTheNextCharacterStart) {
+    auto lines = plotted([](LayerFile& f) { plotText(f, 1000, 2000, 10, "LL", 60, 0); });
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "D10*");
     EXPECT_EQ(
@@ -40,21 +40,21 @@ TEST(WriteGerberString, CapitalLAndTheNextCharacterStart) {
     EXPECT_EQ(lines[2].substr(0, 19), "D02*X1060Y2000*D01*");
 }
 
-TEST(WriteGerberString, SpaceMovesToItsStartAndAdvancesSixUnits) {
-    auto lines = plotted([](LayerFile& f) { WriteGerberString(f, 1000, 2000, 10, " .", 60, 0); });
+TEST(PlotText, SpaceMovesToItsStartAndAdvancesSixUnits) {
+    auto lines = plotted([](LayerFile& f) { plotText(f, 1000, 2000, 10, " .", 60, 0); });
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], "D02*X1000Y2000*");
     EXPECT_EQ(lines[2], "D02*X1060Y2000*D01*X1060Y2000*X1060Y2010*X1060Y2010*D02*");
 }
 
-TEST(WriteGerberString, HeightIsTruncatedToMultiplesOfSix) {
+TEST(PlotText, HeightIsTruncatedToMultiplesOfSix) {
     auto text = [](int height) {
-        return plotted([=](LayerFile& f) { WriteGerberString(f, 0, 0, 10, "T1-", height, 0); });
+        return plotted([=](LayerFile& f) { plotText(f, 0, 0, 10, "T1-", height, 0); });
     };
     EXPECT_EQ(text(65), text(60));
     EXPECT_NE(text(66), text(60));
     // below 6 mils every point falls on the start point
-    auto tiny = plotted([](LayerFile& f) { WriteGerberString(f, 500, 700, 10, "L", 5, 0); });
+    auto tiny = plotted([](LayerFile& f) { plotText(f, 500, 700, 10, "L", 5, 0); });
     EXPECT_EQ(tiny[1],
               "D02*X500Y700*D01*X500Y700*X500Y700*D02*X500Y700*D01*X500Y700*D02*X500Y700*D01*"
               "X500Y700*X500Y700*D02*");
@@ -78,7 +78,7 @@ TEST_P(Rotation, PlacesTheGlyphAndAdvances) {
     std::pair<int, int> advance;
     auto lines = plotted([&](LayerFile& f) {
         f.currentAperture = 10;
-        advance = WriteGerberChar(f, 1000, 2000, 60, c.rotation, 'L', 10);
+        advance = plotGlyph(f, 1000, 2000, 60, c.rotation, 'L', 10);
         f.out.endLine();
     });
     const std::string o = "X1000Y2000*";
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(EightCodes, Rotation, ::testing::Values(
     RotationCase{19, "X940Y2000",  "X1000Y1960",   0, -60}));
 // clang-format on
 
-TEST(WriteGerberString, UpsideDownAndMirroredTextRunsToTheLeft) {
+TEST(PlotText, UpsideDownAndMirroredTextRunsToTheLeft) {
     // the second T starts 60 mils to the left of the first
     const std::pair<int, const char*> cases[] = {
         {2,
@@ -113,21 +113,21 @@ TEST(WriteGerberString, UpsideDownAndMirroredTextRunsToTheLeft) {
          "X920Y2060*X920Y2060*D02*"},
     };
     for (const auto& [rotation, second] : cases) {
-        auto lines = plotted(
-            [=](LayerFile& f) { WriteGerberString(f, 1000, 2000, 10, "TT", 60, rotation); });
+        auto lines =
+            plotted([=](LayerFile& f) { plotText(f, 1000, 2000, 10, "TT", 60, rotation); });
         ASSERT_EQ(lines.size(), 3u);
         EXPECT_EQ(lines[2], second) << rotation;
     }
 }
 
-TEST(WriteGerberString, FirstStringOfAFileAlwaysSelectsItsAperture) {
+TEST(PlotText, FirstStringOfAFileAlwaysSelectsItsAperture) {
     auto lines = plotted([](LayerFile& f) {
         f.currentAperture = 10;  // already current from a track
-        WriteGerberString(f, 0, 0, 10, "", 60, 0);
-        WriteGerberString(f, 0, 0, 10, "", 60, 0);
-        WriteGerberString(f, 0, 0, 11, "", 60, 0);
+        plotText(f, 0, 0, 10, "", 60, 0);
+        plotText(f, 0, 0, 10, "", 60, 0);
+        plotText(f, 0, 0, 11, "", 60, 0);
         f.currentPos = {5, 5};
-        WriteGerberString(f, 0, 0, 11, ".", 60, 0);
+        plotText(f, 0, 0, 11, ".", 60, 0);
         EXPECT_TRUE(f.positionUnknown());
         EXPECT_EQ(f.currentAperture, 11);
     });
@@ -135,10 +135,9 @@ TEST(WriteGerberString, FirstStringOfAFileAlwaysSelectsItsAperture) {
               (std::vector<std::string>{"D10*", "D11*", "D02*X0Y0*D01*X0Y0*X0Y10*X0Y10*D02*"}));
 }
 
-TEST(WriteGerberString, CharactersWithoutAGlyph) {
+TEST(PlotText, CharactersWithoutAGlyph) {
     // a Latin-1 micro sign and a tab draw nothing and advance like a space; delete advances 0
-    auto lines =
-        plotted([](LayerFile& f) { WriteGerberString(f, 1000, 2000, 10, "1\xB5\t\x7F.", 60, 0); });
+    auto lines = plotted([](LayerFile& f) { plotText(f, 1000, 2000, 10, "1\xB5\t\x7F.", 60, 0); });
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[2], "D02*X1040Y2000*");
     EXPECT_EQ(lines[3], "D02*X1100Y2000*");

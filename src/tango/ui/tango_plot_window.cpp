@@ -60,8 +60,25 @@ void TangoPlotWindow::onClosedAfterShown() {
     shell::saveSettings(m_shell.settings(), shell::tangoPlotWindowRules(), state);
 }
 
+tango::TangoOptions TangoPlotWindow::plotOptions() const {
+    tango::TangoOptions o;
+    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+        o.layers[layer] = layerBox(layer)->isChecked();
+    }
+    o.ncDrill = m_ncDrillBox->isChecked();
+    o.bom = m_bomBox->isChecked();
+    o.drillFormat24 = m_drill24Box->isChecked();
+    o.sizes = {m_solderMaskSpin->toolValue(), m_pasteMaskSpin->toolValue(),
+               m_drillGuideSpin->toolValue()};
+    return o;
+}
+
 void TangoPlotWindow::onPlotClicked() {
-    m_shell.notAvailable(this);
+    const tango::TangoOptions options = plotOptions();
+    auto host = m_shell.makeHost({this, m_messageList, nullptr, nullptr, &m_openDialog});
+    m_shell.guarded(this, [&] {
+        tango::plotTango(*host, options);  // can throw
+    });
 }
 
 }  // namespace padloom::ui

@@ -2,6 +2,7 @@
 
 #include "shell/ui/ag_dialogs.h"
 #include "shell/ui/plot_window.h"
+#include "tango/tango_plot.h"
 
 namespace padloom::ui {
 
@@ -14,7 +15,11 @@ class TangoPlotWindow : public PlotWindow {
 public:
     TangoPlotWindow(Shell& shell, QWidget* parent);
 
+    /// "Plot": asks for the TANGO board and plots every ticked layer, the drill drawing and
+    /// the NC drill file, reporting in the message list.
     void onPlotClicked();
+    /// The options the controls hold now.
+    tango::TangoOptions plotOptions() const;
 
 protected:
     void onClosedAfterShown() override;

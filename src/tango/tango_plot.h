@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/errors.h"
+#include "common/host.h"
+#include "plot/layer_file.h"
+#include "plot/plot_run.h"
+#include "tango/collection.h"
+
+namespace padloom::tango {
+
+/// Options of the "TANGO -> Generate XGerbers" window.
+struct TangoOptions {
+    std::array<bool, plot::kPlotLayerCount + 1> layers{};  // layers[p] for plot layer p
+    bool ncDrill = false;
+    bool bom = false;            // offered disabled: a TANGO board has no component list
+    bool drillFormat24 = false;  // "2,4"; otherwise the 2,3 form
+    TangoSizes sizes;
+};
+
+/// The name every output is named from: the board's path with each ".PCB" of its file name
+/// replaced by ".OUT" (folder names are left alone), so "BOARD.PCB" gives "BOARD.OUT" and the
+/// layer files "BOARD.OUT.GTL" beside it. A name without ".PCB" is used whole.
+std::string outputBaseName(const std::string& path);
+/// The aperture file name shown in the message list: ".PCB" replaced by ".APT" likewise.
+std::string apertureNameShown(const std::string& path);
+
+/// Plot layers a TANGO board can have nothing on and that this tool does not write: the
+/// ground and power planes (13, 14); their apertures would not exist.
+bool isPlaneLayer(int plotLayer);
+
+/// Header and aperture definitions of one TANGO layer file: every aperture of the table in
+/// D-code order, round ("C") and rectangular ("R") ones.
+void writeTangoHeader(plot::LayerFile& file, int plotLayer, const board::ApertureTable& apertures);
+
+/// r cos(a) and r sin(a) for a whole number of degrees, each truncated toward zero. Right
+/// angles are exact, and values within 1e-9 of a whole number count as that number, so the
+/// result does not depend on the last bit of the platform's trigonometry.
+std::pair<int, int> polarOffset(int radius, int degrees);
+
+/// Writes an arc counter-clockwise from `start` over `sweep` degrees around (cx, cy) as one
+/// multi-quadrant (G75) circular interpolation. The line is left open: the next output
+/// continues it. A radius of 0 is drawn as 1; a negative sweep is drawn from start + sweep
+/// to start; a sweep of 0 writes nothing and returns false (G75 would draw a full ring).
+bool writeTangoArc(plot::LayerFile& file, int cx, int cy, int radius, int start, int sweep,
+                   int aperture);
+
+/// Writes a text with the stroke font, one line per character; the aperture selection, when
+/// the aperture is not the current one, opens the first character's line. The position of
+/// the plot steps is left as it was.
+void writeTangoText(plot::LayerFile& file, int x, int y, int aperture, std::string_view text,
+                    int height, int rotation);
+
+/// The plot run on a chosen board: names and dimensions in the message list, the collection
+/// pass, each ticked layer in plot layer order (the drill drawing as the 9th), the NC drill
+/// file, and "Done". Refused when the collection pass refuses the board (nothing is written).
+/// Throws IoError on a file error; files finished before it stay.
+common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
+                               const std::string& path);
+
+/// The window's "Plot": asks for the TANGO board, then plotTangoBoard. Cancelled when the
+/// open dialog is cancelled (no message, no output).
+common::Outcome plotTango(common::Host& host, const TangoOptions& options);
+
+}  // namespace padloom::tango
