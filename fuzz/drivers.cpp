@@ -14,6 +14,7 @@
 #include "convert/pcb_to_apt.h"
 #include "convert/rs274d_to_rs274x.h"
 #include "plot/plot_run.h"
+#include "tango/tango_plot.h"
 #include "tools/component_library.h"
 #include "tools/netlist_library.h"
 #include "tools/xln_merge.h"
@@ -263,6 +264,26 @@ void libraryTarget(std::string_view input, const fs::path& dir) {
     combineLibrary(kNetlist, input, dir);
 }
 
+// A TANGO board plotted on every layer the TANGO window offers, mid layers too, with the NC
+// drill file; the drill format and the sizes added to pads vary with the input's length.
+void tangoTarget(std::string_view input, const fs::path& dir) {
+    const std::string board = writeFile(dir / "FUZZ.PCB", input);
+    tango::TangoOptions options;
+    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+        options.layers[static_cast<size_t>(layer)] = !tango::isPlaneLayer(layer);
+    }
+    options.ncDrill = true;
+    options.drillFormat24 = (input.size() & 1) != 0;
+    const int sign = input.size() & 2 ? -1 : 1;
+    options.sizes = {sign * static_cast<int>(input.size() % 50), static_cast<int>(input.size() % 7),
+                     static_cast<int>(input.size() % 40)};
+    try {
+        common::ScriptedHost host;
+        tango::plotTangoBoard(host, options, board);
+    } catch (const common::IoError&) {
+    }
+}
+
 }  // namespace
 
 std::vector<std::string_view> splitFiles(std::string_view input, size_t count) {
@@ -284,6 +305,7 @@ const std::vector<Target>& targets() {
         {"board", boardTarget},     {"aperture", apertureTarget}, {"drc", drcTarget},
         {"heights", heightsTarget}, {"matrix", matrixTarget},     {"rs274d", rs274dTarget},
         {"drill", drillTarget},     {"netlist", netlistTarget},   {"library", libraryTarget},
+        {"tango", tangoTarget},
     };
     return all;
 }
