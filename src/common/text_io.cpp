@@ -90,7 +90,7 @@ bool LineReader::next(std::string& line) {
 
 LineWriter::LineWriter(const std::string& path) : m_path(path) {
     // a temporary name of our own beside the target; "x" never opens a file that exists
-    static std::mt19937 random(std::random_device{}());
+    thread_local std::mt19937 random(std::random_device{}());
     for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
         m_tempPath = path + "." + std::to_string(random() % 1000000) + ".tmp";
         m_file = std::fopen(m_tempPath.c_str(), "wbx");

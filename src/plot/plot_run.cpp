@@ -26,14 +26,35 @@ void plotBoard(common::Host& host, const PlotOptions& options, const board::RunV
     const board::Extents& e = rv.extents;
     host.addLine("Dimentions are: " + decimal(e.minX) + " " + decimal(e.minY) + ", " +  // sic
                  decimal(e.maxX) + ", " + decimal(e.maxY));
+    // the layers other than the drill drawing and the pour layers are written in passes over
+    // the board shared between them, and reported and put in place here in layer order
+    std::vector<int> shared;
+    for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
+        if (options.layers[layer] && layer != 9 && !isPourLayer(layer, rv)) {
+            shared.push_back(layer);
+        }
+    }
+    auto plotted = plotLayerFiles(host, options, rv, shared, options.threads);
+    auto next = plotted.begin();
     for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
         if (!options.layers[layer]) {
             continue;
         }
         if (layer == 9) {
             plotDrillDrawing(host, options, rv, layer);
-        } else {
+        } else if (isPourLayer(layer, rv)) {
             plotLayerFile(host, options, rv, layer);
+        } else {
+            PlottedLayer& p = *next++;
+            host.addLine(layerExtension(layer));
+            for (const auto& message : p.messages) {
+                host.addLine(message);
+            }
+            if (p.error) {
+                std::rethrow_exception(p.error);
+            }
+            p.file->out.commit();
+            p.file.reset();
         }
         host.letMessagesRun();
     }
