@@ -220,6 +220,42 @@ std::string BoardReader::nextLine() {
     return line;
 }
 
+void BoardReader::nextLine(std::string& line) {
+    if (!m_lines.next(line)) {
+        line.clear();
+    }
+}
+
+namespace {
+
+// The record kind a keyword line starts; keywords are whole lines, compared exactly.
+std::optional<RecordKind> kindOfKeyword(std::string_view k) {
+    if (k.size() == 2 && (k[0] == 'C' || k[0] == 'F')) {
+        switch (k[1]) {
+            case 'P':
+                return RecordKind::Pad;
+            case 'A':
+                return RecordKind::Arc;
+            case 'T':
+                return RecordKind::Track;
+            case 'F':
+                return RecordKind::Fill;
+            case 'S':
+                return RecordKind::String;
+            case 'V':
+                return RecordKind::Via;
+            default:
+                return std::nullopt;
+        }
+    }
+    if (k == "COMP") {
+        return RecordKind::Component;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 void BoardReader::problem(const std::string& what) {
     if (m_onProblem) {
         m_onProblem(m_lines.path() + ":" + std::to_string(m_lines.lineNumber()) + ": " + what);
@@ -232,25 +268,9 @@ std::optional<RecordKind> BoardReader::next() {
             m_hasHeader = m_line.compare(0, 8, "PCB FILE") == 0;
         }
         ClearRecordFields(m_record);
-        const std::string& k = m_line;
-        std::optional<RecordKind> kind;
-        if (k == "CP" || k == "FP") {
-            kind = RecordKind::Pad;
-        } else if (k == "CA" || k == "FA") {
-            kind = RecordKind::Arc;
-        } else if (k == "CT" || k == "FT") {
-            kind = RecordKind::Track;
-        } else if (k == "CF" || k == "FF") {
-            kind = RecordKind::Fill;
-        } else if (k == "CS" || k == "FS") {
-            kind = RecordKind::String;
-        } else if (k == "COMP") {
-            kind = RecordKind::Component;
-        } else if (k == "CV" || k == "FV") {
-            kind = RecordKind::Via;
-        }
+        const std::optional<RecordKind> kind = kindOfKeyword(m_line);
         if (!kind) {
-            if (k == "ENDCOMP") {
+            if (m_line == "ENDCOMP") {
                 ++m_componentEnds;
             }
             if (m_onSkippedLine && !m_onSkippedLine(m_line)) {
@@ -266,12 +286,13 @@ std::optional<RecordKind> BoardReader::next() {
             readComponentHeader();
             return kind;
         }
-        std::string numbers = nextLine();
+        std::string& numbers = m_numbers;
+        nextLine(numbers);
         bool ok = true;
         switch (*kind) {
             case RecordKind::Pad:
                 ok = ReadPadRecord(numbers, m_record);
-                m_record.text = nextLine();  // the pad name line
+                nextLine(m_record.text);  // the pad name line
                 {
                     size_t pos = 1;
                     bool nameOk = true;
@@ -293,7 +314,7 @@ std::optional<RecordKind> BoardReader::next() {
                 break;
             case RecordKind::String:
                 ok = ReadStringRecord(numbers, m_record);
-                m_record.text = nextLine();
+                nextLine(m_record.text);
                 break;
             case RecordKind::Component:
                 break;

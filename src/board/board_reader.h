@@ -114,6 +114,7 @@ public:
 
 private:
     std::string nextLine();  // an empty line past the end of the file
+    void nextLine(std::string& line);
     void problem(const std::string& what);
     void readComponentHeader();
 
@@ -124,6 +125,7 @@ private:
     CurrentRecord m_record;
     ComponentHeader m_component;
     std::string m_line;
+    std::string m_numbers;  // the number line of the record last read
     std::string m_keyword;
     long m_recordLine = 0;
     long m_componentEnds = 0;

@@ -54,34 +54,45 @@ void LineReader::fill() {
     }
 }
 
-int LineReader::get() {
+bool LineReader::next(std::string& line) {
+    line.clear();
     if (m_pos == m_end) {
         if (m_eof) {
-            return EOF;
+            return false;
         }
         fill();
         if (m_eof) {
-            return EOF;
+            return false;
         }
     }
-    return static_cast<unsigned char>(m_buffer[m_pos++]);
-}
-
-bool LineReader::next(std::string& line) {
-    line.clear();
-    int c = get();
-    if (c == EOF) {
-        return false;
+    // the line's bytes, block by block, up to its line end or the end of the file
+    int end = EOF;
+    for (;;) {
+        const char* begin = m_buffer.data() + m_pos;
+        const char* stop = m_buffer.data() + m_end;
+        const char* p = begin;
+        while (p != stop && *p != '\n' && *p != '\r') {
+            ++p;
+        }
+        line.append(begin, p);
+        m_pos = static_cast<size_t>(p - m_buffer.data());
+        if (p != stop) {
+            end = static_cast<unsigned char>(*p);
+            ++m_pos;
+            break;
+        }
+        fill();
+        if (m_eof) {
+            break;
+        }
     }
-    while (c != EOF && c != '\n' && c != '\r') {
-        line.push_back(static_cast<char>(c));
-        c = get();
-    }
-    if (c == '\r') {
+    if (end == '\r') {
         // CR LF is one line end; a lone CR ends the line by itself.
-        int after = get();
-        if (after != '\n' && after != EOF) {
-            --m_pos;  // get() just returned a byte from the buffer, so it can be stepped back
+        if (m_pos == m_end && !m_eof) {
+            fill();
+        }
+        if (m_pos < m_end && m_buffer[m_pos] == '\n') {
+            ++m_pos;
         }
     }
     ++m_lineNumber;
@@ -101,7 +112,7 @@ LineWriter::LineWriter(const std::string& path) : m_path(path) {
     if (!m_file) {
         throw IoError(path, osError(errno));
     }
-    m_buffer.reserve(kBufferSize);
+    m_data = std::make_unique<char[]>(kCapacity);
 }
 
 LineWriter::~LineWriter() {
@@ -115,29 +126,22 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::flush() {
-    if (!m_buffer.empty() &&
-        std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size()) {
+    const size_t used = m_used;
+    m_used = 0;
+    if (used != 0 && std::fwrite(m_data.get(), 1, used, m_file) != used) {
         throw IoError(m_path, osError(errno));
     }
-    m_buffer.clear();
 }
 
-LineWriter& LineWriter::write(std::string_view text) {
-    m_buffer.append(text);
-    if (m_buffer.size() >= kBufferSize) {
-        flush();
+LineWriter& LineWriter::writeLong(std::string_view text) {
+    flush();
+    if (text.size() <= kCapacity) {
+        std::memcpy(m_data.get(), text.data(), text.size());
+        m_used = text.size();
+    } else if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size()) {
+        throw IoError(m_path, osError(errno));
     }
     return *this;
-}
-
-LineWriter& LineWriter::write(long long value) {
-    char digits[24];
-    auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return write(std::string_view(digits, result.ptr - digits));
-}
-
-LineWriter& LineWriter::endLine() {
-    return write("\r\n");
 }
 
 void LineWriter::commit() {

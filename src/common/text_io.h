@@ -1,6 +1,9 @@
 #pragma once
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +28,6 @@ public:
     bool looksBinary() const { return m_looksBinary; }
 
 private:
-    int get();  // next byte or EOF
     void fill();
 
     std::string m_path;
@@ -50,10 +52,24 @@ public:
     LineWriter& operator=(const LineWriter&) = delete;
 
     /// Writes text without ending the line.
-    LineWriter& write(std::string_view text);
-    LineWriter& write(long long value);
+    LineWriter& write(std::string_view text) {
+        if (text.size() > kCapacity - m_used) {
+            return writeLong(text);
+        }
+        std::memcpy(m_data.get() + m_used, text.data(), text.size());
+        m_used += text.size();
+        return *this;
+    }
+    LineWriter& write(long long value) {
+        if (kCapacity - m_used < kNumberRoom) {
+            flush();
+        }
+        char* at = m_data.get() + m_used;
+        m_used = static_cast<size_t>(std::to_chars(at, at + kNumberRoom, value).ptr - m_data.get());
+        return *this;
+    }
     /// Ends the line (CR LF).
-    LineWriter& endLine();
+    LineWriter& endLine() { return write(std::string_view("\r\n", 2)); }
     /// Writes text and ends the line.
     LineWriter& line(std::string_view text) { return write(text).endLine(); }
     /// Finishes the file and puts it in place of the target. Throws IoError on failure.
@@ -61,12 +77,17 @@ public:
     const std::string& path() const { return m_path; }
 
 private:
+    static constexpr size_t kCapacity = 1 << 16;
+    static constexpr size_t kNumberRoom = 24;  // a long long with its sign, and to spare
+
     void flush();
+    LineWriter& writeLong(std::string_view text);  // text that does not fit what is left
 
     std::string m_path;
     std::string m_tempPath;
     std::FILE* m_file = nullptr;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_data;  // bytes not yet handed to the file
+    size_t m_used = 0;
     bool m_committed = false;
 };
 
