@@ -65,6 +65,18 @@ int NextField(std::string_view line, size_t& pos, bool* ok) {
     }
     pos = i + 1;
     std::string_view digits = line.substr(start, i - start);
+    // the common case first: a short run of digits, with or without a minus sign
+    if (!digits.empty() && digits.size() <= 9) {
+        const bool negative = digits[0] == '-';
+        size_t d = negative ? 1 : 0;
+        int quick = 0;
+        for (; d < digits.size() && digits[d] >= '0' && digits[d] <= '9'; ++d) {
+            quick = quick * 10 + (digits[d] - '0');
+        }
+        if (d == digits.size() && d > (negative ? 1u : 0u) && quick <= kFieldLimit) {
+            return negative ? -quick : quick;
+        }
+    }
     if (!digits.empty() && digits[0] == '+') {
         digits.remove_prefix(1);
     }
