@@ -14,6 +14,9 @@ namespace padloom::common {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
+// the list this thread's commits go to, while a DeferCommits scope is open
+thread_local DeferredCommits* t_deferred = nullptr;
+
 std::string osError(int err) {
     return std::generic_category().message(err);
 }
@@ -157,12 +160,44 @@ void LineWriter::commit() {
     if (closed != 0) {
         throw IoError(m_path, osError(errno));
     }
+    if (t_deferred) {
+        t_deferred->m_pending.push_back({m_tempPath, m_path});
+        m_committed = true;  // the list owns the temporary file now
+        return;
+    }
     std::error_code ec;
     std::filesystem::rename(m_tempPath, m_path, ec);
     if (ec) {
         throw IoError(m_path, ec.message());
     }
     m_committed = true;
+}
+
+DeferredCommits::~DeferredCommits() {
+    for (const auto& p : m_pending) {
+        std::error_code ec;
+        std::filesystem::remove(p.temp, ec);
+    }
+}
+
+void DeferredCommits::apply() {
+    while (!m_pending.empty()) {
+        const Pending& p = m_pending.front();
+        std::error_code ec;
+        std::filesystem::rename(p.temp, p.target, ec);
+        if (ec) {
+            throw IoError(p.target, ec.message());
+        }
+        m_pending.erase(m_pending.begin());
+    }
+}
+
+DeferCommits::DeferCommits(DeferredCommits& commits) : m_previous(t_deferred) {
+    t_deferred = &commits;
+}
+
+DeferCommits::~DeferCommits() {
+    t_deferred = m_previous;
 }
 
 bool looksBinary(std::string_view bytes) {

@@ -91,6 +91,44 @@ private:
     bool m_committed = false;
 };
 
+/// Files finished on one thread and put in place later, in order, by another. While a
+/// DeferCommits scope is open on a thread, LineWriter::commit() there finishes its file but
+/// leaves it under its temporary name and lists it here; apply() then puts the listed files in
+/// place in the order they were committed, as commit() would have. Files never applied are
+/// removed with this object, so a run that stops early leaves nothing of them behind.
+class DeferredCommits {
+public:
+    DeferredCommits() = default;
+    ~DeferredCommits();
+    DeferredCommits(const DeferredCommits&) = delete;
+    DeferredCommits& operator=(const DeferredCommits&) = delete;
+
+    /// Renames each listed file over its target; throws IoError naming the target on failure
+    /// (files after it stay listed, and are removed with this object).
+    void apply();
+
+private:
+    friend class LineWriter;
+    friend class DeferCommits;
+    struct Pending {
+        std::string temp;
+        std::string target;
+    };
+    std::vector<Pending> m_pending;
+};
+
+/// While alive, defers the commits of this thread's LineWriters into `commits`.
+class DeferCommits {
+public:
+    explicit DeferCommits(DeferredCommits& commits);
+    ~DeferCommits();
+    DeferCommits(const DeferCommits&) = delete;
+    DeferCommits& operator=(const DeferCommits&) = delete;
+
+private:
+    DeferredCommits* m_previous;
+};
+
 /// Whether bytes from the start of a file look like binary data rather than text: a NUL byte,
 /// or more control bytes than any text has. Text from DOS programs may hold TAB, form feed,
 /// escape and a closing Ctrl-Z, and bytes of 128 and above in its comments; those are text.
