@@ -88,9 +88,11 @@ public:
         group(0, "TABLE");
         group(2, "LAYER");
         group(70, "5");
-        // "FR4" is declared for the mechanical drawing and left for the user
+        // "FR4" is declared for the mechanical drawing and left for the user. "PCB" gets colour
+        // 7 (black on white, white on black): colour 0 means "by block", which no layer can
+        // have, and viewers then draw the component outlines and texts in no colour at all.
         const std::pair<std::string_view, std::string_view> layers[] = {
-            {"T", "1"}, {"B", "5"}, {"PCB", "0"}, {"MULTI", "3"}, {"FR4", "120"}};
+            {"T", "1"}, {"B", "5"}, {"PCB", "7"}, {"MULTI", "3"}, {"FR4", "120"}};
         for (const auto& [name, colour] : layers) {
             group(0, "LAYER");
             group(2, name);

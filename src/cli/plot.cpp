@@ -1,4 +1,3 @@
-#include <cctype>
 #include <iostream>
 
 #include "cli/cli_host.h"
@@ -26,32 +25,6 @@ struct PlotArgs {
     bool yes = false;
 };
 
-// Reads a plot layer given by its extension ("GTL", ".gtl") or its number 1 to 17.
-std::optional<int> plotLayerOf(std::string item) {
-    if (item.empty()) {
-        return std::nullopt;
-    }
-    if (std::all_of(item.begin(), item.end(), [](unsigned char c) { return std::isdigit(c); })) {
-        if (item.size() > 2) {
-            return std::nullopt;
-        }
-        int n = std::stoi(item);
-        return n >= 1 && n <= plot::kPlotLayerCount ? std::optional<int>(n) : std::nullopt;
-    }
-    if (item[0] != '.') {
-        item.insert(0, ".");
-    }
-    for (char& c : item) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
-        if (plot::layerExtension(layer) == item) {
-            return layer;
-        }
-    }
-    return std::nullopt;
-}
-
 int runPlot(const PlotArgs& a) {
     plot::PlotOptions options;
     if (a.allLayers) {
@@ -63,7 +36,7 @@ int runPlot(const PlotArgs& a) {
         size_t comma = rest.find(',');
         std::string item = rest.substr(0, comma);
         rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
-        auto layer = plotLayerOf(item);
+        auto layer = plot::plotLayerNamed(item);
         if (!layer) {
             std::cerr << "padloom-cli plot: --layers: \"" << item
                       << "\" is neither a layer extension (GTL ... GBD) nor a number 1 to 17\n";

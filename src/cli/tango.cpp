@@ -1,9 +1,8 @@
-#include <algorithm>
-#include <cctype>
 #include <iostream>
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
+#include "plot/plot_run.h"
 #include "tango/tango_plot.h"
 #include <CLI/CLI.hpp>
 
@@ -24,29 +23,6 @@ bool offeredByWindow(int layer) {
     return layer == 1 || (layer >= 6 && layer <= 12) || layer >= 15;
 }
 
-// Reads a plot layer given by its extension ("GTL", ".gtl") or its number 1 to 17.
-std::optional<int> plotLayerOf(std::string item) {
-    if (item.empty() || item.size() > 4) {
-        return std::nullopt;
-    }
-    if (std::all_of(item.begin(), item.end(), [](unsigned char c) { return std::isdigit(c); })) {
-        int n = std::stoi(item);
-        return n >= 1 && n <= plot::kPlotLayerCount ? std::optional<int>(n) : std::nullopt;
-    }
-    if (item[0] != '.') {
-        item.insert(0, ".");
-    }
-    for (char& c : item) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
-        if (plot::layerExtension(layer) == item) {
-            return layer;
-        }
-    }
-    return std::nullopt;
-}
-
 int runTango(const TangoArgs& a) {
     tango::TangoOptions options;
     for (int layer = 1; a.allLayers && layer <= plot::kPlotLayerCount; ++layer) {
@@ -57,7 +33,7 @@ int runTango(const TangoArgs& a) {
         size_t comma = rest.find(',');
         std::string item = rest.substr(0, comma);
         rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
-        auto layer = plotLayerOf(item);
+        auto layer = plot::plotLayerNamed(item);
         if (!layer) {
             std::cerr << "padloom-cli tango: --layers: \"" << item
                       << "\" is neither a layer extension (GTL ... GBD) nor a number 1 to 17\n";

@@ -41,4 +41,38 @@ public:
     PackageAnswer askPackage(const PackageQuestion& question) override;
 };
 
+/// Passes every call on to a ScriptedHost kept elsewhere, so that each tool run can be given a
+/// Host of its own while one script answers them all. Tests that watch something more (where a
+/// box is placed, a package dialog of their own) override the calls they need.
+class ForwardingHost : public Host {
+public:
+    explicit ForwardingHost(ScriptedHost& script) : m_script(script) {}
+    std::vector<std::string> askOpen(const FileAsk& ask) override { return m_script.askOpen(ask); }
+    std::optional<std::string> askSave(const FileAsk& ask) override {
+        return m_script.askSave(ask);
+    }
+    bool askYesNo(std::string_view text, Place place) override {
+        return m_script.askYesNo(text, place);
+    }
+    void show(Box box, std::string_view text, Place place) override {
+        m_script.show(box, text, place);
+    }
+    std::optional<std::string> askLine(std::string_view caption, std::string_view prompt,
+                                       std::string_view initial) override {
+        return m_script.askLine(caption, prompt, initial);
+    }
+    void addLine(std::string_view text) override { m_script.addLine(text); }
+    void setStatus(std::string_view text) override { m_script.setStatus(text); }
+    void setProgress(int percent) override { m_script.setProgress(percent); }
+    void letMessagesRun() override {}
+    void beep() override { m_script.beep(); }
+    void openInViewer(const std::string& path) override { m_script.openInViewer(path); }
+    PackageAnswer askPackage(const PackageQuestion& question) override {
+        return m_script.askPackage(question);
+    }
+
+protected:
+    ScriptedHost& m_script;
+};
+
 }  // namespace padloom::common

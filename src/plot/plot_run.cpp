@@ -1,5 +1,7 @@
 #include "plot/plot_run.h"
 
+#include <algorithm>
+#include <cctype>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -20,6 +22,31 @@ std::string_view layerExtension(int plotLayer) {
         "",     ".GTL", ".GM1", ".GM2", ".GM3", ".GM4", ".GBL", ".GTO", ".GBO",
         ".GDD", ".GDG", ".GTS", ".GBS", ".GGD", ".GPW", ".GTP", ".GBP", ".GBD"};
     return plotLayer >= 1 && plotLayer <= kPlotLayerCount ? kExtensions[plotLayer] : "";
+}
+
+std::optional<int> plotLayerNamed(std::string name) {
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    if (std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); })) {
+        if (name.size() > 2) {
+            return std::nullopt;
+        }
+        const int n = std::stoi(name);
+        return n >= 1 && n <= kPlotLayerCount ? std::optional<int>(n) : std::nullopt;
+    }
+    if (name[0] != '.') {
+        name.insert(0, ".");
+    }
+    for (char& c : name) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
+        if (layerExtension(layer) == name) {
+            return layer;
+        }
+    }
+    return std::nullopt;
 }
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "board/run_values.h"
@@ -14,6 +16,9 @@ constexpr int kPlotLayerCount = 17;
 
 /// File extension of a plot layer (".GTL" for 1 ... ".GBD" for 17); "" outside 1 to 17.
 std::string_view layerExtension(int plotLayer);
+
+/// The plot layer a user names by its extension ("GTL", ".gtl") or its number ("1" to "17").
+std::optional<int> plotLayerNamed(std::string name);
 
 /// Fill forms of the plot window's "Fill mode" pair; with neither ticked fills are polygons.
 enum class FillMode { Polygon, Flash };

@@ -86,7 +86,7 @@ TEST(DxfExport, HeaderDeclaresFiveLayersAndTheFileEnds) {
     Lines expected = {"  0",   "SECTION", "  2",   "TABLES", "  0",
                       "TABLE", "  2",     "LAYER", "  70",   "5"};
     for (auto [name, colour] :
-         {std::pair{"T", "1"}, {"B", "5"}, {"PCB", "0"}, {"MULTI", "3"}, {"FR4", "120"}}) {
+         {std::pair{"T", "1"}, {"B", "5"}, {"PCB", "7"}, {"MULTI", "3"}, {"FR4", "120"}}) {
         Lines layer = {"  0", "LAYER", "  2",  name,  "  70",
                        "0",   "  62",  colour, "  6", "CONTINUOUS"};
         expected.insert(expected.end(), layer.begin(), layer.end());

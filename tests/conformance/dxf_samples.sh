@@ -10,17 +10,7 @@ source=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-boards=()
-if [ -d "$shared/samples/autotrax" ]; then
-    for f in "$shared/samples/autotrax"/*; do
-        [ -f "$f" ] && boards+=("$f")
-    done
-else
-    echo "note: $shared/samples/autotrax not found; exporting the examples only"
-fi
-for f in "$source/examples"/*.pcb "$source/examples"/*.PCB; do
-    [ -f "$f" ] && boards+=("$f")
-done
+. "$(dirname "$0")/boards.sh"
 
 failed=0
 drawings=()

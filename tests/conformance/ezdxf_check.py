@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Loads DXF drawings with ezdxf and runs its auditor; fails on a file ezdxf cannot read and on
 any error the auditor reports. Repairs the auditor would make are listed as well and fail too,
-since a drawing that needs repair is not one a CAD program reads as written.
+since a drawing that needs repair is not one a CAD program reads as written. Every layer must
+have a colour a viewer can draw.
 
 usage: ezdxf_check.py FILE...      exit 0 when every file is clean
 """
@@ -22,6 +23,10 @@ def check(path):
     auditor = doc.audit()
     problems = [f"error {e.code}: {e.message}" for e in auditor.errors]
     problems += [f"repair {f.code}: {f.message}" for f in auditor.fixes]
+    # a layer's colour must be a real one (1 to 255); 0 ("by block") draws in no colour at all
+    for layer in doc.layers:
+        if not 1 <= abs(layer.dxf.color) <= 255:
+            problems.append(f"layer {layer.dxf.name} has colour {layer.dxf.color}")
     if len(doc.modelspace()) == 0:
         problems.append("no entities")
     return problems

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Renders Gerber and Excellon files with gerbv over a fixed window and checks what lands where.
 
-    render_check.py copper FILE X0,Y0,X1,Y1 SPEC...
-        renders FILE over the window (mils) at 1 pixel per 5 mils; each SPEC is
+    render_check.py copper FILE X0,Y0,X1,Y1 CHECK...
+        renders FILE over the window (mils) at 1 pixel per 5 mils; each CHECK is
         "ink:X,Y" (copper must cover the point) or "bare:X,Y" (it must not)
     render_check.py drill COPPER DRILL X0,Y0,X1,Y1 X,Y...
         every hole gerbv draws from DRILL must lie on copper of COPPER, and a hole must be
@@ -144,8 +144,8 @@ def main(argv):
     with tempfile.TemporaryDirectory() as tmp:
         if len(argv) >= 4 and argv[1] == "copper":
             picture = Picture(argv[2], parse_window(argv[3]), tmp)
-            for spec in argv[4:]:
-                want, where = spec.split(":")
+            for check in argv[4:]:
+                want, where = check.split(":")
                 x, y = parse_point(where)
                 if picture.ink(x, y) != (want == "ink"):
                     failures.append(f"{argv[2]}: expected {want} at {x},{y}")
@@ -159,8 +159,8 @@ def main(argv):
                 if off:
                     failures.append(f"{argv[3]}: the hole at {x},{y} is off copper "
                                     f"({len(off)} of {len(members)} pixels)")
-            for spec in argv[5:]:
-                x, y = parse_point(spec)
+            for check in argv[5:]:
+                x, y = parse_point(check)
                 if not drill.ink(x, y):
                     failures.append(f"{argv[3]}: no hole drawn at {x},{y}")
             if not holes:

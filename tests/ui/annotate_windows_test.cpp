@@ -21,29 +21,6 @@ using namespace padloom::ui;
 
 namespace {
 
-/// Passes every call on to a ScriptedHost the test keeps.
-class ForwardHost : public common::Host {
-public:
-    explicit ForwardHost(common::ScriptedHost& h) : m_h(h) {}
-    std::vector<std::string> askOpen(const common::FileAsk& a) override { return m_h.askOpen(a); }
-    std::optional<std::string> askSave(const common::FileAsk& a) override { return m_h.askSave(a); }
-    bool askYesNo(std::string_view t, common::Place p) override { return m_h.askYesNo(t, p); }
-    void show(common::Box b, std::string_view t, common::Place p) override { m_h.show(b, t, p); }
-    std::optional<std::string> askLine(std::string_view c, std::string_view p,
-                                       std::string_view i) override {
-        return m_h.askLine(c, p, i);
-    }
-    void addLine(std::string_view t) override { m_h.addLine(t); }
-    void setStatus(std::string_view t) override { m_h.setStatus(t); }
-    void setProgress(int p) override { m_h.setProgress(p); }
-    void letMessagesRun() override {}
-    void beep() override { m_h.beep(); }
-    void openInViewer(const std::string& p) override { m_h.openInViewer(p); }
-
-private:
-    common::ScriptedHost& m_h;
-};
-
 /// A shell whose modal windows and hosts are scripted: a launcher button shows its window,
 /// `onModal` works its controls, and the tool asks the ScriptedHost.
 struct Harness {
@@ -63,7 +40,9 @@ struct Harness {
             }
             return 0;
         };
-        hooks.makeHost = [this](const HostBinding&) { return std::make_unique<ForwardHost>(host); };
+        hooks.makeHost = [this](const HostBinding&) {
+            return std::make_unique<common::ForwardingHost>(host);
+        };
         hooks.showBox = [this](QWidget*, common::Box, const QString& text) { boxes << text; };
         shell = std::make_unique<Shell>(store, std::move(hooks));
     }

@@ -32,35 +32,22 @@ using namespace padloom::ui;
 namespace {
 
 /// Passes every call on to a ScriptedHost the test keeps, except the package question, which
-/// goes to the window's real dialog.
-class ForwardHost : public common::Host {
+/// goes to the window's real dialog; a box centred on a window notes which window it was.
+class ForwardHost : public common::ForwardingHost {
 public:
-    ForwardHost(common::ScriptedHost& h, HostBinding b) : m_h(h), m_b(std::move(b)) {}
-    std::vector<std::string> askOpen(const common::FileAsk& a) override { return m_h.askOpen(a); }
-    std::optional<std::string> askSave(const common::FileAsk& a) override { return m_h.askSave(a); }
-    bool askYesNo(std::string_view t, common::Place p) override { return m_h.askYesNo(t, p); }
+    ForwardHost(common::ScriptedHost& h, HostBinding b)
+        : common::ForwardingHost(h), m_b(std::move(b)) {}
     void show(common::Box b, std::string_view t, common::Place p) override {
         if (p == common::Place::WindowCentre) {
-            m_h.transcript.push_back("centred on " + m_b.window->objectName().toStdString());
+            m_script.transcript.push_back("centred on " + m_b.window->objectName().toStdString());
         }
-        m_h.show(b, t, p);
+        m_script.show(b, t, p);
     }
-    std::optional<std::string> askLine(std::string_view c, std::string_view p,
-                                       std::string_view i) override {
-        return m_h.askLine(c, p, i);
-    }
-    void addLine(std::string_view t) override { m_h.addLine(t); }
-    void setStatus(std::string_view t) override { m_h.setStatus(t); }
-    void setProgress(int p) override { m_h.setProgress(p); }
-    void letMessagesRun() override {}
-    void beep() override { m_h.beep(); }
-    void openInViewer(const std::string& p) override { m_h.openInViewer(p); }
     common::PackageAnswer askPackage(const common::PackageQuestion& q) override {
-        return m_b.askPackage ? m_b.askPackage(q) : m_h.askPackage(q);
+        return m_b.askPackage ? m_b.askPackage(q) : m_script.askPackage(q);
     }
 
 private:
-    common::ScriptedHost& m_h;
     HostBinding m_b;
 };
 
