@@ -447,10 +447,28 @@ common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
     return common::Outcome::Done;
 }
 
-common::Outcome plotTango(common::Host& host, const TangoOptions& options) {
+std::vector<std::string> tangoOutputPaths(const TangoOptions& options, const std::string& path) {
+    const std::string base = outputBaseName(path);
+    std::vector<std::string> paths;
+    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+        if (options.layers[layer] && !isPlaneLayer(layer)) {
+            paths.push_back(base + std::string(plot::layerExtension(layer)));
+        }
+    }
+    if (options.ncDrill) {
+        paths.push_back(base + ".TXT");
+    }
+    return paths;
+}
+
+common::Outcome plotTango(common::Host& host, const TangoOptions& options,
+                          std::string* chosenBoard) {
     auto chosen = host.askOpen(common::FileAsk{});  // any file: no filter, no title
     if (chosen.empty()) {
         return common::Outcome::Cancelled;
+    }
+    if (chosenBoard) {
+        *chosenBoard = chosen.front();
     }
     return plotTangoBoard(host, options, chosen.front());
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/errors.h"
 #include "common/host.h"
@@ -62,8 +63,14 @@ void writeTangoText(plot::LayerFile& file, int x, int y, int aperture, std::stri
 common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
                                const std::string& path);
 
+/// The files a plot run with `options` writes for the board at `path`: each ticked layer file
+/// but the planes, in plot layer order, then the NC drill file when it is ticked.
+std::vector<std::string> tangoOutputPaths(const TangoOptions& options, const std::string& path);
+
 /// The window's "Plot": asks for the TANGO board, then plotTangoBoard. Cancelled when the
-/// open dialog is cancelled (no message, no output).
-common::Outcome plotTango(common::Host& host, const TangoOptions& options);
+/// open dialog is cancelled (no message, no output). The chosen board's path is stored in
+/// `chosenBoard` when it is given, before the run starts.
+common::Outcome plotTango(common::Host& host, const TangoOptions& options,
+                          std::string* chosenBoard = nullptr);
 
 }  // namespace padloom::tango

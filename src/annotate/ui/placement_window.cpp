@@ -186,7 +186,7 @@ void PlacementWindow::onCreateClicked() {
     onOpenTriggered();
 }
 
-void PlacementWindow::onOpenTriggered() {
+annotate::PlacementOptions PlacementWindow::placementOptions() const {
     annotate::PlacementOptions options;
     options.topLegendLayer = m_topLegendCombo->currentIndex();
     options.bottomLegendLayer = m_bottomLegendCombo->currentIndex();
@@ -201,6 +201,11 @@ void PlacementWindow::onOpenTriggered() {
     if (point.size() == 1 && point[0].unicode() < 0x80) {
         options.decimalSeparator = static_cast<char>(point[0].unicode());
     }
+    return options;
+}
+
+void PlacementWindow::onOpenTriggered() {
+    const annotate::PlacementOptions options = placementOptions();
     auto host =
         m_shell.makeHost({this, nullptr, m_statusLabel, m_progressBar, &m_openDialog, nullptr});
     auto showBoardSize = [this](std::string_view x, std::string_view y) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "annotate/placement.h"
 #include "shell/ui/ag_dialogs.h"
 #include "shell/ui/tool_window.h"
 
@@ -34,6 +35,8 @@ public:
     FileDialog& openDialog() { return m_openDialog; }
     /// "Open notepad": whether tools show the text files they write.
     bool openNotepad() const;
+    /// The X/Y file's options as the controls set them (the fab package uses them too).
+    annotate::PlacementOptions placementOptions() const;
 
     /// The format settings: kept in the settings only, used by no tool of this window.
     GerberFormat gerberFormat;

@@ -7,7 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "annotate/ui/placement_window.h"
 #include "convert/ui/apt_builder_window.h"
+#include "fab/fab_package.h"
+#include "plot/layer_plot.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
@@ -15,7 +18,8 @@
 namespace padloom::ui {
 
 GerberPlotWindow::GerberPlotWindow(Shell& shell, QWidget* parent)
-    : PlotWindow(shell, parent, "Generate XGerbers", "NL Drill", {}) {
+    : PlotWindow(shell, parent, "Generate XGerbers", "NL Drill", {}),
+      m_packageDialog("Zip files|*.zip|All files|*.*", FileDialog::Mode::Save) {
     setObjectName("Form6");
 
     m_poursGroup = new QGroupBox("Pours from .001 outline", this);
@@ -31,6 +35,15 @@ GerberPlotWindow::GerberPlotWindow(Shell& shell, QWidget* parent)
 
     layOut(nullptr, m_poursGroup, 600, 560);
     connect(m_plotButton, &QPushButton::clicked, this, &GerberPlotWindow::onPlotClicked);
+
+    m_packageButton = new QPushButton("Package...", this);
+    m_packageButton->setObjectName("PackageButton");
+    m_packageButton->setToolTip(
+        "Plot the fab set of a board (copper, masks, legends, outline, drill, drill drawing, BOM "
+        "and X/Y file) and put it with a README into one zip for the board house");
+    m_buttonColumn->insertWidget(2, m_packageButton);
+    connect(m_packageButton, &QPushButton::clicked, this, &GerberPlotWindow::onPackageClicked);
+    m_packageDialog.defaultExt = "zip";
     restoreSettings();
 }
 
@@ -79,7 +92,7 @@ plot::PlotOptions GerberPlotWindow::plotOptions() const {
     return o;
 }
 
-void GerberPlotWindow::onPlotClicked() {
+bool GerberPlotWindow::makeApertureFile() {
     board::RunValues& run = m_shell.runValues;
     run.reset();
     // the aperture builder makes the aperture file and gathers the board's facts
@@ -89,13 +102,73 @@ void GerberPlotWindow::onPlotClicked() {
     builder.plotMode = false;
     QCoreApplication::processEvents();
     if (!run.aptMade) {
-        return;  // closed without making an aperture file: nothing to plot, nothing to say
+        return false;  // closed without making an aperture file: nothing to say
     }
     run.enlargements = builder.enlargements();
+    return true;
+}
+
+void GerberPlotWindow::onPlotClicked() {
+    if (!makeApertureFile()) {
+        return;
+    }
+    board::RunValues& run = m_shell.runValues;
     const plot::PlotOptions options = plotOptions();
     auto host = m_shell.makeHost({this, m_messageList});
     m_shell.guarded(this, [&] {
         plot::plotBoard(*host, options, run);  // can throw
+    });
+    // whatever the run finished, even if it stopped on an error, can be looked at
+    m_shell.guarded(this, [&] {
+        std::vector<std::string> written;
+        for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+            if (options.layers[layer]) {
+                std::string extension(plot::layerExtension(layer));
+                written.push_back(plot::layerOutputPath(run, extension));  // can throw
+            }
+        }
+        if (options.ncDrill) {
+            written.push_back(plot::layerOutputPath(run, ".TXT"));  // can throw
+        }
+        setPreviewFiles(written);
+    });
+}
+
+void GerberPlotWindow::onPackageClicked() {
+    if (!makeApertureFile()) {
+        return;
+    }
+    board::RunValues& run = m_shell.runValues;
+    HostBinding binding{this, m_messageList};
+    binding.saveDialog = &m_packageDialog;
+    auto host = m_shell.makeHost(binding);
+    common::FileAsk ask;
+    ask.title = "Save the fab package";
+    ask.fileName = run.baseName + ".zip";
+    const std::optional<std::string> zip = host->askSave(ask);
+    if (!zip) {
+        return;
+    }
+    const plot::PlotOptions options = plotOptions();
+    const annotate::PlacementOptions placement = m_shell.placementWindow->placementOptions();
+    m_shell.guarded(this, [&] {
+        fab::PackageResult result =
+            fab::makeFabPackage(*host, options, placement, run, *zip);  // can throw
+        std::vector<std::string> files;
+        for (const fab::PackageFile& f : result.files) {
+            // the Gerber and drill files; the BOM, X/Y file and README are text
+            if (!f.path.empty() && !f.path.ends_with(".csv") && !f.path.ends_with(".UCM")) {
+                files.push_back(f.path);
+            }
+        }
+        setPreviewFiles(files);
+        if (result.hasErrors) {
+            host->show(common::Box::Error,
+                       "The package " + *zip +
+                           " was written, but its files have errors; they are listed in the "
+                           "message list and in its README.txt.",
+                       common::Place::Screen);
+        }
     });
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "plot/plot_run.h"
+#include "shell/ui/ag_dialogs.h"
 #include "shell/ui/plot_window.h"
 
 class QCheckBox;
 class QGroupBox;
+class QPushButton;
 
 namespace padloom::ui {
 
@@ -16,6 +18,8 @@ public:
     GerberPlotWindow(Shell& shell, QWidget* parent);
 
     void onPlotClicked();
+    /// "Package...": plots the board's fab set and puts it, with a README, into one zip.
+    void onPackageClicked();
 
     /// The plot options as the controls set them.
     plot::PlotOptions plotOptions() const;
@@ -29,11 +33,15 @@ protected:
 
 private:
     void restoreSettings();
+    /// Runs the aperture builder in plot mode; false when it made no aperture file.
+    bool makeApertureFile();
 
     QGroupBox* m_poursGroup;  // "Pours from .001 outline"
     QCheckBox* m_pourEnableBox;
     QCheckBox* m_justDrawOutlineBox;
     QCheckBox* m_thermalsBox;  // "Thermals on external layers"
+    QPushButton* m_packageButton;
+    FileDialog m_packageDialog;  // where the zip goes
 };
 
 }  // namespace padloom::ui

@@ -19,6 +19,7 @@
 #include "tools/ui/library_window.h"
 #include "tools/ui/qfn_window.h"
 #include "tools/ui/xln_window.h"
+#include "view/ui/output_viewer.h"
 
 namespace padloom::ui {
 
@@ -77,12 +78,18 @@ Launcher::Launcher(Shell& shell) : m_shell(shell) {
 
     QMenu* file = menuBar()->addMenu("File");
     file->setObjectName("File1");
+    m_openOutputsAction = file->addAction("Open outputs...");
+    m_openOutputsAction->setObjectName("OpenOutputs1");
+    m_openOutputsAction->setToolTip(
+        "Look at Gerber and drill files before they go to the board house");
+    file->addSeparator();
     m_exitAction = file->addAction("eXit");
     m_exitAction->setObjectName("eXit1");
     QMenu* help = menuBar()->addMenu("Help");
     help->setObjectName("Help1");
     m_aboutAction = help->addAction("About");
     m_aboutAction->setObjectName("About1");
+    connect(m_openOutputsAction, &QAction::triggered, this, &Launcher::onOpenOutputsTriggered);
     connect(m_exitAction, &QAction::triggered, this, &Launcher::onExitTriggered);
     connect(m_aboutAction, &QAction::triggered, this, &Launcher::onAboutTriggered);
 
@@ -155,6 +162,13 @@ void Launcher::onTextResizeClicked() {
 
 void Launcher::onQfnClicked() {
     m_shell.showModal(*m_shell.qfnWindow);
+}
+
+void Launcher::onOpenOutputsTriggered() {
+    OutputViewer* viewer = m_shell.outputViewer();
+    if (viewer->chooseFiles()) {
+        m_shell.showModal(*viewer);
+    }
 }
 
 void Launcher::onExitTriggered() {

@@ -27,6 +27,7 @@ public:
     void onDxfClicked();
     void onTextResizeClicked();
     void onQfnClicked();
+    void onOpenOutputsTriggered();
     void onExitTriggered();
     void onAboutTriggered();
 
@@ -38,6 +39,7 @@ private:
     void saveSettings();
 
     Shell& m_shell;
+    QAction* m_openOutputsAction;
     QAction* m_exitAction;
     QAction* m_aboutAction;
 };

@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/text_io.h"
 #include "shell/ui/controls.h"
+#include "shell/ui/shell.h"
 
 namespace padloom::ui {
 
@@ -83,6 +85,11 @@ PlotWindow::PlotWindow(Shell& shell, QWidget* parent, const QString& caption,
 
     m_plotButton = new QPushButton("Plot", this);
     m_plotButton->setObjectName("Button1");
+    m_previewButton = new QPushButton("Preview", this);
+    m_previewButton->setObjectName("PreviewButton");
+    m_previewButton->setToolTip("Look at the files of the last plot run");
+    m_previewButton->setEnabled(false);
+    connect(m_previewButton, &QPushButton::clicked, this, &PlotWindow::onPreviewClicked);
     m_messageList = new QPlainTextEdit(this);
     m_messageList->setObjectName("Memo1");
     m_messageList->setPlainText(
@@ -110,10 +117,11 @@ void PlotWindow::layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int he
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_messageList, 1);
-    auto* buttonColumn = new QVBoxLayout;
-    buttonColumn->addWidget(m_plotButton);
-    buttonColumn->addStretch();
-    bottom->addLayout(buttonColumn);
+    m_buttonColumn = new QVBoxLayout;
+    m_buttonColumn->addWidget(m_plotButton);
+    m_buttonColumn->addWidget(m_previewButton);
+    m_buttonColumn->addStretch();
+    bottom->addLayout(m_buttonColumn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -130,6 +138,20 @@ void PlotWindow::layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int he
                 [this, clicked, other] { tickExclusive(m_pairGuard, clicked, other); });
     }
     m_tagged = taggedControls(this);
+}
+
+void PlotWindow::setPreviewFiles(const std::vector<std::string>& candidates) {
+    m_previewFiles.clear();
+    for (const std::string& path : candidates) {
+        if (common::fileExists(path)) {
+            m_previewFiles.push_back(path);
+        }
+    }
+    m_previewButton->setEnabled(!m_previewFiles.empty());
+}
+
+void PlotWindow::onPreviewClicked() {
+    m_shell.guarded(this, [&] { m_shell.showOutputs(m_previewFiles); });
 }
 
 QCheckBox* PlotWindow::layerBox(int plotLayer) const {

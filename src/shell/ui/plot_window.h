@@ -11,6 +11,7 @@ class QCheckBox;
 class QGroupBox;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace padloom::ui {
 
@@ -25,6 +26,9 @@ public:
 
     /// The layer check box of a plot layer (1 to 17); null for any other number.
     QCheckBox* layerBox(int plotLayer) const;
+    /// The files the last plot run wrote, which "Preview" shows.
+    const std::vector<std::string>& previewFiles() const { return m_previewFiles; }
+    void onPreviewClicked();
 
 protected:
     /// Creates the shared controls; the layer boxes whose tags are in `disabledTags` are shown
@@ -36,6 +40,8 @@ protected:
     /// own options), the "Include" group, `sideMiddle` and the two pairs; the message list and
     /// "Plot" below. Connects the pairs and collects the tagged controls.
     void layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int height);
+    /// Keeps the files a run wrote (those of `candidates` that exist) for "Preview".
+    void setPreviewFiles(const std::vector<std::string>& candidates);
 
     QGroupBox* m_layerGroup;                                 // "Layers to plot"
     std::array<QCheckBox*, kLayerCount + 1> m_layerBoxes{};  // by plot layer; [0] unused
@@ -51,11 +57,14 @@ protected:
     QCheckBox* m_polygonFillBox;    // "G36/G37 polygon"
     QCheckBox* m_flashFillBox;      // "D3 flash"
     QPushButton* m_plotButton;
+    QPushButton* m_previewButton;  // shows the last run's files in the output viewer
+    QVBoxLayout* m_buttonColumn = nullptr;
     QPlainTextEdit* m_messageList;
 
     std::vector<QWidget*> m_tagged;
 
 private:
+    std::vector<std::string> m_previewFiles;
     bool m_pairGuard = false;  // ignores the toggles the exclusive pairs cause themselves
 };
 

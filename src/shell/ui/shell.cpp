@@ -17,6 +17,7 @@
 #include "tools/ui/qfn_window.h"
 #include "tools/ui/skipped_components_dialog.h"
 #include "tools/ui/xln_window.h"
+#include "view/ui/output_viewer.h"
 
 // Resources of a static library are registered by name from the global namespace.
 static void initShellResources() {
@@ -92,6 +93,19 @@ HelpWindow* Shell::helpWindow() {
         m_help = new HelpWindow(launcher);
     }
     return m_help;
+}
+
+OutputViewer* Shell::outputViewer() {
+    if (!m_viewer) {
+        m_viewer = new OutputViewer(*this, launcher);
+    }
+    return m_viewer;
+}
+
+void Shell::showOutputs(const std::vector<std::string>& paths) {
+    OutputViewer* viewer = outputViewer();
+    viewer->openFiles(paths);
+    showModal(*viewer);
 }
 
 void Shell::showHelp(int context) {

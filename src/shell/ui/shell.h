@@ -33,6 +33,7 @@ class SkippedComponentsDialog;
 class TangoPlotWindow;
 class XlnWindow;
 class HelpWindow;
+class OutputViewer;
 
 /// Points where tests replace the real dialogs: showing a window modally, the Host a tool
 /// talks to, and the shell's own message boxes. Empty members take the real behaviour.
@@ -82,6 +83,10 @@ public:
     /// Opens the program's help at a help context (100, 5000, 6000).
     void showHelp(int context);
     HelpWindow* helpWindow();
+    /// The output viewer, made when first wanted.
+    OutputViewer* outputViewer();
+    /// Shows fab files in the output viewer, modally.
+    void showOutputs(const std::vector<std::string>& paths);
     /// The message of an action whose tool is not in this version.
     void notAvailable(QWidget* window);
 
@@ -107,6 +112,7 @@ private:
     ShellHooks m_hooks;
     std::unique_ptr<Launcher> m_main;  // owns every other window as its child
     HelpWindow* m_help = nullptr;
+    OutputViewer* m_viewer = nullptr;
 };
 
 }  // namespace padloom::ui

@@ -76,9 +76,15 @@ tango::TangoOptions TangoPlotWindow::plotOptions() const {
 void TangoPlotWindow::onPlotClicked() {
     const tango::TangoOptions options = plotOptions();
     auto host = m_shell.makeHost({this, m_messageList, nullptr, nullptr, &m_openDialog});
+    std::string board;
     m_shell.guarded(this, [&] {
-        tango::plotTango(*host, options);  // can throw
+        tango::plotTango(*host, options, &board);  // can throw
     });
+    // whatever the run finished, even if it stopped on an error, can be looked at; a cancelled
+    // run leaves the last run's files
+    if (!board.empty()) {
+        setPreviewFiles(tango::tangoOutputPaths(options, board));
+    }
 }
 
 }  // namespace padloom::ui

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "annotate/placement.h"
+#include "board/run_values.h"
+#include "common/host.h"
+#include "plot/plot_run.h"
+#include "view/layer_image.h"
+
+namespace padloom::fab {
+
+/// One file of a fab package: where it is, its name in the package and what it is for.
+struct PackageFile {
+    std::string path;
+    std::string name;
+    std::string role;
+};
+
+/// What a package run made.
+struct PackageResult {
+    std::string zipPath;
+    std::vector<PackageFile> files;  // README.txt last
+    std::string readme;
+    /// Problems found reading the Gerber and drill files back ("file:line: ..."); errors
+    /// among them make the package unfit to send.
+    std::vector<std::string> problems;
+    bool hasErrors = false;
+};
+
+/// The plot layers a board's fab set holds: top and bottom copper, the mid layers and planes
+/// the board uses (a record on the layer, or for a plane a pad connected to it), both solder
+/// masks, the legends and paste masks of the sides that have something on them, the board
+/// outline and the drill drawing. Reads the board once; throws IoError.
+std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPath);
+
+/// The README of a package: each file's role, the board size (the extent of the board
+/// outline, as `info` gives it), the copper layer count and the drill table of the NC drill
+/// file. `images` are the Gerber and drill files of `files` read back, in any order; the drill
+/// file's number format is the plot's (2.3 or 2.4 digits, leading zeros kept).
+std::string packageReadme(const std::string& boardPath, const std::vector<PackageFile>& files,
+                          const std::vector<view::LayerImage>& images, bool drillFormat24);
+
+/// The fab package of a board whose aperture file the run values say was made: plots the fab
+/// set beside the board (the layers of fabLayers(), NC drill and BOM, with the other plot
+/// options as given), writes the X/Y placement file, reads every Gerber and drill file back
+/// and puts them with a README.txt into the zip `zipPath`, which is written whole or not at
+/// all. Messages go to the Host's message list. Throws IoError.
+PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
+                             const annotate::PlacementOptions& placement,
+                             const board::RunValues& runValues, const std::string& zipPath);
+
+/// Writes a zip of the files (stored under their names) and of `extra` texts (name, bytes),
+/// in that order, replacing `zipPath` only when the whole archive could be written. Throws
+/// IoError.
+void writeZip(const std::string& zipPath, const std::vector<PackageFile>& files,
+              const std::vector<std::pair<std::string, std::string>>& extra);
+
+}  // namespace padloom::fab

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace padloom::view {
+
+/// What a fab file is for, told by its extension: its role, the colour it is shown in
+/// (0xRRGGBBAA) and its place in the stack (low ranks are drawn first, under the others).
+struct LayerRole {
+    std::string name;  // "Top copper"; "" when the extension is not one of ours
+    std::uint32_t colour = 0;
+    int stackRank = 0;
+    bool drill = false;  // an Excellon drill file: drawn on top of everything
+};
+
+/// The role of a file named `path` (".GTL" top copper ... ".TXT"/".XLN"/".DRL" drills); the
+/// extension is compared without regard to case, and a TANGO output such as "BOARD.OUT.GTL"
+/// counts by its last extension. Unknown files get a colour from a small palette chosen by
+/// `index` and a rank between the bottom and the top layers.
+LayerRole layerRole(std::string_view path, int index = 0);
+
+/// Ranks of the layer stack as the viewer draws it, bottom side first.
+int stackRankOf(std::string_view path);
+
+}  // namespace padloom::view

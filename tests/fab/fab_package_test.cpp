@@ -1,0 +1,147 @@
+#include "fab/fab_package.h"
+
+#include <filesystem>
+
+#include "common/errors.h"
+#include "common/scripted_host.h"
+#include "convert/pcb_to_apt.h"
+#include "support/test_support.h"
+#include "view/layer_summary.h"
+#include <gtest/gtest.h>
+
+namespace padloom::fab {
+namespace {
+
+using testing::TempDir;
+
+// The extensions of the plot layers a board's fab set holds.
+std::string chosen(const std::string& board) {
+    auto layers = fabLayers(board);
+    std::string text;
+    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+        if (layers[layer]) {
+            text += std::string(plot::layerExtension(layer)).substr(1) + " ";
+        }
+    }
+    return text;
+}
+
+struct LayerCase {
+    const char* name;
+    std::vector<std::string> records;
+    std::string layers;
+};
+
+class FabLayers : public ::testing::TestWithParam<LayerCase> {};
+
+TEST_P(FabLayers, FollowWhatTheBoardUses) {
+    TempDir dir;
+    EXPECT_EQ(chosen(dir.write("b.pcb", testing::crlf(GetParam().records))), GetParam().layers);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Fab, FabLayers, ::testing::Values(
+    // a through-hole pad, no planes: two copper layers; nothing on the bottom legend
+    LayerCase{"TwoLayers", {"FP", "1000 1000 60 60 1 28 1 13", "1"},
+              "GTL GBL GTO GDD GTS GBS GBD "},
+    // a pad connected to the ground plane brings the ground plane, and only it
+    LayerCase{"GroundConnection", {"FP", "1000 1000 60 60 1 28 3 13", "1"},
+              "GTL GBL GTO GDD GTS GBS GGD GBD "},
+    LayerCase{"PowerRelief", {"FP", "1000 1000 60 60 1 28 4 13", "1"},
+              "GTL GBL GTO GDD GTS GBS GPW GBD "},
+    // a track on mid layer 2 and a string on the bottom overlay
+    LayerCase{"MidAndBottomLegend", {"FT", "0 0 100 0 10 3", "FS", "0 0 60 0 8 8", "X"},
+              "GTL GM2 GBL GTO GBO GDD GTS GBS GBD "},
+    // surface pads bring the paste mask of their side
+    LayerCase{"SurfacePads", {"FP", "0 0 60 80 2 0 1 1", "1", "FP", "0 0 60 80 2 0 1 6", "2"},
+              "GTL GBL GTO GDD GTS GBS GTP GBP GBD "}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
+    TempDir dir;
+    const std::string board = dir.file("demo.pcb");
+    std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
+    common::ScriptedHost host;
+    host.openAnswers.push_back({board});
+    board::RunValues run;
+    run.reset();
+    convert::AptOptions apt;
+    apt.plotMode = true;
+    ASSERT_EQ(convert::makeAptFile(host, apt, run), common::Outcome::Done);
+    const std::string zip = dir.file("demo.zip");
+    PackageResult result = makeFabPackage(host, {}, {}, run, zip);
+    EXPECT_FALSE(result.hasErrors);
+    EXPECT_EQ(result.problems, std::vector<std::string>{});
+
+    std::string names;
+    for (const auto& f : result.files) {
+        names += f.name + " ";
+    }
+    EXPECT_EQ(names,
+              "demo.GTL demo.GBL demo.GTO demo.GBO demo.GDD demo.GTS demo.GBS demo.GGD demo.GPW "
+              "demo.GTP demo.GBP demo.GBD demo.TXT demo.csv demo.UCM README.txt ");
+    if (testing::runCommand("command -v unzip >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "unzip not installed";
+    }
+    std::string out;
+    ASSERT_EQ(testing::runCommand("unzip -tq '" + zip + "'", &out), 0) << out;
+    ASSERT_EQ(testing::runCommand("unzip -p '" + zip + "' README.txt", &out), 0);
+    EXPECT_EQ(out, result.readme);
+    ASSERT_EQ(testing::runCommand("unzip -p '" + zip + "' demo.GTL", &out), 0);
+    EXPECT_EQ(out, testing::readFile(dir.file("demo.GTL")));
+
+    // the README's board size and drill table are what `info` tells of the same files
+    std::string outline = view::describeLayer(view::readLayerFile(dir.file("demo.GBD")));
+    EXPECT_NE(outline.find("size:       2.0100 x 1.5100 in (51.054 x 38.354 mm)"),
+              std::string::npos);
+    EXPECT_NE(result.readme.find("Board size:    2.0100 x 1.5100 in (51.054 x 38.354 mm), the "
+                                 "extent of the board outline\r\n"),
+              std::string::npos)
+        << result.readme;
+    EXPECT_NE(result.readme.find("Copper layers: 4\r\n"), std::string::npos);
+    EXPECT_NE(result.readme.find("  demo.GGD               Ground plane\r\n"), std::string::npos);
+    EXPECT_NE(result.readme.find("Drill file:    Excellon, inch, 2.3, leading zeros kept (LZ), "
+                                 "absolute, plated holes\r\n"),
+              std::string::npos);
+    EXPECT_NE(result.readme.find("  Tool  Diameter                  Holes\r\n"
+                                 "  T01   0.0200 in (0.508 mm)          3\r\n"
+                                 "  T02   0.0320 in (0.813 mm)          8\r\n"
+                                 "  T03   0.0400 in (1.016 mm)          2\r\n"
+                                 "  T04   0.1100 in (2.794 mm)          2\r\n"
+                                 "  Total                              15\r\n"),
+              std::string::npos)
+        << result.readme;
+}
+
+TEST(FabPackage, AFailedZipLeavesTheOldOneAndNothingElse) {
+    TempDir dir;
+    const std::string zip = dir.write("old.zip", "old");
+    const std::string present = dir.write("a.GTL", "G04*\r\nM02*\r\n");
+    EXPECT_THROW(writeZip(zip,
+                          {{present, "a.GTL", "Top copper"},
+                           {dir.file("missing.GBL"), "missing.GBL", "Bottom copper"}},
+                          {{"README.txt", "x"}}),
+                 common::IoError);
+    EXPECT_EQ(testing::readFile(zip), "old");
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        ++count;
+    }
+    EXPECT_EQ(count, 2u);  // no temporary file left behind
+}
+
+TEST(FabPackage, NeverWritesOverItsInputs) {
+    TempDir dir;
+    board::RunValues run;
+    run.boardFile = dir.write("b.pcb", "");
+    run.aptFile = dir.file("b.APT");
+    run.baseName = dir.file("b");
+    run.aptMade = true;
+    common::ScriptedHost host;
+    EXPECT_THROW(makeFabPackage(host, {}, {}, run, run.boardFile), common::IoError);
+    EXPECT_EQ(testing::readFile(run.boardFile), "");
+}
+
+}  // namespace
+}  // namespace padloom::fab

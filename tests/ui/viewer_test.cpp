@@ -1,0 +1,319 @@
+// The output viewer offscreen: "Preview" after a plot run, "Open outputs..." from the
+// launcher, its picture against `padloom-cli render`, the layer list, zoom, pan and the
+// cursor position.
+#include <memory>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QtTest>
+
+#include "common/scripted_host.h"
+#include "convert/ui/apt_builder_window.h"
+#include "plot/ui/gerber_plot_window.h"
+#include "shell/settings_store.h"
+#include "shell/ui/launcher.h"
+#include "shell/ui/shell.h"
+#include "tango/ui/tango_plot_window.h"
+#include "view/ui/board_view.h"
+#include "view/ui/output_viewer.h"
+
+using namespace padloom;
+using namespace padloom::ui;
+
+namespace {
+
+struct Harness {
+    shell::MemorySettingsStore store;
+    common::ScriptedHost host;
+    QStringList shown;
+    QStringList boxes;
+    std::function<int(QDialog&)> onModal;
+    std::unique_ptr<Shell> shell;
+
+    Harness() {
+        ShellHooks hooks;
+        hooks.showModal = [this](QDialog& w) {
+            shown << w.objectName();
+            return onModal ? onModal(w) : 0;
+        };
+        hooks.makeHost = [this](const HostBinding&) {
+            return std::make_unique<common::ForwardingHost>(host);
+        };
+        hooks.showBox = [this](QWidget*, common::Box, const QString& text) { boxes << text; };
+        shell = std::make_unique<Shell>(store, std::move(hooks));
+    }
+};
+
+// Plots the demo board into `dir` through the plot window: the given layer boxes and NC drill.
+void plotDemo(Harness& h, const QTemporaryDir& dir, const QStringList& layerBoxes) {
+    const QString board = dir.filePath("demo.pcb");
+    QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/demo.pcb", board));
+    GerberPlotWindow* window = h.shell->gerberPlotWindow;
+    for (const QString& name : layerBoxes) {
+        window->findChild<QCheckBox*>(name)->setChecked(true);
+    }
+    window->findChild<QCheckBox*>("CheckBox17")->setChecked(true);  // NC Drill
+    h.onModal = [&h, board](QDialog& w) {
+        if (&w == h.shell->aptBuilderWindow) {
+            h.host.openAnswers.push_back({board.toStdString()});
+            h.shell->aptBuilderWindow->onMakeAptClicked();
+        }
+        return 0;
+    };
+    window->onPlotClicked();
+}
+
+// Colour distance of two pixels, the largest of the three channels.
+int distance(QRgb a, QRgb b) {
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b))});
+}
+
+QString hex(const QColor& c) {
+    return c.name(QColor::HexRgb);
+}
+
+}  // namespace
+
+class ViewerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void previewShowsTheRunsFilesAsRenderDrawsThem();
+    void launcherOpensOutputsAndListsProblems();
+    void layerListZoomPanAndCursor();
+    void packageButtonWritesTheZip();
+    void tangoPreviewShowsTheRunsFiles();
+};
+
+void ViewerTest::previewShowsTheRunsFilesAsRenderDrawsThem() {
+    QTemporaryDir dir;
+    Harness h;
+    GerberPlotWindow* window = h.shell->gerberPlotWindow;
+    auto* preview = window->findChild<QPushButton*>("PreviewButton");
+    QVERIFY(preview && !preview->isEnabled());
+    // top and bottom copper, top legend and solder mask, ground plane and board outline
+    plotDemo(h, dir,
+             {"CheckBox1", "CheckBox6", "CheckBox7", "CheckBox11", "CheckBox13", "CheckBox24"});
+    QVERIFY(h.boxes.isEmpty());
+    QVERIFY(preview->isEnabled());
+    QCOMPARE(window->previewFiles().size(), size_t(7));
+
+    OutputViewer* viewer = nullptr;
+    QImage shot;
+    h.onModal = [&](QDialog& w) {
+        viewer = qobject_cast<OutputViewer*>(&w);
+        if (viewer) {
+            viewer->resize(1000, 700);
+            viewer->show();
+            QCoreApplication::processEvents();
+            shot = viewer->boardView()->grab().toImage();
+            QString path = qEnvironmentVariable("PADLOOM_VIEWER_SCREENSHOT");
+            if (!path.isEmpty()) {
+                viewer->grab().save(path);
+            }
+            viewer->hide();
+        }
+        return 0;
+    };
+    preview->click();
+    QCOMPARE(h.shown.last(), QString("OutputViewer"));
+    QVERIFY(viewer);
+    QCOMPARE(viewer->layerList()->count(), 7);
+    // topmost first: the drills, then the outline, then the top side
+    QVERIFY(viewer->layerList()->item(0)->text().startsWith("NC drill  -  demo.TXT"));
+    QVERIFY(viewer->layerList()->item(1)->text().startsWith("Board outline"));
+    QCOMPARE(viewer->problemList()->toPlainText(), QString("No problems found."));
+
+    // the same files drawn by the command line over the same window
+    const view::ViewWindow v = viewer->boardView()->viewWindow();
+    QCOMPARE(shot.size(), v.size);
+    QStringList args{"render"};
+    for (const std::string& f : window->previewFiles()) {
+        args << QString::fromStdString(f);
+    }
+    const QString out = dir.filePath("render.png");
+    args << "-o" << out << "--dpi" << QString::number(v.pixelsPerInch, 'g', 17) << "--window"
+         << QString::number(v.left, 'g', 17) + "," + QString::number(v.bottom, 'g', 17) + "," +
+                QString::number(v.right(), 'g', 17) + "," + QString::number(v.top(), 'g', 17)
+         << "--background" << hex(BoardView::boardColour());
+    QProcess render;
+    render.start(PADLOOM_CLI, args);
+    QVERIFY(render.waitForFinished(60000));
+    QCOMPARE(render.exitCode(), 0);
+    QImage rendered(out);
+    QCOMPARE(rendered.size(), shot.size());
+    long differing = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            differing += distance(shot.pixel(x, y), rendered.pixel(x, y)) > 8;
+        }
+    }
+    QVERIFY2(differing < shot.width() * shot.height() / 1000,
+             qPrintable(QString::number(differing) + " pixels differ"));
+}
+
+void ViewerTest::launcherOpensOutputsAndListsProblems() {
+    QTemporaryDir dir;
+    const QString broken = dir.filePath("broken.gbr");
+    QFile f(broken);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("%FSLAX23Y23*%\r\n%MOIN*%\r\n%ADD10C,.010*%\r\nD11*\r\nX100Y100D03*\r\nM02*\r\n");
+    f.close();
+    Harness h;
+    h.host.openAnswers.push_back({broken.toStdString(), dir.filePath("missing.GTL").toStdString()});
+    OutputViewer* viewer = nullptr;
+    h.onModal = [&](QDialog& w) {
+        viewer = qobject_cast<OutputViewer*>(&w);
+        return 0;
+    };
+    h.shell->launcher->findChild<QAction*>("OpenOutputs1")->trigger();
+    QCOMPARE(h.shown, QStringList{"OutputViewer"});
+    QVERIFY(viewer);
+    QCOMPARE(viewer->layerList()->count(), 1);
+    QVERIFY(viewer->layerList()->item(0)->text().endsWith("broken.gbr  (errors)"));
+    const QString problems = viewer->problemList()->toPlainText();
+    QVERIFY2(problems.contains("missing.GTL: No such file or directory"), qPrintable(problems));
+    QVERIFY2(problems.contains("broken.gbr:4: error: aperture D11 is not defined"),
+             qPrintable(problems));
+
+    // a cancelled dialog shows nothing
+    h.shown.clear();
+    h.host.openAnswers.push_back({});
+    h.shell->launcher->findChild<QAction*>("OpenOutputs1")->trigger();
+    QVERIFY(h.shown.isEmpty());
+}
+
+void ViewerTest::layerListZoomPanAndCursor() {
+    QTemporaryDir dir;
+    Harness h;
+    plotDemo(h, dir, {"CheckBox1", "CheckBox24"});
+    OutputViewer* viewer = h.shell->outputViewer();
+    viewer->openFiles(h.shell->gerberPlotWindow->previewFiles());
+    viewer->resize(900, 600);
+    viewer->show();
+    QCoreApplication::processEvents();
+    BoardView* view = viewer->boardView();
+
+    // the top copper pad at (2.70, 1.40) in, 0.070 in round with a 0.040 in hole: its ring
+    auto pixelAt = [&](double x, double y) {
+        view::ViewWindow v = view->viewWindow();
+        return QPoint(int((x - v.left) * v.pixelsPerInch),
+                      int(v.size.height() - (y - v.bottom) * v.pixelsPerInch));
+    };
+    const QPoint ring = pixelAt(2.70 + 0.03, 1.40);
+    const QRgb withCopper = view->picture().pixel(ring);
+    QVERIFY(qRed(withCopper) > 150);
+    QListWidgetItem* copper = viewer->layerList()->item(2);
+    QVERIFY(copper->text().startsWith("Top copper"));
+    copper->setCheckState(Qt::Unchecked);
+    QCOMPARE(view->picture().pixel(ring), BoardView::boardColour().rgb());
+    copper->setCheckState(Qt::Checked);
+    QCOMPARE(view->picture().pixel(ring), withCopper);
+
+    // a wheel notch zooms by 1.25 about the cursor: the board point under it stays put
+    const QPointF at(200, 150);
+    view::ViewWindow before = view->viewWindow();
+    view::Point under = before.boardPoint(at.x(), at.y());
+    QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &wheel);
+    view::ViewWindow after = view->viewWindow();
+    QVERIFY(std::abs(after.pixelsPerInch / before.pixelsPerInch - 1.25) < 1e-9);
+    view::Point still = after.boardPoint(at.x(), at.y());
+    QVERIFY(std::abs(still.x - under.x) < 1e-9 && std::abs(still.y - under.y) < 1e-9);
+
+    // dragging moves the board with the mouse
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(300, 300));
+    QTest::mouseMove(view, QPoint(350, 280));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(350, 280));
+    view::Point moved = view->viewWindow().boardPoint(350, 280);
+    view::Point was = after.boardPoint(300, 300);
+    QVERIFY(std::abs(moved.x - was.x) < 1e-9 && std::abs(moved.y - was.y) < 1e-9);
+
+    // the cursor position in mils and millimetres
+    view->fit();
+    QPoint p = pixelAt(1.0, 1.0);
+    QTest::mouseMove(view, p);
+    view::Point b = view->viewWindow().boardPoint(p.x(), p.y());
+    QCOMPARE(viewer->cursorLabel()->text(), "X " + QString::number(b.x * 1000, 'f', 1) +
+                                                " mil   Y " + QString::number(b.y * 1000, 'f', 1) +
+                                                " mil      X " +
+                                                QString::number(b.x * 25.4, 'f', 3) + " mm   Y " +
+                                                QString::number(b.y * 25.4, 'f', 3) + " mm");
+}
+
+void ViewerTest::packageButtonWritesTheZip() {
+    QTemporaryDir dir;
+    const QString board = dir.filePath("demo.pcb");
+    QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/demo.pcb", board));
+    Harness h;
+    h.onModal = [&h, board](QDialog& w) {
+        if (&w == h.shell->aptBuilderWindow) {
+            h.host.openAnswers.push_back({board.toStdString()});
+            h.shell->aptBuilderWindow->onMakeAptClicked();
+        }
+        return 0;
+    };
+    const std::string zip = dir.filePath("out/demo fab.zip").toStdString();
+    QVERIFY(QDir(dir.path()).mkdir("out"));
+    h.host.saveAnswers.push_back(zip);
+    GerberPlotWindow* window = h.shell->gerberPlotWindow;
+    window->findChild<QPushButton*>("PackageButton")->click();
+    QVERIFY(h.boxes.isEmpty());
+    QVERIFY(QFile::exists(QString::fromStdString(zip)));
+    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 16 files");
+    // its Gerber and drill files can be looked at
+    QCOMPARE(window->previewFiles().size(), size_t(13));
+    QVERIFY(window->findChild<QPushButton*>("PreviewButton")->isEnabled());
+
+    // a cancelled save dialog writes nothing
+    QVERIFY(QFile::remove(QString::fromStdString(zip)));
+    h.host.saveAnswers.push_back(std::nullopt);
+    window->findChild<QPushButton*>("PackageButton")->click();
+    QVERIFY(!QFile::exists(QString::fromStdString(zip)));
+}
+
+void ViewerTest::tangoPreviewShowsTheRunsFiles() {
+    QTemporaryDir dir;
+    const QString board = dir.filePath("DEMO.PCB");
+    QVERIFY(QFile::copy(QString(PADLOOM_SOURCE_DIR) + "/examples/tango/DEMO.PCB", board));
+    Harness h;
+    TangoPlotWindow* window = h.shell->tangoPlotWindow;
+    auto* preview = window->findChild<QPushButton*>("PreviewButton");
+    // top copper, the ground plane (not written for a TANGO board), the drill drawing, NC drill
+    for (const char* name : {"CheckBox1", "CheckBox13", "CheckBox9", "CheckBox17"}) {
+        window->findChild<QCheckBox*>(name)->setChecked(true);
+    }
+    h.host.openAnswers.push_back({board.toStdString()});
+    window->findChild<QPushButton*>("Button1")->click();
+    QVERIFY(h.boxes.isEmpty());
+    QVERIFY(preview->isEnabled());
+    const std::string base = dir.filePath("DEMO.OUT").toStdString();
+    QCOMPARE(window->previewFiles(),
+             (std::vector<std::string>{base + ".GTL", base + ".GDD", base + ".TXT"}));
+
+    OutputViewer* viewer = nullptr;
+    h.onModal = [&](QDialog& w) {
+        viewer = qobject_cast<OutputViewer*>(&w);
+        return 0;
+    };
+    preview->click();
+    QVERIFY(viewer);
+    QCOMPARE(viewer->layerList()->count(), 3);
+    QCOMPARE(viewer->problemList()->toPlainText(), QString("No problems found."));
+
+    // a cancelled run keeps the last run's files
+    window->findChild<QPushButton*>("Button1")->click();
+    QCOMPARE(window->previewFiles().size(), size_t(3));
+}
+
+QTEST_MAIN(ViewerTest)
+#include "viewer_test.moc"
