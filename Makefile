@@ -2,7 +2,14 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test demo bench package clean
+SAN_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+# Any sanitizer report ends the program, and with a status no test expects.
+SAN_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:exitcode=86 \
+	UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1:exitcode=86
+
+.PHONY: deps configure build run test test-sanitize fuzz demo bench package clean
 
 deps:
 	@scripts/install-deps
@@ -18,6 +25,20 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitize
+
+# The core, the command line and their tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, in a build folder of their own (no windows there).
+test-sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+		-DPADLOOM_GUI=OFF -DPADLOOM_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -LE install
+
+# Every fuzz target for FUZZ_SECONDS each (clang and libFuzzer; see fuzz/README.md).
+fuzz:
+	@scripts/install-deps fuzz
+	@scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS) $(JOBS)
 
 demo: build
 	@scripts/demo $(BUILD)/padloom-cli
@@ -30,4 +51,4 @@ package: build
 	cd $(BUILD) && cpack -G DEB -B packages && cpack --config CPackSourceConfig.cmake -B packages
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

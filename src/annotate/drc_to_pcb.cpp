@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "board/board_reader.h"
 #include "common/text_io.h"
 
 namespace padloom::annotate {
@@ -227,6 +228,10 @@ std::optional<std::string> highlightRecord(std::string_view line) {
 DrcHighlights readDrcReport(const std::string& reportPath) {
     DrcHighlights h;
     common::LineReader reader(reportPath);
+    if (reader.looksBinary()) {
+        throw common::FormatError(reportPath,
+                                  "not a design rule check report: it holds binary data, not text");
+    }
     std::string line;
     while (reader.next(line)) {
         if (line.compare(0, kClearanceError.size(), kClearanceError) != 0) {
@@ -264,9 +269,10 @@ void writeErrorBoard(const DrcHighlights& h, const std::string& reportPath,
     out.commit();
 }
 
-void writeHighlightedBoard(const DrcHighlights& h, const std::string& reportPath,
+bool writeHighlightedBoard(const DrcHighlights& h, const std::string& reportPath,
                            const std::string& boardPath, const std::string& outputPath) {
     common::refuseOverwritingInput(outputPath, {reportPath, boardPath});
+    const bool hasHeader = board::checkBoardFile(boardPath);
     const EndLine endLine = findLastEndLine(boardPath);
     common::LineWriter out(outputPath);
     if (endLine.start >= 0) {
@@ -283,6 +289,7 @@ void writeHighlightedBoard(const DrcHighlights& h, const std::string& reportPath
         out.line(kEndPcb);
     }
     out.commit();
+    return hasHeader;
 }
 
 std::string drcDoneText(const DrcHighlights& h) {
@@ -328,7 +335,9 @@ common::Outcome drcToPcb(common::Host& host, DrcMode mode) {
         if (!output) {
             return common::Outcome::Cancelled;
         }
-        writeHighlightedBoard(highlights, reportPath, boardPath, *output);
+        if (!writeHighlightedBoard(highlights, reportPath, boardPath, *output)) {
+            host.warn(board::missingHeaderWarning(boardPath));
+        }
     }
     host.show(common::Box::Plain, drcDoneText(highlights), common::Place::Screen);
     return common::Outcome::Done;

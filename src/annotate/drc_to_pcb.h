@@ -25,7 +25,7 @@ struct DrcHighlights {
 std::optional<std::string> highlightRecord(std::string_view objectLine);
 
 /// Reads a design-rule report and makes a highlight record for both objects of every clearance
-/// error. Throws IoError.
+/// error. Throws IoError, and FormatError when the report holds binary data.
 DrcHighlights readDrcReport(const std::string& reportPath);
 
 /// Writes the highlights as a board file of their own: "PCB FILE 4", the records, "ENDPCB".
@@ -35,9 +35,10 @@ void writeErrorBoard(const DrcHighlights& highlights, const std::string& reportP
 
 /// Writes a copy of the board with the highlights inserted before its last "ENDPCB" line,
 /// whatever that line's end; a board without one gets the highlights and "ENDPCB" appended.
-/// Every other byte of the board is copied unchanged. Throws IoError; refuses to write over
-/// the report or the board.
-void writeHighlightedBoard(const DrcHighlights& highlights, const std::string& reportPath,
+/// Every other byte of the board is copied unchanged. Throws IoError, and FormatError when the
+/// board is no Autotrax board; refuses to write over the report or the board. Returns whether
+/// the board starts with its "PCB FILE" line.
+bool writeHighlightedBoard(const DrcHighlights& highlights, const std::string& reportPath,
                            const std::string& boardPath, const std::string& outputPath);
 
 /// The completion text: "Done", followed by the object lines left out when there are any.

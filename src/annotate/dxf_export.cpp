@@ -349,6 +349,10 @@ common::Outcome createDxf(common::Host& host, const std::string& boardPath) {
         refusesToOverwrite(host, heightPath, boardPath)) {
         return common::Outcome::Refused;
     }
+    // a file that is no board is refused before its height file is created or asked into
+    if (!board::checkBoardFile(boardPath)) {
+        host.warn(board::missingHeaderWarning(boardPath));
+    }
     board::BoardReader reader(boardPath, [&host](const std::string& m) { host.addLine(m); });
     common::LineWriter out(dxfPath);
     HeightFile heights(heightPath);

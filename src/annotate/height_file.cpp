@@ -65,6 +65,16 @@ HeightFile::HeightFile(std::string path) : m_path(std::move(path)) {
     unsigned char bytes[kHeightRecordSize];
     for (;;) {
         const size_t got = std::fread(bytes, 1, kHeightRecordSize, m_file);
+        if (got > 0 && bytes[0] > kHeightNameLength) {
+            // not a file of height records (another program's .DAT beside the board): it is
+            // neither read nor appended to
+            std::fclose(m_file);
+            m_file = nullptr;
+            throw common::FormatError(m_path, "not a component height file: record " +
+                                                  std::to_string(m_records.size() + 1) +
+                                                  " gives a name of " + std::to_string(bytes[0]) +
+                                                  " characters (a record holds 32)");
+        }
         if (got == kHeightRecordSize) {
             m_records.push_back(decodeHeightRecord(bytes));
             continue;

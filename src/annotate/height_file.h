@@ -34,7 +34,9 @@ HeightRecord decodeHeightRecord(const unsigned char* bytes);
 /// are written through at once, so answers given before a failed export are kept.
 class HeightFile {
 public:
-    /// Opens the file, creating it when missing, and reads its records. Throws IoError.
+    /// Opens the file, creating it when missing, and reads its records. Throws IoError, and
+    /// FormatError when a record gives a name longer than a record holds: then the file is no
+    /// height file and is left as it is.
     explicit HeightFile(std::string path);
     ~HeightFile();
     HeightFile(const HeightFile&) = delete;

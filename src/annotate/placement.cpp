@@ -265,6 +265,9 @@ PlacementResult writePlacementFile(const std::string& boardPath, const Placement
                 board.add(r.x2, r.y2);
             }
         }
+        if (!reader.hasHeader()) {
+            result.problems.push_back(board::missingHeaderWarning(boardPath));
+        }
     }
     auto narrow = [](long long v) { return static_cast<int>(v); };
     result.minX = narrow(board.minX);

@@ -102,6 +102,9 @@ common::Outcome resizeComponentText(common::Host& host, const std::string& board
         return common::Outcome::Refused;
     }
 
+    if (!board::checkBoardFile(boardPath)) {
+        host.warn(board::missingHeaderWarning(boardPath));
+    }
     common::LineReader in(boardPath);
     common::LineWriter out(outPath);
     std::string line;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "common/errors.h"
 #include "common/text_io.h"
 
 namespace padloom::board {
@@ -109,9 +110,26 @@ int ApertureTable::FindAperture(int shape, int xSize, int ySize) const {
 void ApertureTable::load(const std::string& path) {
     clear();
     common::LineReader reader(path);
+    refuseBinaryAptFile(reader);
     std::string line;
     while (reader.next(line)) {
         addLine(ParseAptLine(line));
+    }
+    refuseEmptyAptFile(*this, path);
+}
+
+void refuseBinaryAptFile(const common::LineReader& reader) {
+    if (reader.looksBinary()) {
+        throw common::FormatError(reader.path(),
+                                  "not an aperture file: it holds binary data, not text");
+    }
+}
+
+void refuseEmptyAptFile(const ApertureTable& table, const std::string& path) {
+    if (table.size() == 0) {
+        throw common::FormatError(path,
+                                  "not an aperture file: no line defines an aperture (D-code, "
+                                  "shape, sizes)");
     }
 }
 

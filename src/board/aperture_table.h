@@ -71,7 +71,8 @@ public:
     /// D-code of the first entry with this shape and sizes, or kNotFound.
     int FindAperture(int shape, int xSize, int ySize) const;
 
-    /// Loads the table from an aperture file; throws IoError when it cannot be read.
+    /// Loads the table from an aperture file; throws IoError when it cannot be read, and
+    /// FormatError when it holds binary data or no line that defines an aperture.
     void load(const std::string& path);
 
 private:
@@ -86,6 +87,11 @@ private:
     std::vector<ApertureEntry> m_entries;
     std::unordered_map<Key, int, KeyHash> m_first;  // shape and sizes -> D-code of first match
 };
+
+/// Refuses an aperture file that holds binary data (FormatError naming the file).
+void refuseBinaryAptFile(const common::LineReader& reader);
+/// Refuses an aperture file from which no aperture was read (FormatError naming the file).
+void refuseEmptyAptFile(const ApertureTable& table, const std::string& path);
 
 /// Solder mask, paste mask, plane and pour enlargements in mils.
 struct Enlargements {

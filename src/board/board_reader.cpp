@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "common/errors.h"
+
 namespace padloom::board {
 
 namespace {
@@ -63,12 +65,25 @@ int NextField(std::string_view line, size_t& pos, bool* ok) {
     }
     pos = i + 1;
     std::string_view digits = line.substr(start, i - start);
+    // the common case first: a short run of digits, with or without a minus sign
+    if (!digits.empty() && digits.size() <= 9) {
+        const bool negative = digits[0] == '-';
+        size_t d = negative ? 1 : 0;
+        int quick = 0;
+        for (; d < digits.size() && digits[d] >= '0' && digits[d] <= '9'; ++d) {
+            quick = quick * 10 + (digits[d] - '0');
+        }
+        if (d == digits.size() && d > (negative ? 1u : 0u) && quick <= kFieldLimit) {
+            return negative ? -quick : quick;
+        }
+    }
     if (!digits.empty() && digits[0] == '+') {
         digits.remove_prefix(1);
     }
     int value = 0;
     auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
+    if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size() ||
+        value > kFieldLimit || value < -kFieldLimit) {
         if (ok) {
             *ok = false;
         }
@@ -192,6 +207,21 @@ std::string_view boardLayerName(int layer) {
 
 BoardReader::BoardReader(const std::string& path, ProblemHandler onProblem)
     : m_lines(path), m_onProblem(std::move(onProblem)) {
+    if (m_lines.looksBinary()) {
+        throw common::FormatError(path,
+                                  "not an Autotrax board file: it holds binary data, not text");
+    }
+}
+
+std::string missingHeaderWarning(const std::string& path) {
+    return path + ":1: the first line is not \"PCB FILE\"; read as an Autotrax board all the same";
+}
+
+bool checkBoardFile(const std::string& path) {
+    BoardReader reader(path);
+    while (reader.next()) {
+    }
+    return reader.hasHeader();
 }
 
 std::string BoardReader::nextLine() {
@@ -202,6 +232,42 @@ std::string BoardReader::nextLine() {
     return line;
 }
 
+void BoardReader::nextLine(std::string& line) {
+    if (!m_lines.next(line)) {
+        line.clear();
+    }
+}
+
+namespace {
+
+// The record kind a keyword line starts; keywords are whole lines, compared exactly.
+std::optional<RecordKind> kindOfKeyword(std::string_view k) {
+    if (k.size() == 2 && (k[0] == 'C' || k[0] == 'F')) {
+        switch (k[1]) {
+            case 'P':
+                return RecordKind::Pad;
+            case 'A':
+                return RecordKind::Arc;
+            case 'T':
+                return RecordKind::Track;
+            case 'F':
+                return RecordKind::Fill;
+            case 'S':
+                return RecordKind::String;
+            case 'V':
+                return RecordKind::Via;
+            default:
+                return std::nullopt;
+        }
+    }
+    if (k == "COMP") {
+        return RecordKind::Component;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 void BoardReader::problem(const std::string& what) {
     if (m_onProblem) {
         m_onProblem(m_lines.path() + ":" + std::to_string(m_lines.lineNumber()) + ": " + what);
@@ -210,26 +276,13 @@ void BoardReader::problem(const std::string& what) {
 
 std::optional<RecordKind> BoardReader::next() {
     while (!m_stopped && m_lines.next(m_line)) {
-        ClearRecordFields(m_record);
-        const std::string& k = m_line;
-        std::optional<RecordKind> kind;
-        if (k == "CP" || k == "FP") {
-            kind = RecordKind::Pad;
-        } else if (k == "CA" || k == "FA") {
-            kind = RecordKind::Arc;
-        } else if (k == "CT" || k == "FT") {
-            kind = RecordKind::Track;
-        } else if (k == "CF" || k == "FF") {
-            kind = RecordKind::Fill;
-        } else if (k == "CS" || k == "FS") {
-            kind = RecordKind::String;
-        } else if (k == "COMP") {
-            kind = RecordKind::Component;
-        } else if (k == "CV" || k == "FV") {
-            kind = RecordKind::Via;
+        if (m_lines.lineNumber() == 1) {
+            m_hasHeader = m_line.compare(0, 8, "PCB FILE") == 0;
         }
+        ClearRecordFields(m_record);
+        const std::optional<RecordKind> kind = kindOfKeyword(m_line);
         if (!kind) {
-            if (k == "ENDCOMP") {
+            if (m_line == "ENDCOMP") {
                 ++m_componentEnds;
             }
             if (m_onSkippedLine && !m_onSkippedLine(m_line)) {
@@ -240,16 +293,18 @@ std::optional<RecordKind> BoardReader::next() {
         }
         m_keyword = m_line;
         m_recordLine = m_lines.lineNumber();
+        ++m_records;
         if (*kind == RecordKind::Component) {
             readComponentHeader();
             return kind;
         }
-        std::string numbers = nextLine();
+        std::string& numbers = m_numbers;
+        nextLine(numbers);
         bool ok = true;
         switch (*kind) {
             case RecordKind::Pad:
                 ok = ReadPadRecord(numbers, m_record);
-                m_record.text = nextLine();  // the pad name line
+                nextLine(m_record.text);  // the pad name line
                 {
                     size_t pos = 1;
                     bool nameOk = true;
@@ -271,22 +326,30 @@ std::optional<RecordKind> BoardReader::next() {
                 break;
             case RecordKind::String:
                 ok = ReadStringRecord(numbers, m_record);
-                m_record.text = nextLine();
+                nextLine(m_record.text);
                 break;
             case RecordKind::Component:
                 break;
         }
         if (!ok) {
-            problem(m_keyword + " record: a field is missing or not a whole number; read as 0");
+            problem(m_keyword +
+                    " record: a field is missing, not a whole number or out of range; read as 0");
         }
         return kind;
+    }
+    if (!m_stopped && !m_hasHeader && m_records == 0) {
+        throw common::FormatError(path(),
+                                  "not an Autotrax board file: its first line is not \"PCB FILE\" "
+                                  "and it holds no board record");
     }
     return std::nullopt;
 }
 
 void BoardReader::readComponentHeader() {
     if (!ReadComponentHeader([this] { return nextLine(); }, m_component)) {
-        problem("COMP header: a text attribute field is missing or not a whole number; read as 0");
+        problem(
+            "COMP header: a text attribute field is missing, not a whole number or out of range; "
+            "read as 0");
     }
 }
 

@@ -53,9 +53,15 @@ constexpr int kMultiLayer = 13;
 /// Sets the integer current-record fields to -1 and clears the text.
 void ClearRecordFields(CurrentRecord& rec);
 
+/// The largest magnitude of a board field: 2^29 - 1 mils, some eight miles, far beyond any board
+/// and any plotter format. Sums and differences of a few fields (a fill's width, an arc's end
+/// points, a text's strokes) then stay within an int.
+constexpr int kFieldLimit = (1 << 29) - 1;
+
 /// Scans the next integer field of a number line from the 1-based position `pos` and leaves
 /// `pos` on the separator after it. Separators are blank, TAB, "," and ")". A missing field,
-/// or one that is not a well-formed integer in range, reads as 0 and clears `ok` when given.
+/// or one that is not a well-formed integer within kFieldLimit, reads as 0 and clears `ok`
+/// when given.
 int NextField(std::string_view line, size_t& pos, bool* ok = nullptr);
 
 /// Number-line readers, one per record kind. Each is given the number line as read and
@@ -74,10 +80,13 @@ class BoardReader {
 public:
     using ProblemHandler = std::function<void(const std::string& message)>;
 
-    /// Opens the board file; throws IoError when it cannot be opened.
+    /// Opens the board file; throws IoError when it cannot be opened, FormatError when it
+    /// holds binary data rather than text.
     explicit BoardReader(const std::string& path, ProblemHandler onProblem = {});
 
-    /// Reads up to and including the next record; nullopt at the end of the file.
+    /// Reads up to and including the next record; nullopt at the end of the file. Throws
+    /// FormatError at the end of a file that has neither the "PCB FILE" line nor any record:
+    /// whatever it is, it is not a board.
     std::optional<RecordKind> next();
 
     const CurrentRecord& record() const { return m_record; }
@@ -99,9 +108,13 @@ public:
     /// tells that the component before ended.
     long componentEnds() const { return m_componentEnds; }
     const std::string& path() const { return m_lines.path(); }
+    /// Whether the first line is the "PCB FILE" line every board starts with. Known once the
+    /// first record has been read (or the end of the file reached).
+    bool hasHeader() const { return m_hasHeader; }
 
 private:
     std::string nextLine();  // an empty line past the end of the file
+    void nextLine(std::string& line);
     void problem(const std::string& what);
     void readComponentHeader();
 
@@ -112,10 +125,20 @@ private:
     CurrentRecord m_record;
     ComponentHeader m_component;
     std::string m_line;
+    std::string m_numbers;  // the number line of the record last read
     std::string m_keyword;
     long m_recordLine = 0;
     long m_componentEnds = 0;
+    long m_records = 0;
+    bool m_hasHeader = false;
 };
+
+/// The line that tells the user a board has no "PCB FILE" line and is read all the same.
+std::string missingHeaderWarning(const std::string& path);
+
+/// Reads a board file through once, only to check that it is one: throws FormatError when it
+/// is not (see BoardReader) and returns whether it has its "PCB FILE" line.
+bool checkBoardFile(const std::string& path);
 
 /// Reads the six lines after "COMP" through `nextLine` into `header`; returns false when an
 /// attribute line had a missing or malformed field.

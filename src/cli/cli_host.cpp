@@ -74,4 +74,8 @@ void CliHost::addLine(std::string_view text) {
     }
 }
 
+void CliHost::warn(std::string_view text) {
+    std::cerr << text << "\n";
+}
+
 }  // namespace padloom::cli

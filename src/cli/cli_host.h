@@ -22,6 +22,7 @@ public:
     std::optional<std::string> askLine(std::string_view caption, std::string_view prompt,
                                        std::string_view initial) override;
     void addLine(std::string_view text) override;
+    void warn(std::string_view text) override;
     void setStatus(std::string_view) override {}
     void setProgress(int) override {}
     void letMessagesRun() override {}

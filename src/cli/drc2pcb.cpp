@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "annotate/drc_to_pcb.h"
+#include "board/board_reader.h"
 #include "cli/commands.h"
 #include <CLI/CLI.hpp>
 
@@ -27,7 +28,9 @@ const RegisterCommand reg(
             if (a->board.empty()) {
                 annotate::writeErrorBoard(highlights, a->report, a->output);
             } else {
-                annotate::writeHighlightedBoard(highlights, a->report, a->board, a->output);
+                if (!annotate::writeHighlightedBoard(highlights, a->report, a->board, a->output)) {
+                    std::cerr << board::missingHeaderWarning(a->board) << "\n";
+                }
             }
             for (const auto& s : highlights.skipped) {
                 std::cerr << "left out: " << s << "\n";

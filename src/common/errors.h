@@ -16,6 +16,13 @@ private:
     std::string m_path;
 };
 
+/// An input that does not look like the format its reader expects (binary bytes for a text
+/// file, a board without any sign of a board): the file and what it is not. The run stops.
+class FormatError : public IoError {
+public:
+    using IoError::IoError;
+};
+
 /// How a tool run ended, when it did not throw.
 enum class Outcome { Done, Cancelled, Refused };
 

@@ -51,7 +51,10 @@ public:
     virtual void show(Box box, std::string_view text, Place place) = 0;
     virtual std::optional<std::string> askLine(std::string_view caption, std::string_view prompt,
                                                std::string_view initial) = 0;
-    virtual void addLine(std::string_view text) = 0;    // the window's message list
+    virtual void addLine(std::string_view text) = 0;  // the window's message list
+    /// A problem with an input that the run goes on past (a file that does not quite look like
+    /// its format): the message list, and standard error on the command line.
+    virtual void warn(std::string_view text) { addLine(text); }
     virtual void setStatus(std::string_view text) = 0;  // a status label
     virtual void setProgress(int percent) = 0;          // -1 hides the bar
     virtual void letMessagesRun() = 0;                  // event pump; nothing headless

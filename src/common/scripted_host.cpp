@@ -69,6 +69,11 @@ void ScriptedHost::addLine(std::string_view text) {
     lines.emplace_back(text);
 }
 
+void ScriptedHost::warn(std::string_view text) {
+    transcript.push_back("warn|" + std::string(text));
+    lines.emplace_back(text);
+}
+
 void ScriptedHost::setStatus(std::string_view text) {
     transcript.push_back("status|" + std::string(text));
 }

@@ -32,6 +32,7 @@ public:
     std::optional<std::string> askLine(std::string_view caption, std::string_view prompt,
                                        std::string_view initial) override;
     void addLine(std::string_view text) override;
+    void warn(std::string_view text) override;  // "warn|text", and a message list line
     void setStatus(std::string_view text) override;
     void setProgress(int percent) override;
     void letMessagesRun() override {}

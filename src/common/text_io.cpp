@@ -14,6 +14,9 @@ namespace padloom::common {
 namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
+// the list this thread's commits go to, while a DeferCommits scope is open
+thread_local DeferredCommits* t_deferred = nullptr;
+
 std::string osError(int err) {
     return std::generic_category().message(err);
 }
@@ -28,6 +31,13 @@ LineReader::LineReader(const std::string& path) : m_path(path), m_buffer(kBuffer
     if (!m_file) {
         throw IoError(path, osError(errno));
     }
+    try {
+        fill();  // the first block, to tell text from binary data
+    } catch (...) {
+        std::fclose(m_file);
+        throw;
+    }
+    m_looksBinary = common::looksBinary(std::string_view(m_buffer.data(), m_end));
 }
 
 LineReader::~LineReader() {
@@ -47,34 +57,45 @@ void LineReader::fill() {
     }
 }
 
-int LineReader::get() {
+bool LineReader::next(std::string& line) {
+    line.clear();
     if (m_pos == m_end) {
         if (m_eof) {
-            return EOF;
+            return false;
         }
         fill();
         if (m_eof) {
-            return EOF;
+            return false;
         }
     }
-    return static_cast<unsigned char>(m_buffer[m_pos++]);
-}
-
-bool LineReader::next(std::string& line) {
-    line.clear();
-    int c = get();
-    if (c == EOF) {
-        return false;
+    // the line's bytes, block by block, up to its line end or the end of the file
+    int end = EOF;
+    for (;;) {
+        const char* begin = m_buffer.data() + m_pos;
+        const char* stop = m_buffer.data() + m_end;
+        const char* p = begin;
+        while (p != stop && *p != '\n' && *p != '\r') {
+            ++p;
+        }
+        line.append(begin, p);
+        m_pos = static_cast<size_t>(p - m_buffer.data());
+        if (p != stop) {
+            end = static_cast<unsigned char>(*p);
+            ++m_pos;
+            break;
+        }
+        fill();
+        if (m_eof) {
+            break;
+        }
     }
-    while (c != EOF && c != '\n' && c != '\r') {
-        line.push_back(static_cast<char>(c));
-        c = get();
-    }
-    if (c == '\r') {
+    if (end == '\r') {
         // CR LF is one line end; a lone CR ends the line by itself.
-        int after = get();
-        if (after != '\n' && after != EOF) {
-            --m_pos;  // get() just returned a byte from the buffer, so it can be stepped back
+        if (m_pos == m_end && !m_eof) {
+            fill();
+        }
+        if (m_pos < m_end && m_buffer[m_pos] == '\n') {
+            ++m_pos;
         }
     }
     ++m_lineNumber;
@@ -83,7 +104,7 @@ bool LineReader::next(std::string& line) {
 
 LineWriter::LineWriter(const std::string& path) : m_path(path) {
     // a temporary name of our own beside the target; "x" never opens a file that exists
-    static std::mt19937 random(std::random_device{}());
+    thread_local std::mt19937 random(std::random_device{}());
     for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
         m_tempPath = path + "." + std::to_string(random() % 1000000) + ".tmp";
         m_file = std::fopen(m_tempPath.c_str(), "wbx");
@@ -94,7 +115,7 @@ LineWriter::LineWriter(const std::string& path) : m_path(path) {
     if (!m_file) {
         throw IoError(path, osError(errno));
     }
-    m_buffer.reserve(kBufferSize);
+    m_data = std::make_unique<char[]>(kCapacity);
 }
 
 LineWriter::~LineWriter() {
@@ -108,29 +129,22 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::flush() {
-    if (!m_buffer.empty() &&
-        std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size()) {
+    const size_t used = m_used;
+    m_used = 0;
+    if (used != 0 && std::fwrite(m_data.get(), 1, used, m_file) != used) {
         throw IoError(m_path, osError(errno));
     }
-    m_buffer.clear();
 }
 
-LineWriter& LineWriter::write(std::string_view text) {
-    m_buffer.append(text);
-    if (m_buffer.size() >= kBufferSize) {
-        flush();
+LineWriter& LineWriter::writeLong(std::string_view text) {
+    flush();
+    if (text.size() <= kCapacity) {
+        std::memcpy(m_data.get(), text.data(), text.size());
+        m_used = text.size();
+    } else if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size()) {
+        throw IoError(m_path, osError(errno));
     }
     return *this;
-}
-
-LineWriter& LineWriter::write(long long value) {
-    char digits[24];
-    auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return write(std::string_view(digits, result.ptr - digits));
-}
-
-LineWriter& LineWriter::endLine() {
-    return write("\r\n");
 }
 
 void LineWriter::commit() {
@@ -146,12 +160,61 @@ void LineWriter::commit() {
     if (closed != 0) {
         throw IoError(m_path, osError(errno));
     }
+    if (t_deferred) {
+        t_deferred->m_pending.push_back({m_tempPath, m_path});
+        m_committed = true;  // the list owns the temporary file now
+        return;
+    }
     std::error_code ec;
     std::filesystem::rename(m_tempPath, m_path, ec);
     if (ec) {
         throw IoError(m_path, ec.message());
     }
     m_committed = true;
+}
+
+DeferredCommits::~DeferredCommits() {
+    for (const auto& p : m_pending) {
+        std::error_code ec;
+        std::filesystem::remove(p.temp, ec);
+    }
+}
+
+void DeferredCommits::apply() {
+    while (!m_pending.empty()) {
+        const Pending& p = m_pending.front();
+        std::error_code ec;
+        std::filesystem::rename(p.temp, p.target, ec);
+        if (ec) {
+            throw IoError(p.target, ec.message());
+        }
+        m_pending.erase(m_pending.begin());
+    }
+}
+
+DeferCommits::DeferCommits(DeferredCommits& commits) : m_previous(t_deferred) {
+    t_deferred = &commits;
+}
+
+DeferCommits::~DeferCommits() {
+    t_deferred = m_previous;
+}
+
+bool looksBinary(std::string_view bytes) {
+    size_t controls = 0;
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0) {
+            return true;
+        }
+        if (byte < 32 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' &&
+            byte != 0x1a && byte != 0x1b) {
+            ++controls;
+        }
+    }
+    // one control byte in 32 is far more than text holds, and far less than random data; a
+    // stray few in a short file are not enough
+    return controls > 8 && controls * 32 > bytes.size();
 }
 
 bool fileExists(const std::string& path) {

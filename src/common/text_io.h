@@ -1,6 +1,9 @@
 #pragma once
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +24,10 @@ public:
     /// 1-based number of the line last read (0 before the first).
     long lineNumber() const { return m_lineNumber; }
     const std::string& path() const { return m_path; }
+    /// Whether the file's first block looks like binary data rather than text.
+    bool looksBinary() const { return m_looksBinary; }
 
 private:
-    int get();  // next byte or EOF
     void fill();
 
     std::string m_path;
@@ -32,6 +36,7 @@ private:
     size_t m_pos = 0;
     size_t m_end = 0;
     bool m_eof = false;
+    bool m_looksBinary = false;
     long m_lineNumber = 0;
 };
 
@@ -47,10 +52,24 @@ public:
     LineWriter& operator=(const LineWriter&) = delete;
 
     /// Writes text without ending the line.
-    LineWriter& write(std::string_view text);
-    LineWriter& write(long long value);
+    LineWriter& write(std::string_view text) {
+        if (text.size() > kCapacity - m_used) {
+            return writeLong(text);
+        }
+        std::memcpy(m_data.get() + m_used, text.data(), text.size());
+        m_used += text.size();
+        return *this;
+    }
+    LineWriter& write(long long value) {
+        if (kCapacity - m_used < kNumberRoom) {
+            flush();
+        }
+        char* at = m_data.get() + m_used;
+        m_used = static_cast<size_t>(std::to_chars(at, at + kNumberRoom, value).ptr - m_data.get());
+        return *this;
+    }
     /// Ends the line (CR LF).
-    LineWriter& endLine();
+    LineWriter& endLine() { return write(std::string_view("\r\n", 2)); }
     /// Writes text and ends the line.
     LineWriter& line(std::string_view text) { return write(text).endLine(); }
     /// Finishes the file and puts it in place of the target. Throws IoError on failure.
@@ -58,14 +77,62 @@ public:
     const std::string& path() const { return m_path; }
 
 private:
+    static constexpr size_t kCapacity = 1 << 16;
+    static constexpr size_t kNumberRoom = 24;  // a long long with its sign, and to spare
+
     void flush();
+    LineWriter& writeLong(std::string_view text);  // text that does not fit what is left
 
     std::string m_path;
     std::string m_tempPath;
     std::FILE* m_file = nullptr;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_data;  // bytes not yet handed to the file
+    size_t m_used = 0;
     bool m_committed = false;
 };
+
+/// Files finished on one thread and put in place later, in order, by another. While a
+/// DeferCommits scope is open on a thread, LineWriter::commit() there finishes its file but
+/// leaves it under its temporary name and lists it here; apply() then puts the listed files in
+/// place in the order they were committed, as commit() would have. Files never applied are
+/// removed with this object, so a run that stops early leaves nothing of them behind.
+class DeferredCommits {
+public:
+    DeferredCommits() = default;
+    ~DeferredCommits();
+    DeferredCommits(const DeferredCommits&) = delete;
+    DeferredCommits& operator=(const DeferredCommits&) = delete;
+
+    /// Renames each listed file over its target; throws IoError naming the target on failure
+    /// (files after it stay listed, and are removed with this object).
+    void apply();
+
+private:
+    friend class LineWriter;
+    friend class DeferCommits;
+    struct Pending {
+        std::string temp;
+        std::string target;
+    };
+    std::vector<Pending> m_pending;
+};
+
+/// While alive, defers the commits of this thread's LineWriters into `commits`.
+class DeferCommits {
+public:
+    explicit DeferCommits(DeferredCommits& commits);
+    ~DeferCommits();
+    DeferCommits(const DeferCommits&) = delete;
+    DeferCommits& operator=(const DeferCommits&) = delete;
+
+private:
+    DeferredCommits* m_previous;
+};
+
+/// Whether bytes from the start of a file look like binary data rather than text: a NUL byte,
+/// or more control bytes than any text has. Text from DOS programs may hold TAB, form feed,
+/// escape and a closing Ctrl-Z, and bytes of 128 and above in its comments; those are text.
+bool looksBinary(std::string_view bytes);
 
 /// Whether a file exists (and is a file, not a folder).
 bool fileExists(const std::string& path);

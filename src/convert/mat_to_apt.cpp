@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "common/base_name.h"
+#include "common/errors.h"
 #include "common/text_io.h"
 
 namespace padloom::convert {
@@ -107,6 +108,10 @@ std::optional<std::string> aptTextOfMatFile(common::Host& host, const std::strin
     progress.start();
 
     common::LineReader reader(matPath);
+    if (reader.looksBinary()) {
+        throw common::FormatError(matPath,
+                                  "not an aperture matrix: it holds binary data, not text");
+    }
     std::string line;
     while (reader.next(line)) {
         auto parsed = parseMatLine(line);
@@ -126,6 +131,12 @@ std::optional<std::string> aptTextOfMatFile(common::Host& host, const std::strin
         progress.step();
     }
 
+    if (entries.empty()) {
+        // the aperture file is written all the same, empty, but the user must know why
+        host.warn(matPath +
+                  ": not an aperture matrix: no line gives a D-code after its \":\"; the "
+                  "aperture file is empty");
+    }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.dcode < b.dcode; });
     progress.step();

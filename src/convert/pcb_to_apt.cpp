@@ -130,7 +130,9 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
     list.addRound(1);
     build.drillGuideDCode = list.add(board::kCircular, opt.drillGuideSize, opt.drillGuideSize);
 
-    board::BoardReader reader(boardPath);
+    // damaged records are read as well as they go, and reported with the other problems
+    board::BoardReader reader(boardPath,
+                              [&build](const std::string& p) { build.problems.push_back(p); });
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
         switch (*kind) {
@@ -188,6 +190,7 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
             }
         }
     }
+    build.hasHeader = reader.hasHeader();
     std::stable_sort(build.drillTally.begin(), build.drillTally.end(),
                      [](const auto& a, const auto& b) { return a.holeSize < b.holeSize; });
     return build;
@@ -244,6 +247,9 @@ common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::Ru
     // the reading pass runs even when the existing aperture file is kept, so the plot run
     // has the board's extents and drill tally
     AptBuild build = buildApertureList(boardPath, opt);
+    if (!build.hasHeader) {
+        host.warn(board::missingHeaderWarning(boardPath));
+    }
     if (write) {
         common::refuseOverwritingInput(aptPath, {boardPath});
         common::refuseOverwritingInput(tolPath, {boardPath});
@@ -255,9 +261,14 @@ common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::Ru
         tol.commit();
     }
     if (!build.problems.empty()) {
+        // a damaged board may have a problem on every record: the box shows the first ones
+        constexpr size_t kShown = 20;
         std::string text;
-        for (const auto& p : build.problems) {
-            text += p + "\n";
+        for (size_t i = 0; i < build.problems.size() && i < kShown; ++i) {
+            text += build.problems[i] + "\n";
+        }
+        if (build.problems.size() > kShown) {
+            text += "... and " + std::to_string(build.problems.size() - kShown) + " more\n";
         }
         host.show(Box::Plain, text, Place::WindowPlus50);
     }

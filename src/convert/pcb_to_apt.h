@@ -37,6 +37,7 @@ struct AptBuild {
     std::array<bool, board::RunValues::kPourFlagCount> pourOutline{};
     int drillGuideDCode = 13;
     std::vector<std::string> problems;  // e.g. pad shapes outside 1 to 10
+    bool hasHeader = true;              // whether the board starts with its "PCB FILE" line
 };
 
 /// Reads a board file and builds its aperture list and drill tally. Throws IoError.

@@ -92,6 +92,43 @@ void writeBodyOf(common::LineWriter& out, const std::string& plot) {
     copyPlotBody(out, plot);
 }
 
+// Refuses, before anything is written, an aperture file or a plot that is not what it claims:
+// binary data, an aperture file without a single aperture line, a plot without a data block.
+void checkInputs(const Rs274xOptions& o) {
+    {
+        common::LineReader apertures(o.aptFile);
+        if (apertures.looksBinary()) {
+            throw common::FormatError(o.aptFile,
+                                      "not an aperture file: it holds binary data, not text");
+        }
+        bool any = false;
+        std::string line;
+        while (!any && apertures.next(line)) {
+            std::string_view text = trimmed(line);
+            any = !text.empty() && text.front() != ';' && text.front() != '#' &&
+                  parseConverterAptLine(text).has_value();
+        }
+        if (!any) {
+            throw common::FormatError(o.aptFile,
+                                      "not an aperture file: no line gives a D-code and a shape");
+        }
+    }
+    for (const auto& plot : o.plots) {
+        common::LineReader in(plot);
+        if (in.looksBinary()) {
+            throw common::FormatError(plot, "not an RS274D plot: it holds binary data, not text");
+        }
+        bool any = false;
+        std::string line;
+        while (!any && in.next(line)) {
+            any = line.find('*') != std::string::npos;
+        }
+        if (!any) {
+            throw common::FormatError(plot, "not an RS274D plot: no data block (ended by \"*\")");
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<ConverterAperture> parseConverterAptLine(std::string_view line) {
@@ -245,6 +282,7 @@ common::Outcome createExtendedGerbers(common::Host& host, const Rs274xOptions& o
     }
     std::vector<std::string> inputs = o.plots;
     inputs.push_back(o.aptFile);
+    checkInputs(o);
 
     if (singleOutput) {
         common::refuseOverwritingInput(*singleOutput, inputs);

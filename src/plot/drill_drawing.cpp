@@ -64,7 +64,8 @@ constexpr Step kFigures[32][3] = {
 
 // Writes the steps of one figure around (x, y), up to its first end step; the pen memory
 // starts empty for every figure.
-void writeFigure(common::LineWriter& out, int x, int y, const Step* steps, size_t count) {
+void writeFigure(common::LineWriter& out, long long x, long long y, const Step* steps,
+                 size_t count) {
     int pen = 0;
     for (size_t i = 0; i < count && steps[i].pen != kPenEnd; ++i) {
         if (steps[i].pen != pen) {
@@ -77,14 +78,14 @@ void writeFigure(common::LineWriter& out, int x, int y, const Step* steps, size_
 }
 
 // One straight line from (x1, y1) to (x2, y2) in one line of the file.
-void writeLine(common::LineWriter& out, int x1, int y1, int x2, int y2) {
+void writeLine(common::LineWriter& out, long long x1, long long y1, long long x2, long long y2) {
     out.write("D02*X").write(x1).write("Y").write(y1).write("*D01*");
     out.write("X").write(x2).write("Y").write(y2).line("*D02*");
 }
 
 }  // namespace
 
-MarkResult placeDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
+MarkResult placeDrillMark(LayerFile& file, long long x, long long y, int holeSize, int pen,
                           const std::vector<board::DrillTallyEntry>& tally) {
     auto it = std::find_if(tally.begin(), tally.end(),
                            [&](const board::DrillTallyEntry& e) { return e.holeSize == holeSize; });
@@ -102,7 +103,7 @@ MarkResult placeDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
         out.line("D02*");
     } else {
         // a full counter-clockwise circle from its leftmost point, then to the top-left corner
-        const int left = x - kMarkUnit;
+        const long long left = x - kMarkUnit;
         out.write("G75*G01X").write(left).write("Y").write(y).write("D02*G03X").write(left);
         out.write("Y").write(y).write("I").write(kMarkUnit).write("J0D01*G01X").write(left);
         out.write("Y").write(y + kMarkUnit).write("D02*");
@@ -153,9 +154,10 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
                  kFigureHeight, 0);
     }
 
-    // the legend: one mark per tool with its size and count, in columns beside the board
-    int column = legendBox.maxX + 625;
-    int row = legendBox.maxY - 50;
+    // the legend: one mark per tool with its size and count, in columns beside the board;
+    // columns may run far to the right on a board with many hole sizes: taken wide
+    long long column = legendBox.maxX + 625LL;
+    long long row = legendBox.maxY - 50LL;
     for (const auto& entry : tally) {
         placeDrillMark(file, column, row, entry.holeSize, pen, tally);
         plotText(file, column + 100, row - 25, pen,

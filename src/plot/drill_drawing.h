@@ -20,7 +20,7 @@ enum class MarkResult { Drawn, NoFigure, NotInTally };
 /// 32 and a circle for tools 33 to 64, each with its tool figure. A tool above 64 gets the
 /// circle without a figure (NoFigure); a hole size missing from the tally draws nothing
 /// (NotInTally).
-MarkResult placeDrillMark(LayerFile& file, int x, int y, int holeSize, int pen,
+MarkResult placeDrillMark(LayerFile& file, long long x, long long y, int holeSize, int pen,
                           const std::vector<board::DrillTallyEntry>& tally);
 
 /// Draws with the pen the board's dimensions (a width line above the board and a height line

@@ -27,8 +27,10 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
     const std::string d = decimal(a.dcode);
     const std::string x = decimal(a.xSize);
     const std::string y = decimal(a.ySize);
-    const int X = a.xSize;
-    const int Y = a.ySize;
+    // sizes from a foreign aperture file may be as large as an int holds: the sums and the
+    // enlargements below are taken in a wider type
+    const long long X = a.xSize;
+    const long long Y = a.ySize;
     switch (a.shape) {
         case board::kCircular:
             return "%ADD" + d + "C," + inchFormA(X) + "*%\r\n";
@@ -91,6 +93,7 @@ void writeApertureDefinitions(LayerFile& file, int layer, const std::string& apt
     out.line("G04 Apeture information*");  // sic
     table.clear();
     common::LineReader reader(aptPath);
+    board::refuseBinaryAptFile(reader);
     std::string line;
     while (reader.next(line)) {
         board::AptLine apt = board::ParseAptLine(line);
@@ -98,6 +101,7 @@ void writeApertureDefinitions(LayerFile& file, int layer, const std::string& apt
             out.write(apertureDefinition(table.entries().back(), pourEnlargement));
         }
     }
+    board::refuseEmptyAptFile(table, aptPath);
     out.line("G04 End of apeture information*");  // sic
 }
 

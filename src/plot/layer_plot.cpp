@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 #include "board/board_reader.h"
 #include "common/number_format.h"
@@ -43,9 +44,12 @@ std::string place(int x, int y) {
 
 class LayerPlotter {
 public:
+    /// With `messages`, the plotter's lines for the message list are kept there instead of
+    /// going to the host, for a caller that plots several layers at once.
     LayerPlotter(common::Host& host, const PlotOptions& options, const board::RunValues& rv,
-                 int layer, LayerFile& file)
+                 int layer, LayerFile& file, std::vector<std::string>* messages = nullptr)
         : m_host(host),
+          m_messages(messages),
           m_options(options),
           m_rv(rv),
           m_e(rv.enlargements),
@@ -53,9 +57,22 @@ public:
           m_file(file),
           m_pourLayer(isPourLayer(layer, rv)) {}
 
+    /// The whole file in one pass of its own (pour layers make two more ahead of it).
     void run();
+    /// The file in parts, for a pass over the board shared with other layers: the header,
+    /// apertures and pour blocks; then each record in file order; then the end of the file.
+    void begin();
+    void record(board::RecordKind kind, const board::BoardReader& reader);
+    void finish() { m_file.out.line("M02*"); }
 
 private:
+    void say(std::string text) {
+        if (m_messages) {
+            m_messages->push_back(std::move(text));
+        } else {
+            m_host.addLine(text);
+        }
+    }
     void pours();
     void cutOuts();
     void cutOutPad(const CurrentRecord& r);
@@ -82,6 +99,7 @@ private:
     bool drillGuideUsable();
 
     common::Host& m_host;
+    std::vector<std::string>* m_messages;
     const PlotOptions& m_options;
     const board::RunValues& m_rv;
     const board::Enlargements m_e;
@@ -96,6 +114,15 @@ private:
 };
 
 void LayerPlotter::run() {
+    begin();
+    board::BoardReader reader(m_rv.boardFile);
+    while (auto kind = reader.next()) {
+        record(*kind, reader);
+    }
+    finish();
+}
+
+void LayerPlotter::begin() {
     m_file.reset();
     writeApertureDefinitions(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table);
     m_defined = definedDcodes(m_table);
@@ -108,36 +135,34 @@ void LayerPlotter::run() {
         m_file.out.line("%LNPads_and_tracks*");
         m_file.out.line("LPD*%");
     }
+}
 
-    board::BoardReader reader(m_rv.boardFile);
-    while (auto kind = reader.next()) {
-        m_line = reader.recordLine();
-        const CurrentRecord& r = reader.record();
-        switch (*kind) {
-            case board::RecordKind::Pad:
-                pad(r);
-                break;
-            case board::RecordKind::Via:
-                via(r);
-                break;
-            case board::RecordKind::Track:
-                track(r);
-                break;
-            case board::RecordKind::Arc:
-                arc(r);
-                break;
-            case board::RecordKind::Fill:
-                fill(r);
-                break;
-            case board::RecordKind::String:
-                string(r);
-                break;
-            case board::RecordKind::Component:
-                component(reader.component());
-                break;
-        }
+void LayerPlotter::record(board::RecordKind kind, const board::BoardReader& reader) {
+    m_line = reader.recordLine();
+    const CurrentRecord& r = reader.record();
+    switch (kind) {
+        case board::RecordKind::Pad:
+            pad(r);
+            break;
+        case board::RecordKind::Via:
+            via(r);
+            break;
+        case board::RecordKind::Track:
+            track(r);
+            break;
+        case board::RecordKind::Arc:
+            arc(r);
+            break;
+        case board::RecordKind::Fill:
+            fill(r);
+            break;
+        case board::RecordKind::String:
+            string(r);
+            break;
+        case board::RecordKind::Component:
+            component(reader.component());
+            break;
     }
-    m_file.out.line("M02*");
 }
 
 // The pour block (dark regions from the closed 1-mil outlines) and the cut-out block (clear
@@ -266,8 +291,7 @@ bool LayerPlotter::polygonApertureUsable() {
         return true;
     }
     if (!m_polygonReported) {
-        m_host.addLine(
-            "Error: Apt not found: D12, the 1-mil circle of polygon fills and pours, "
+        say("Error: Apt not found: D12, the 1-mil circle of polygon fills and pours, "
             "is not in " +
             m_rv.aptFile + "; no fills or pours on " + std::string(layerExtension(m_layer)));
         m_polygonReported = true;
@@ -283,7 +307,7 @@ bool LayerPlotter::check(int dcode, const Wanted& wanted, int x, int y) {
     if (!wanted.role.empty()) {
         text += " (" + wanted.role + " at " + place(x, y) + ", line " + decimal(m_line) + ")";
     }
-    m_host.addLine(text);
+    say(std::move(text));
     return false;
 }
 
@@ -292,9 +316,8 @@ bool LayerPlotter::drillGuideUsable() {
         return true;
     }
     if (!m_guideReported) {
-        m_host.addLine("Error: Apt not found: the drill guide aperture D" +
-                       decimal(m_rv.drillGuideDCode) + " is not in " + m_rv.aptFile +
-                       "; no holes on " + std::string(layerExtension(m_layer)));
+        say("Error: Apt not found: the drill guide aperture D" + decimal(m_rv.drillGuideDCode) +
+            " is not in " + m_rv.aptFile + "; no holes on " + std::string(layerExtension(m_layer)));
         m_guideReported = true;
     }
     return false;
@@ -551,6 +574,91 @@ std::string layerOutputPath(const board::RunValues& runValues, const std::string
     std::string path = runValues.baseName + extension;
     common::refuseOverwritingInput(path, {runValues.boardFile, runValues.aptFile});
     return path;
+}
+
+std::vector<PlottedLayer> plotLayerFiles(common::Host& host, const PlotOptions& options,
+                                         const board::RunValues& runValues,
+                                         const std::vector<int>& layers, unsigned threads) {
+    std::vector<PlottedLayer> plotted(layers.size());
+    // the files are opened here, one after the other; a name that cannot be written is that
+    // layer's error, as it would have been when its turn came
+    for (size_t i = 0; i < layers.size(); ++i) {
+        plotted[i].layer = layers[i];
+        try {
+            plotted[i].file = std::make_unique<LayerFile>(
+                layerOutputPath(runValues, std::string(layerExtension(layers[i]))));
+        } catch (...) {
+            plotted[i].error = std::current_exception();
+        }
+    }
+    if (threads == 0) {
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    }
+    threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(1, layers.size())));
+
+    // one pass over the board per thread, feeding every record to each layer of its share
+    auto pass = [&](unsigned share) {
+        std::vector<PlottedLayer*> mine;
+        std::vector<std::unique_ptr<LayerPlotter>> plotters;
+        for (size_t i = share; i < plotted.size(); i += threads) {
+            PlottedLayer& p = plotted[i];
+            if (p.error) {
+                continue;
+            }
+            try {
+                auto plotter = std::make_unique<LayerPlotter>(host, options, runValues, p.layer,
+                                                              *p.file, &p.messages);
+                plotter->begin();
+                mine.push_back(&p);
+                plotters.push_back(std::move(plotter));
+            } catch (...) {
+                p.error = std::current_exception();
+            }
+        }
+        if (mine.empty()) {
+            return;
+        }
+        try {
+            board::BoardReader reader(runValues.boardFile);
+            while (auto kind = reader.next()) {
+                for (size_t j = 0; j < mine.size(); ++j) {
+                    if (mine[j]->error) {
+                        continue;
+                    }
+                    try {
+                        plotters[j]->record(*kind, reader);
+                    } catch (...) {
+                        mine[j]->error = std::current_exception();
+                    }
+                }
+            }
+        } catch (...) {
+            // the board itself failed: every layer still going stops with its error
+            for (auto* p : mine) {
+                if (!p->error) {
+                    p->error = std::current_exception();
+                }
+            }
+        }
+        for (size_t j = 0; j < mine.size(); ++j) {
+            if (!mine[j]->error) {
+                try {
+                    plotters[j]->finish();
+                } catch (...) {
+                    mine[j]->error = std::current_exception();
+                }
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (unsigned share = 1; share < threads; ++share) {
+        workers.emplace_back(pass, share);
+    }
+    pass(0);
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    return plotted;
 }
 
 void plotLayerFile(common::Host& host, const PlotOptions& options,

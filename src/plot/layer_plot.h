@@ -1,7 +1,10 @@
 #pragma once
 
+#include <exception>
+#include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "board/aperture_table.h"
 #include "board/run_values.h"
@@ -37,6 +40,25 @@ bool isPourLayer(int plotLayer, const board::RunValues& runValues);
 /// message list and left out. Throws IoError on a file error; the previous file stays then.
 void plotLayerFile(common::Host& host, const PlotOptions& options,
                    const board::RunValues& runValues, int layer);
+
+/// One layer file written in a pass shared with other layers: the file, finished but not yet
+/// committed; the lines it has for the message list; and the error that stopped it, if any.
+struct PlottedLayer {
+    int layer = 0;
+    std::unique_ptr<LayerFile> file;
+    std::vector<std::string> messages;
+    std::exception_ptr error;
+};
+
+/// Writes the layer files of `layers` (plot layers other than the drill drawing and the pour
+/// layers, which make passes of their own) with one pass over the board for several layers
+/// instead of one each, the layers shared out over up to `threads` threads (0: one per core).
+/// Nothing reaches the host: each layer keeps its messages and its error, and the caller
+/// reports and commits them in layer order, so that the message list and the files are those
+/// of plotLayerFile called layer after layer. The result is in the order of `layers`.
+std::vector<PlottedLayer> plotLayerFiles(common::Host& host, const PlotOptions& options,
+                                         const board::RunValues& runValues,
+                                         const std::vector<int>& layers, unsigned threads);
 
 /// The output path of a plot layer; refuses (IoError) a name that is one of the run's inputs.
 std::string layerOutputPath(const board::RunValues& runValues, const std::string& extension);

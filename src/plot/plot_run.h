@@ -35,6 +35,9 @@ struct PlotOptions {
     bool thermalsOnExternalLayers = false;
     bool drillFormat24 = false;  // "2,4"; otherwise the 2,3 form
     FillMode fillMode = FillMode::Polygon;
+    /// How many layer files are written at once: 0 one per core, 1 one after the other. The
+    /// files and the message list are the same either way.
+    unsigned threads = 0;
     /// Comparison of BOM texts without regard to case (< 0, 0, > 0); the desktop program
     /// passes the user's locale collation. Empty: byte order of the upper-cased texts.
     std::function<int(std::string_view, std::string_view)> compareText;

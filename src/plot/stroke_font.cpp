@@ -172,7 +172,7 @@ Glyph glyphOf(unsigned char code) {
                  std::span<const GlyphPoint>(kPoints + kIndex.start[i], kIndex.count[i])};
 }
 
-std::pair<int, int> plotGlyph(LayerFile& file, int x, int y, int height, int rotation,
+std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int height, int rotation,
                               unsigned char c, int aperture) {
     auto& out = file.out;
     const int s = height / 6;
@@ -202,8 +202,8 @@ std::pair<int, int> plotGlyph(LayerFile& file, int x, int y, int height, int rot
     out.write("D02*");
     int penState = 2;
     auto place = [&](const GlyphPoint& p) {
-        int px = swapped ? x + p.y * sy : x + p.x * sx;
-        int py = swapped ? y + p.x * sx : y + p.y * sy;
+        const long long px = swapped ? x + p.y * sy : x + p.x * sx;
+        const long long py = swapped ? y + p.x * sx : y + p.y * sy;
         out.write("X").write(px).write("Y").write(py).write("*");
     };
     if (glyph.points.empty()) {
@@ -226,8 +226,8 @@ std::pair<int, int> plotGlyph(LayerFile& file, int x, int y, int height, int rot
     return swapped ? std::pair{0, advance} : std::pair{advance, 0};
 }
 
-void plotText(LayerFile& file, int x, int y, int aperture, std::string_view text, int height,
-              int rotation) {
+void plotText(LayerFile& file, long long x, long long y, int aperture, std::string_view text,
+              int height, int rotation) {
     if (aperture != file.currentAperture || !file.textApertureWritten) {
         file.out.write("D").write(aperture).line("*");
         file.currentAperture = aperture;

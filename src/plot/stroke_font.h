@@ -30,13 +30,14 @@ Glyph glyphOf(unsigned char code);
 
 /// Writes one text with the stroke font: the aperture line first when the aperture differs
 /// from the current one or no string has been written in this file yet, then one line per
-/// character. The position is unknown afterwards.
-void plotText(LayerFile& file, int x, int y, int aperture, std::string_view text, int height,
-              int rotation);
+/// character. The position is unknown afterwards. Positions are taken wide: a long text of tall
+/// characters may run past what an int holds.
+void plotText(LayerFile& file, long long x, long long y, int aperture, std::string_view text,
+              int height, int rotation);
 
 /// Writes one character at (x, y) without ending its line; returns the advance (dx, dy) in
 /// mils to the next character.
-std::pair<int, int> plotGlyph(LayerFile& file, int x, int y, int height, int rotation,
+std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int height, int rotation,
                               unsigned char c, int aperture);
 
 }  // namespace padloom::plot

@@ -141,6 +141,12 @@ common::Outcome Collector::run(const std::string& path) {
             return common::Outcome::Refused;
         }
     }
+    if (reader.records() == 0) {
+        // random text, or a board of another format: plotting it would write only empty files
+        throw common::FormatError(path,
+                                  "not a TANGO board file: it holds no TANGO record (LINE, POLY, "
+                                  "PAD, VIA, ARC, TEXT or COMP)");
+    }
     m_host.addLine("");
     return common::Outcome::Done;
 }

@@ -60,7 +60,8 @@ struct TangoBoard {
 /// numbers; the pass ends with one empty line there. A board that needs more than 1000
 /// apertures, or a component number outside 0 to 1000 on a COMP record or a ".REFDES" text,
 /// is refused: the message names the file and line, is shown as an error and added to the
-/// message list, and the result is Refused. Throws IoError when the board cannot be read.
+/// message list, and the result is Refused. Throws IoError when the board cannot be read, and
+/// FormatError when it holds binary data or no TANGO record at all.
 common::Outcome collectBoard(common::Host& host, const std::string& path, const TangoSizes& sizes,
                              TangoBoard& board);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/errors.h"
+
 namespace padloom::tango {
 
 namespace {
@@ -216,11 +218,20 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
     return o;
 }
 
+TangoReader::TangoReader(const std::string& path) : m_lines(path) {
+    if (m_lines.looksBinary()) {
+        throw common::FormatError(path, "not a TANGO board file: it holds binary data, not text");
+    }
+}
+
 bool TangoReader::next() {
     if (!m_lines.next(m_line)) {
         return false;
     }
     m_object = parseLine(m_line, m_polygon);
+    if (m_object.kind != ObjectKind::Nothing) {
+        ++m_records;
+    }
     return true;
 }
 

@@ -89,13 +89,16 @@ bool isHiddenText(std::string_view text);
 /// other lines do not.
 class TangoReader {
 public:
-    /// Opens the board; throws IoError when it cannot be opened.
-    explicit TangoReader(const std::string& path) : m_lines(path) {}
+    /// Opens the board; throws IoError when it cannot be opened and FormatError when it holds
+    /// binary data rather than text.
+    explicit TangoReader(const std::string& path);
 
     /// Reads the next line; false at the end of the file. Lines that are no record give an
     /// object of kind Nothing.
     bool next();
     const PlotObject& object() const { return m_object; }
+    /// How many lines read so far were records (any kind but Nothing).
+    long records() const { return m_records; }
     /// 1-based number of the line last read.
     long lineNumber() const { return m_lines.lineNumber(); }
     const std::string& path() const { return m_lines.path(); }
@@ -114,6 +117,7 @@ private:
     std::string m_line;
     PlotObject m_object;
     PolygonState m_polygon;
+    long m_records = 0;
 };
 
 }  // namespace padloom::tango

@@ -85,9 +85,15 @@ size_t componentDataLength(const std::string& bytes, size_t offset, unsigned blo
 LibraryDirectory readLibraryDirectory(const std::string& path) {
     std::string bytes = readBytes(path, kMaxLibraryBytes);
     if (bytes.size() < kLibraryDataStart) {
-        throw common::IoError(path, "not a component library: " + common::decimal(bytes.size()) +
-                                        " bytes, shorter than the 6416 bytes of its header "
-                                        "and directory");
+        throw common::FormatError(path,
+                                  "not a component library: " + common::decimal(bytes.size()) +
+                                      " bytes, shorter than the 6416 bytes of its header "
+                                      "and directory");
+    }
+    if (bytes.find('\0') >= kLibraryDataStart) {
+        // every directory holds zero bytes (in its counts and free entries); text holds none
+        throw common::FormatError(path,
+                                  "not a component library: its header and directory are text");
     }
     LibraryDirectory dir;
     for (size_t k = 0; k < kLibraryEntries; ++k) {
@@ -137,6 +143,11 @@ LibraryDirectory readLibraryDirectory(const std::string& path) {
         }
         c.dataLength = static_cast<std::uint32_t>(length);
         dir.components.push_back(std::move(c));
+    }
+    if (dir.components.empty() && !dir.problems.empty()) {
+        throw common::FormatError(
+            path, "not a component library: none of its " + common::decimal(dir.problems.size()) +
+                      " directory entries reads as a component (" + dir.problems.front() + ")");
     }
     return dir;
 }

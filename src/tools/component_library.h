@@ -40,8 +40,9 @@ struct LibraryDirectory {
     std::vector<std::string> problems;
 };
 
-/// Reads a library's directory and measures each component's data. A file shorter than its
-/// header and directory throws IoError; a damaged entry (a name of no or more than 15
+/// Reads a library's directory and measures each component's data. A file that is no library
+/// throws FormatError: shorter than its header and directory, text, or with used entries of
+/// which none reads; a damaged entry (a name of no or more than 15
 /// characters, data that starts inside the directory, runs past the end of the file or over
 /// the largest component) is left out and described in `problems`. Throws IoError when the
 /// file cannot be read.

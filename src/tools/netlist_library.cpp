@@ -75,9 +75,17 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 
 std::vector<NetlistComponent> readNetlist(const std::string& path) {
     common::LineReader reader(path);
+    if (reader.looksBinary()) {
+        throw common::FormatError(path, "not a Protel netlist: it holds binary data, not text");
+    }
     std::vector<NetlistComponent> components;
     std::string line;
-    while (reader.next(line) && line != "(") {
+    bool netsFound = false;
+    while (reader.next(line)) {
+        if (line == "(") {
+            netsFound = true;
+            break;
+        }
         if (line != "[") {
             continue;
         }
@@ -92,6 +100,11 @@ std::vector<NetlistComponent> readNetlist(const std::string& path) {
             // the four remaining lines of the block are not used
         }
         components.push_back(std::move(c));
+    }
+    if (components.empty() && !netsFound) {
+        throw common::FormatError(path,
+                                  "not a Protel netlist: it holds no component (\"[\" line) and "
+                                  "no net (\"(\" line)");
     }
     return components;
 }

@@ -22,7 +22,8 @@ struct NetlistComponent {
 /// Reads the components of a Protel netlist: each is a block of "[" alone on a line, the
 /// designator line, the footprint line, four more lines and "]". Reading stops at the first
 /// line "(" alone, where the nets begin. Throws IoError when the file cannot be read or a
-/// block ends before its footprint line.
+/// block ends before its footprint line, and FormatError for binary data or a text with
+/// neither a component nor a net.
 std::vector<NetlistComponent> readNetlist(const std::string& path);
 
 /// The package choice list item of a loaded component: library file name (no folder) + "@" +

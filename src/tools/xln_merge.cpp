@@ -94,6 +94,10 @@ common::Outcome loadToolTable(common::Host& host, ToolTable& table) {
         return common::Outcome::Cancelled;  // the table keeps what it had
     }
     common::LineReader in(chosen.front());
+    if (in.looksBinary()) {
+        throw common::FormatError(chosen.front(),
+                                  "not a drill tool table: it holds binary data, not text");
+    }
     table.clear();
     table.path = chosen.front();
     std::string line;
@@ -127,6 +131,9 @@ common::Outcome mergeDrillFile(common::Host& host, const ToolTable& table) {
     common::refuseOverwritingInput(xlnPath, inputs);
 
     common::LineReader in(drillPath);
+    if (in.looksBinary()) {
+        throw common::FormatError(drillPath, "not a drill file: it holds binary data, not text");
+    }
     common::LineWriter out(xlnPath);
     bool header = true;
     std::string line;

@@ -107,13 +107,12 @@ TEST(DrcToPcb, HighlightedCopyInsertsBeforeTheLastEndpcb) {
         {"lone CR", "PCB FILE 4\rENDPCB\r", "PCB FILE 4\r" + records + "ENDPCB\r\n"},
         {"no line end", body + "ENDPCB", body + records + "ENDPCB\r\n"},
         {"lines after it are kept", body + "ENDPCB\r\n\r\n", body + records + "ENDPCB\r\n\r\n"},
-        {"the last of two", "ENDPCB\r\n" + body + "ENDPCB\r\n",
-         "ENDPCB\r\n" + body + records + "ENDPCB\r\n"},
+        {"the last of two", body + "ENDPCB\r\nFV\r\n5 5 50 20\r\nENDPCB\r\n",
+         body + "ENDPCB\r\nFV\r\n5 5 50 20\r\n" + records + "ENDPCB\r\n"},
         {"a longer line is not it", body + "ENDPCBX\r\n",
          body + "ENDPCBX\r\n" + records + "ENDPCB\r\n"},
         {"none: appended", body, body + records + "ENDPCB\r\n"},
         {"none and no last line end", "PCB FILE 4", "PCB FILE 4\r\n" + records + "ENDPCB\r\n"},
-        {"empty board", "", records + "ENDPCB\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -130,6 +129,13 @@ TEST(DrcToPcb, HighlightedCopyInsertsBeforeTheLastEndpcb) {
         EXPECT_EQ(host.transcript, (Lines{"open|1|Select DRC file", "open|2|Select PCB file",
                                           "save|1|", "plain|Done"}));
     }
+    // an empty file is no board: refused, nothing written
+    TempDir dir;
+    auto report = dir.write("r.drc", crlf({"Clearance Error", "(1,2)", "(3,4)"}));
+    auto empty = dir.write("b.pcb", "");
+    EXPECT_THROW(writeHighlightedBoard(readDrcReport(report), report, empty, dir.file("new.pcb")),
+                 common::FormatError);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new.pcb")));
 }
 
 TEST(DrcToPcb, CancelledDialogsAndRefusedOutputsWriteNothing) {

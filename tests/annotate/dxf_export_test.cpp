@@ -35,11 +35,19 @@ Lines entities(const Lines& dxf) {
     return Lines(dxf.begin() + static_cast<long>(start) + 2, dxf.end() - 4);
 }
 
+/// The lines of a board file: the records given after the "PCB FILE 4" line.
+Lines withHeader(Lines lines) {
+    if (lines.empty() || lines.front().rfind("PCB FILE", 0) != 0) {
+        lines.insert(lines.begin(), "PCB FILE 4");
+    }
+    return lines;
+}
+
 struct Board {
     TempDir dir;
     std::string path;
     explicit Board(const Lines& lines, const std::string& name = "b.pcb")
-        : path(dir.write(name, testing::crlf(lines))) {}
+        : path(dir.write(name, testing::crlf(withHeader(lines)))) {}
     Lines dxf() const { return testing::crlfLines(testing::readFile(dir.file("b.DXF"))); }
     std::string heights() const { return testing::readFile(dir.file("b.DAT")); }
 };
@@ -354,7 +362,7 @@ TEST(HeightFile, LookupTakesTheLastRealHeightAndSkipsStrayBytes) {
         auto r = encodeHeightRecord(name, height);
         bytes.append(r.begin(), r.end());
     }
-    bytes += "xyz";  // an interrupted write
+    bytes += "\x03TO";  // an interrupted write: the start of a record
     auto path = dir.write("h.DAT", bytes);
     {
         HeightFile file(path);

@@ -51,10 +51,13 @@ TEST(NextField, MissingAndMalformedFieldsReadAsZero) {
     EXPECT_EQ(NextField(line, pos, &ok), 0);  // past the end
     EXPECT_FALSE(ok);
     ok = true;
-    std::string huge = "99999999999 ";
+    std::string huge = "99999999999 536870912 -536870912 536870911 -536870911 ";
     pos = 1;
-    EXPECT_EQ(NextField(huge, pos, &ok), 0);
-    EXPECT_FALSE(ok);
+    for (int expected : {0, 0, 0, 536870911, -536870911}) {
+        ok = true;
+        EXPECT_EQ(NextField(huge, pos, &ok), expected);
+        EXPECT_EQ(ok, expected != 0);
+    }
 }
 
 TEST(BoardReader, EveryRecordKindInFileOrder) {

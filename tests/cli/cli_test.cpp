@@ -91,7 +91,8 @@ TEST(Cli, ConvertersWriteBesideTheirInputs) {
     EXPECT_EQ(testing::readFile(dir.file("m.APT")), "old") << "kept without --yes";
 
     auto plot = dir.write("top.gbr", "X1Y1D03*\r\nM02*\r\n");
-    EXPECT_EQ(testing::runCommand(testing::cliPath() + " rs274x --apt " + matrix +
+    auto apertures = dir.write("c.APT", testing::crlf({"D10 ROUND 5"}));
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " rs274x --apt " + apertures +
                                       " --digits 3 --precision 4 --zeros trailing " + plot,
                                   &out),
               0);

@@ -89,6 +89,29 @@ TEST(TextIo, ReaderKeepsEmptyLinesAndBytes) {
     EXPECT_EQ(r.lineNumber(), 6);
 }
 
+TEST(TextIo, TellsBinaryDataFromDosText) {
+    const std::string dosText =
+        "PCB FILE 4\r\nFS\r\n0 0 60 0 8 7\r\n10\xb5"
+        "F \xea\f\t\x1b\r\n\x1a";
+    std::string manyControls(100, 'a');
+    for (int i = 0; i < 9; ++i) {
+        manyControls[i * 10] = '\x01';
+    }
+    // clang-format off
+    const std::pair<std::string, bool> cases[] = {
+        {dosText, false},
+        {"", false},
+        {std::string("PCB FILE 4\r\n\0", 13), true},  // a NUL byte
+        {manyControls, true},
+        {manyControls.substr(0, 80), false},            // eight stray control bytes are not enough
+        {"x\x01y\x02" + std::string(400, 'z') + "\x03\x04\x05\x06\x07\x08\x0e", false},
+    };
+    // clang-format on
+    for (const auto& [bytes, binary] : cases) {
+        EXPECT_EQ(common::looksBinary(bytes), binary) << bytes;
+    }
+}
+
 TEST(TextIo, RefusesToOverwriteAnInput) {
     testing::TempDir dir;
     auto in = dir.write("x.apt", "D10");

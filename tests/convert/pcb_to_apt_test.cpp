@@ -76,7 +76,7 @@ TEST(PcbToApt, EmptyBoardGivesTheFixedEntriesAndAnEmptyToolTable) {
 
 TEST(PcbToApt, DrillGuideSizeOfAFixedPenTakesThatPensDcode) {
     TempDir dir;
-    auto board = dir.write("e.pcb", "");
+    auto board = dir.write("e.pcb", crlf({"PCB FILE 4", "ENDPCB"}));
     for (auto [size, dcode] :
          std::vector<std::pair<int, int>>{{3, 10}, {5, 11}, {1, 12}, {8, 13}}) {
         AptOptions opt;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "common/scripted_host.h"
@@ -113,6 +114,81 @@ TEST(PlotRun, KeptApertureFileStillPlots) {
     EXPECT_EQ(testing::crlfLines(testing::readFile(run.dir.file("B.TXT"))),
               (Lines{"M48", ";FILE_FORMAT=2:3", "INCH,LZ", "M72", "T01C0.028", "%", "T01",
                      "X00100Y00100", "T00", "M30"}));
+}
+
+// Layer files written at once on several threads: the same files, byte for byte, and the same
+// message list as one after the other, also when apertures are missing on many layers and when
+// a layer file cannot be put in place (the run stops there in both).
+TEST(PlotRun, ThreadsChangeNeitherFilesNorMessages) {
+    auto example = testing::readFile(testing::sourceDir() + "/examples/demo.pcb");
+    struct Result {
+        Lines lines;
+        std::map<std::string, std::string> files;
+        std::string error;
+    };
+    auto plotWith = [&](unsigned threads, bool thinApertures, bool blockedLayer) {
+        Board run(Lines{});
+        std::filesystem::remove(run.board);
+        run.board = run.dir.write("demo.pcb", example);
+        run.options.layers.fill(true);
+        run.options.ncDrill = run.options.bom = true;
+        run.options.threads = threads;
+        if (thinApertures) {
+            run.plot();  // the aperture file, then every second aperture line dropped
+            Lines kept;
+            auto apt = testing::crlfLines(testing::readFile(run.dir.file("demo.APT")));
+            for (size_t i = 0; i < apt.size(); i += 2) {
+                kept.push_back(apt[i]);
+            }
+            run.dir.write("demo.APT", testing::crlf(kept));
+            run.host.yesNoAnswers.push_back(false);
+        }
+        if (blockedLayer) {
+            std::filesystem::remove(run.dir.file("demo.GTO"));
+            std::filesystem::create_directory(run.dir.file("demo.GTO"));
+        }
+        Result result;
+        try {
+            run.plot();
+        } catch (const common::IoError& e) {
+            result.error = e.what();
+        }
+        // the scratch folders differ: their name is left out
+        const std::string folder = run.dir.path().string();
+        auto withoutFolder = [&](std::string text) {
+            for (auto at = text.find(folder); at != std::string::npos; at = text.find(folder)) {
+                text.replace(at, folder.size(), "DIR");
+            }
+            return text;
+        };
+        result.error = withoutFolder(result.error);
+        for (const auto& line : run.host.lines) {
+            result.lines.push_back(withoutFolder(line));
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(run.dir.path())) {
+            const auto name = entry.path().filename().string();
+            result.files[name] = entry.is_regular_file() ? testing::readFile(entry.path()) : "/";
+        }
+        return result;
+    };
+    for (bool thin : {false, true}) {
+        for (bool blocked : {false, true}) {
+            SCOPED_TRACE(std::string(thin ? "thinned apertures" : "all apertures") +
+                         (blocked ? ", a blocked layer" : ""));
+            const Result one = plotWith(1, thin, blocked);
+            const Result many = plotWith(4, thin, blocked);
+            EXPECT_EQ(many.lines, one.lines);
+            EXPECT_EQ(many.error, one.error);
+            EXPECT_EQ(many.files, one.files);
+            EXPECT_EQ(one.error.empty(), !blocked);
+            if (thin) {
+                EXPECT_GT(
+                    std::count_if(one.lines.begin(), one.lines.end(),
+                                  [](const std::string& l) { return l.starts_with("Error"); }),
+                    10);
+            }
+        }
+    }
 }
 
 }  // namespace

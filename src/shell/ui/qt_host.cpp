@@ -141,6 +141,15 @@ void QtHost::addLine(std::string_view text) {
     }
 }
 
+void QtHost::warn(std::string_view text) {
+    // in the window's message list; a window without one shows it in a box
+    if (m_b.memo) {
+        addLine(text);
+    } else {
+        showMessageBox(m_b.window, common::Box::Plain, fromBytes(text), common::Place::Screen);
+    }
+}
+
 void QtHost::setStatus(std::string_view text) {
     if (m_b.status) {
         m_b.status->setText(fromBytes(text));
