@@ -18,6 +18,8 @@
 #include "tools/component_library.h"
 #include "tools/netlist_library.h"
 #include "tools/xln_merge.h"
+#include "view/layer_image.h"
+#include "view/layer_summary.h"
 
 namespace padloom::fuzz {
 
@@ -284,6 +286,18 @@ void tangoTarget(std::string_view input, const fs::path& dir) {
     }
 }
 
+// The viewer's and `info`'s reader of fab files: the input read as a Gerber or drill file, as
+// its content says, then summed up as `info` prints it, plain and as JSON.
+void fabFileTarget(std::string_view input, const fs::path& dir) {
+    const std::string path = writeFile(dir / "fuzz.gbr", input);
+    try {
+        const view::LayerImage image = view::readLayerFile(path);
+        (void)view::describeLayer(image);
+        (void)view::layersAsJson({image});
+    } catch (const common::IoError&) {
+    }
+}
+
 }  // namespace
 
 std::vector<std::string_view> splitFiles(std::string_view input, size_t count) {
@@ -305,7 +319,7 @@ const std::vector<Target>& targets() {
         {"board", boardTarget},     {"aperture", apertureTarget}, {"drc", drcTarget},
         {"heights", heightsTarget}, {"matrix", matrixTarget},     {"rs274d", rs274dTarget},
         {"drill", drillTarget},     {"netlist", netlistTarget},   {"library", libraryTarget},
-        {"tango", tangoTarget},
+        {"tango", tangoTarget},     {"fabfile", fabFileTarget},
     };
     return all;
 }
