@@ -9,55 +9,15 @@ usage: pour_render_check.py GTL GBL thermals|nothermals     exit 0 when every po
 """
 import math
 import os
-import struct
 import subprocess
 import sys
 import tempfile
-import zlib
+
+import png_rows
 
 DPI = 1000  # one pixel per mil
 ORIGIN = (900, 900)  # mils: the lower-left corner of the board outline
 SIZE = (1800, 1200)  # mils
-
-
-def read_png(path):
-    """Width, height and rows of RGB(A) bytes of an 8-bit PNG."""
-    data = open(path, "rb").read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
-    pos, idat = 8, b""
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-            assert depth == 8 and colour in (2, 6), f"PNG depth {depth}, colour type {colour}"
-            bpp = 3 if colour == 2 else 4
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    raw = zlib.decompress(idat)
-    stride = width * bpp
-    rows, prev, i = [], bytearray(stride), 0
-    for _ in range(height):
-        kind, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
-        i += 1 + stride
-        for x in range(stride):
-            a = line[x - bpp] if x >= bpp else 0
-            b = prev[x]
-            c = prev[x - bpp] if x >= bpp else 0
-            if kind == 1:
-                line[x] = (line[x] + a) & 255
-            elif kind == 2:
-                line[x] = (line[x] + b) & 255
-            elif kind == 3:
-                line[x] = (line[x] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(bytes(line))
-        prev = line
-    return width, height, bpp, rows
 
 
 def render(gerber, png):
@@ -66,7 +26,7 @@ def render(gerber, png):
                     "-W", f"{SIZE[0] / 1000}x{SIZE[1] / 1000}",
                     "-f", "#FFFFFFFF", "-b", "#000000", "-o", png, gerber],
                    check=True, capture_output=True)
-    return read_png(png)
+    return png_rows.read_png(png)
 
 
 def copper_at(picture, x, y):

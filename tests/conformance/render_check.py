@@ -11,11 +11,11 @@
 Exit 0 when every check holds; each failure is printed on its own line.
 """
 import os
-import struct
 import subprocess
 import sys
 import tempfile
-import zlib
+
+import png_rows
 
 MILS_PER_PIXEL = 5
 DPI = 1000 // MILS_PER_PIXEL
@@ -23,53 +23,9 @@ DPI = 1000 // MILS_PER_PIXEL
 
 def read_png(path):
     """Width, height and rows of booleans (True where the pixel is not white)."""
-    data = open(path, "rb").read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError(f"{path}: not a PNG file")
-    pos = 8
-    idat = b""
-    width = height = depth = colour = interlace = None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        elif kind == b"IEND":
-            break
-    channels = {2: 3, 6: 4}.get(colour)
-    if depth != 8 or channels is None or interlace:
-        raise ValueError(f"{path}: only 8-bit RGB/RGBA non-interlaced PNG files are read")
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows = []
-    previous = bytearray(stride)
-    at = 0
-    for _ in range(height):
-        kind = raw[at]
-        line = bytearray(raw[at + 1:at + 1 + stride])
-        at += 1 + stride
-        for i in range(stride):
-            a = line[i - channels] if i >= channels else 0
-            b = previous[i]
-            c = previous[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + pred) & 0xFF
-        rows.append([line[x * channels:x * channels + 3] != b"\xff\xff\xff"
-                     for x in range(width)])
-        previous = line
-    return width, height, rows
+    width, height, channels, rows = png_rows.read_png(path)
+    return width, height, [[row[x * channels:x * channels + 3] != b"\xff\xff\xff"
+                            for x in range(width)] for row in rows]
 
 
 def render(path, window, out):
