@@ -373,7 +373,7 @@ common::Outcome createDxf(common::Host& host, const std::string& boardPath) {
     });
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
-        const std::string& keyword = reader.keyword();
+        const std::string_view keyword = reader.keyword();
         if (*kind == RecordKind::Component) {
             inComponent = true;
             const auto& c = reader.component();

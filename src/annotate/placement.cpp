@@ -315,7 +315,7 @@ PlacementResult writePlacementFile(const std::string& boardPath, const Placement
         }
         Component& c = *current;
         const auto& r = reader.record();
-        const std::string& k = reader.keyword();
+        const std::string_view k = reader.keyword();
         auto sideFromLegend = [&](int layer) {
             if (layer == opt.bottomLegendLayer) {
                 c.side = 'B';

@@ -1,6 +1,7 @@
 #include "board/aperture_table.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -77,20 +78,50 @@ AptLine ParseAptLine(std::string_view line) {
     return result;
 }
 
-size_t ApertureTable::KeyHash::operator()(const Key& k) const {
-    size_t h = std::hash<int>()(k.shape);
-    h = h * 1000003u ^ std::hash<int>()(k.xSize);
-    return h * 1000003u ^ std::hash<int>()(k.ySize);
+size_t ApertureTable::hashOf(int shape, int xSize, int ySize) {
+    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15u;
+    std::uint64_t h = static_cast<std::uint32_t>(shape);
+    h = h * kMix + static_cast<std::uint32_t>(xSize);
+    h = h * kMix + static_cast<std::uint32_t>(ySize);
+    return static_cast<size_t>((h * kMix) >> 32);
 }
 
 void ApertureTable::clear() {
     m_entries.clear();
-    m_first.clear();
+    m_slots.clear();
+    m_used = 0;
+}
+
+void ApertureTable::grow() {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    const size_t mask = m_slots.size() - 1;
+    for (const Slot& s : old) {
+        if (s.used) {
+            size_t i = hashOf(s.shape, s.xSize, s.ySize) & mask;
+            while (m_slots[i].used) {
+                i = (i + 1) & mask;
+            }
+            m_slots[i] = s;
+        }
+    }
 }
 
 void ApertureTable::add(const ApertureEntry& entry) {
     m_entries.push_back(entry);
-    m_first.emplace(Key{entry.shape, entry.xSize, entry.ySize}, entry.dcode);
+    if (2 * (m_used + 1) > m_slots.size()) {
+        grow();
+    }
+    const size_t mask = m_slots.size() - 1;
+    size_t i = hashOf(entry.shape, entry.xSize, entry.ySize) & mask;
+    for (; m_slots[i].used; i = (i + 1) & mask) {
+        const Slot& s = m_slots[i];
+        if (s.shape == entry.shape && s.xSize == entry.xSize && s.ySize == entry.ySize) {
+            return;  // an earlier entry of the same shape and sizes: the first match wins
+        }
+    }
+    m_slots[i] = Slot{entry.shape, entry.xSize, entry.ySize, entry.dcode, true};
+    ++m_used;
 }
 
 std::optional<int> ApertureTable::addLine(const AptLine& line) {
@@ -102,9 +133,17 @@ std::optional<int> ApertureTable::addLine(const AptLine& line) {
 }
 
 int ApertureTable::FindAperture(int shape, int xSize, int ySize) const {
-    // emplace() above keeps the first entry of equal shape and sizes: the first match wins
-    auto it = m_first.find(Key{shape, xSize, ySize});
-    return it == m_first.end() ? kNotFound : it->second;
+    if (m_slots.empty()) {
+        return kNotFound;
+    }
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hashOf(shape, xSize, ySize) & mask; m_slots[i].used; i = (i + 1) & mask) {
+        const Slot& s = m_slots[i];
+        if (s.shape == shape && s.xSize == xSize && s.ySize == ySize) {
+            return s.dcode;
+        }
+    }
+    return kNotFound;
 }
 
 void ApertureTable::load(const std::string& path) {
@@ -151,15 +190,30 @@ std::optional<int> outerReliefShape(int padShape) {
     }
 }
 
-PadApertures resolvePad(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e) {
+PadApertures resolvePad(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e,
+                        unsigned wanted) {
     PadApertures a;
-    a.pad = t.FindAperture(r.shape, r.xSize, r.ySize);
-    a.solderMask =
-        t.FindAperture(r.shape, enlarged(r.xSize, e.solderMask), enlarged(r.ySize, e.solderMask));
-    a.paste = t.FindAperture(r.shape, enlarged(r.xSize, e.paste), enlarged(r.ySize, e.paste));
-    a.planeClearance =
-        t.FindAperture(kCircular, enlarged(r.xSize, e.plane), enlarged(r.ySize, e.plane));
-    a.pourClearance = t.FindAperture(r.shape, enlarged(r.xSize, e.pour), enlarged(r.ySize, e.pour));
+    if (wanted & kPadOwn) {
+        a.pad = t.FindAperture(r.shape, r.xSize, r.ySize);
+    }
+    if (wanted & kPadSolderMask) {
+        a.solderMask = t.FindAperture(r.shape, enlarged(r.xSize, e.solderMask),
+                                      enlarged(r.ySize, e.solderMask));
+    }
+    if (wanted & kPadPaste) {
+        a.paste = t.FindAperture(r.shape, enlarged(r.xSize, e.paste), enlarged(r.ySize, e.paste));
+    }
+    if (wanted & kPadPlaneClearance) {
+        a.planeClearance =
+            t.FindAperture(kCircular, enlarged(r.xSize, e.plane), enlarged(r.ySize, e.plane));
+    }
+    if (wanted & kPadPourClearance) {
+        a.pourClearance =
+            t.FindAperture(r.shape, enlarged(r.xSize, e.pour), enlarged(r.ySize, e.pour));
+    }
+    if (!(wanted & kPadReliefs)) {
+        return a;
+    }
     if (r.planeCode == 2) {
         a.groundRelief = t.FindAperture(kRelief, r.xSize, r.ySize);
     }

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "board/board_reader.h"
@@ -76,16 +75,19 @@ public:
     void load(const std::string& path);
 
 private:
-    struct Key {
-        int shape, xSize, ySize;
-        bool operator==(const Key&) const = default;
+    // An open-addressed table from shape and sizes to the D-code of the first match: the
+    // plotter looks up several apertures for every record of every layer file.
+    struct Slot {
+        int shape = 0, xSize = 0, ySize = 0;
+        int dcode = 0;
+        bool used = false;
     };
-    struct KeyHash {
-        size_t operator()(const Key& k) const;
-    };
+    static size_t hashOf(int shape, int xSize, int ySize);
+    void grow();
 
     std::vector<ApertureEntry> m_entries;
-    std::unordered_map<Key, int, KeyHash> m_first;  // shape and sizes -> D-code of first match
+    std::vector<Slot> m_slots;  // a power of two in size, at most half full
+    size_t m_used = 0;
 };
 
 /// Refuses an aperture file that holds binary data (FormatError naming the file).
@@ -140,8 +142,20 @@ struct ComponentApertures {
     int designator = kNotFound;
 };
 
+/// The members of PadApertures, for asking resolvePad for some of them only.
+enum PadAperture : unsigned {
+    kPadOwn = 1u << 0,
+    kPadSolderMask = 1u << 1,
+    kPadPaste = 1u << 2,
+    kPadPlaneClearance = 1u << 3,
+    kPadPourClearance = 1u << 4,
+    kPadReliefs = 1u << 5,  // ground, power and outer relief
+    kPadAll = ~0u,
+};
+
+/// The apertures of a pad; with `wanted`, only those asked for (the others stay kNotFound).
 PadApertures resolvePad(const ApertureTable& table, const CurrentRecord& rec,
-                        const Enlargements& e);
+                        const Enlargements& e, unsigned wanted = kPadAll);
 ViaApertures resolveVia(const ApertureTable& table, const CurrentRecord& rec,
                         const Enlargements& e);
 /// Tracks and arcs.

@@ -1,7 +1,11 @@
 #include "board/board_reader.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <limits>
+#include <span>
+#include <system_error>
 
 #include "common/errors.h"
 
@@ -47,36 +51,45 @@ constexpr std::string_view kLayerNames[] = {
 }  // namespace
 
 void ClearRecordFields(CurrentRecord& rec) {
-    std::string text = std::move(rec.text);
-    text.clear();
-    rec = CurrentRecord{};
-    rec.text = std::move(text);  // keeps the string's capacity from record to record
+    // field by field, as this runs for every record of every pass; the text keeps its capacity
+    static_assert(sizeof(CurrentRecord) == 16 * sizeof(int) + sizeof(std::string),
+                  "every integer field of CurrentRecord is cleared here");
+    rec.x1 = rec.y1 = rec.x2 = rec.y2 = -1;
+    rec.layer = rec.ySize = rec.xSize = rec.width = rec.viaSize = rec.radius = -1;
+    rec.holeSize = rec.padName = rec.planeCode = rec.shape = -1;
+    rec.rotation = rec.quadrantMask = -1;
+    rec.text.clear();
 }
 
 int NextField(std::string_view line, size_t& pos, bool* ok) {
     // positions are 1-based, as the line is scanned after one blank was appended to it
-    size_t i = pos == 0 ? 0 : pos - 1;
+    size_t i = pos == 0 ? 0 : std::min(pos - 1, line.size());
     while (i < line.size() && isSeparator(line[i])) {
         ++i;
     }
-    size_t start = i;
+    const size_t start = i;
+    // the common case first, in one pass: up to 9 digits, with or without a minus sign, up to
+    // a separator or the end of the line
+    {
+        const bool negative = i < line.size() && line[i] == '-';
+        const size_t first = negative ? i + 1 : i;
+        size_t d = first;
+        int quick = 0;
+        while (d < line.size() && d - first < 9 &&
+               static_cast<unsigned>(line[d] - '0') <= 9u) {
+            quick = quick * 10 + (line[d] - '0');
+            ++d;
+        }
+        if (d != first && (d == line.size() || isSeparator(line[d])) && quick <= kFieldLimit) {
+            pos = d + 1;
+            return negative ? -quick : quick;
+        }
+    }
     while (i < line.size() && !isSeparator(line[i])) {
         ++i;
     }
     pos = i + 1;
     std::string_view digits = line.substr(start, i - start);
-    // the common case first: a short run of digits, with or without a minus sign
-    if (!digits.empty() && digits.size() <= 9) {
-        const bool negative = digits[0] == '-';
-        size_t d = negative ? 1 : 0;
-        int quick = 0;
-        for (; d < digits.size() && digits[d] >= '0' && digits[d] <= '9'; ++d) {
-            quick = quick * 10 + (digits[d] - '0');
-        }
-        if (d == digits.size() && d > (negative ? 1u : 0u) && quick <= kFieldLimit) {
-            return negative ? -quick : quick;
-        }
-    }
     if (!digits.empty() && digits[0] == '+') {
         digits.remove_prefix(1);
     }
@@ -206,11 +219,54 @@ std::string_view boardLayerName(int layer) {
 }
 
 BoardReader::BoardReader(const std::string& path, ProblemHandler onProblem)
-    : m_lines(path), m_onProblem(std::move(onProblem)) {
-    if (m_lines.looksBinary()) {
+    : m_path(path), m_lines(std::in_place, path), m_onProblem(std::move(onProblem)) {
+    if (m_lines->looksBinary()) {
         throw common::FormatError(path,
                                   "not an Autotrax board file: it holds binary data, not text");
     }
+}
+
+BoardReader::BoardReader(const std::string& path, std::shared_ptr<const BoardImage> image,
+                         ProblemHandler onProblem)
+    : m_path(path), m_onProblem(std::move(onProblem)) {
+    if (image && image->matches(path)) {
+        m_replayed = std::move(image);
+        m_cursor.emplace(*m_replayed);
+        return;
+    }
+    m_lines.emplace(path);
+    if (m_lines->looksBinary()) {
+        throw common::FormatError(path,
+                                  "not an Autotrax board file: it holds binary data, not text");
+    }
+}
+
+void BoardReader::keepImage() {
+    if (m_replayed || m_kept) {
+        return;
+    }
+    m_kept = std::make_shared<BoardImage>();
+    m_kept->m_path = m_path;
+    // the file as it is now: a later change to it makes the image stale
+    std::error_code ec;
+    m_kept->m_size = std::filesystem::file_size(m_path, ec);
+    m_kept->m_time = std::filesystem::last_write_time(m_path, ec);
+    if (ec) {
+        m_kept.reset();
+        return;
+    }
+    m_keeper.emplace(*m_kept);
+}
+
+std::shared_ptr<const BoardImage> BoardReader::takeImage() {
+    if (!m_kept || !m_reachedEnd) {
+        return nullptr;
+    }
+    m_kept->m_hasHeader = m_hasHeader;
+    m_kept->m_records = m_records;
+    m_keeper->finish();
+    m_keeper.reset();
+    return std::move(m_kept);
 }
 
 std::string missingHeaderWarning(const std::string& path) {
@@ -226,14 +282,14 @@ bool checkBoardFile(const std::string& path) {
 
 std::string BoardReader::nextLine() {
     std::string line;
-    if (!m_lines.next(line)) {
+    if (!m_lines->next(line)) {
         line.clear();
     }
     return line;
 }
 
 void BoardReader::nextLine(std::string& line) {
-    if (!m_lines.next(line)) {
+    if (!m_lines->next(line)) {
         line.clear();
     }
 }
@@ -269,14 +325,260 @@ std::optional<RecordKind> kindOfKeyword(std::string_view k) {
 }  // namespace
 
 void BoardReader::problem(const std::string& what) {
+    if (!m_onProblem && !m_keeper) {
+        return;
+    }
+    const std::string message =
+        m_path + ":" + std::to_string(m_lines->lineNumber()) + ": " + what;
+    if (m_keeper) {
+        m_keeper->put(image_entry::kProblem);
+        keepText(message);
+    }
     if (m_onProblem) {
-        m_onProblem(m_lines.path() + ":" + std::to_string(m_lines.lineNumber()) + ": " + what);
+        m_onProblem(message);
     }
 }
 
+namespace {
+
+// The fields each record kind sets, in the order the image keeps them.
+using Field = int CurrentRecord::*;
+constexpr Field kPadFields[] = {&CurrentRecord::x1,        &CurrentRecord::y1,
+                                &CurrentRecord::xSize,     &CurrentRecord::ySize,
+                                &CurrentRecord::shape,     &CurrentRecord::holeSize,
+                                &CurrentRecord::planeCode, &CurrentRecord::layer,
+                                &CurrentRecord::padName};
+constexpr Field kViaFields[] = {&CurrentRecord::x1, &CurrentRecord::y1, &CurrentRecord::viaSize,
+                                &CurrentRecord::holeSize, &CurrentRecord::layer};
+constexpr Field kTrackFields[] = {&CurrentRecord::x1, &CurrentRecord::y1,
+                                  &CurrentRecord::x2, &CurrentRecord::y2,
+                                  &CurrentRecord::width, &CurrentRecord::layer};
+constexpr Field kArcFields[] = {&CurrentRecord::x1,           &CurrentRecord::y1,
+                                &CurrentRecord::radius,       &CurrentRecord::quadrantMask,
+                                &CurrentRecord::width,        &CurrentRecord::layer};
+constexpr Field kFillFields[] = {&CurrentRecord::x1, &CurrentRecord::y1, &CurrentRecord::x2,
+                                 &CurrentRecord::y2, &CurrentRecord::layer};
+constexpr Field kStringFields[] = {&CurrentRecord::x1,       &CurrentRecord::y1,
+                                   &CurrentRecord::ySize,    &CurrentRecord::rotation,
+                                   &CurrentRecord::width,    &CurrentRecord::layer};
+
+std::span<const Field> fieldsOf(RecordKind kind) {
+    switch (kind) {
+        case RecordKind::Pad:
+            return kPadFields;
+        case RecordKind::Via:
+            return kViaFields;
+        case RecordKind::Track:
+            return kTrackFields;
+        case RecordKind::Arc:
+            return kArcFields;
+        case RecordKind::Fill:
+            return kFillFields;
+        case RecordKind::String:
+            return kStringFields;
+        case RecordKind::Component:
+            break;
+    }
+    return {};
+}
+
+bool hasText(RecordKind kind) {
+    return kind == RecordKind::Pad || kind == RecordKind::String;
+}
+
+// The keyword line of a record kind: "COMP", or "C" or "F" and the kind's letter.
+std::string_view keywordOf(RecordKind kind, bool free) {
+    static constexpr std::string_view kComponent[] = {"CP", "CA", "CT", "CF", "CS", "", "CV"};
+    static constexpr std::string_view kFree[] = {"FP", "FA", "FT", "FF", "FS", "", "FV"};
+    if (kind == RecordKind::Component) {
+        return "COMP";
+    }
+    return (free ? kFree : kComponent)[static_cast<int>(kind)];
+}
+
+void putAttributes(ImageWriter& out, const TextAttributes& a) {
+    for (int v : {a.x, a.y, a.height, a.rotation, a.width, a.layer}) {
+        out.put(v);
+    }
+}
+
+void getAttributes(ImageCursor& in, TextAttributes& a) {
+    for (int* v : {&a.x, &a.y, &a.height, &a.rotation, &a.width, &a.layer}) {
+        *v = in.get();
+    }
+}
+
+}  // namespace
+
+void BoardReader::keepText(std::string_view text) {
+    // a text too long for the image's length word: the image is given up, the reading goes on
+    if (text.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max() / 2)) {
+        m_keeper.reset();
+        m_kept.reset();
+        return;
+    }
+    m_keeper->putText(text);
+}
+
+namespace {
+
+// Counts a record into what the board holds.
+void count(BoardContents& contents, RecordKind kind, const CurrentRecord& r,
+           const ComponentHeader& c) {
+    auto on = [&contents](int layer) -> LayerContents* {
+        return layer >= 0 && layer < BoardContents::kLayers
+                   ? &contents.layers[static_cast<size_t>(layer)]
+                   : nullptr;
+    };
+    ++contents.records;
+    LayerContents* l = kind == RecordKind::Component ? nullptr : on(r.layer);
+    switch (kind) {
+        case RecordKind::Pad:
+        case RecordKind::Via:
+            if (l) {
+                ++l->flashes;
+            }
+            if (r.holeSize > 0 && r.layer == kMultiLayer) {
+                ++contents.holes;
+            }
+            break;
+        case RecordKind::Track:
+            if (l) {
+                ++l->lines;
+            }
+            break;
+        case RecordKind::Arc:
+            if (l) {
+                l->arcQuarters += std::popcount(static_cast<unsigned>(r.quadrantMask) & 15u);
+            }
+            break;
+        case RecordKind::Fill:
+            if (l) {
+                ++l->fills;
+            }
+            break;
+        case RecordKind::String:
+            if (l) {
+                l->textChars += static_cast<long long>(r.text.size());
+            }
+            break;
+        case RecordKind::Component:
+            ++contents.components;
+            if (LayerContents* t = on(c.commentText.layer); t && c.commentShown == 1) {
+                t->textChars += static_cast<long long>(c.comment.size());
+            }
+            if (LayerContents* t = on(c.designatorText.layer); t && c.designatorShown == 1) {
+                t->textChars += static_cast<long long>(c.designator.size());
+            }
+            break;
+    }
+}
+
+}  // namespace
+
+void BoardReader::keep(RecordKind kind) {
+    if (m_recordLine > std::numeric_limits<std::int32_t>::max()) {
+        m_keeper.reset();  // a board of more lines than the image counts: read, not kept
+        m_kept.reset();
+        return;
+    }
+    count(m_kept->m_contents, kind, m_record, m_component);
+    ImageWriter& out = *m_keeper;
+    out.put(static_cast<std::int32_t>(kind) | (isFree() ? image_entry::kFreeFlag : 0));
+    out.put(static_cast<std::int32_t>(m_recordLine));
+    if (kind == RecordKind::Component) {
+        const ComponentHeader& c = m_component;
+        out.put(c.designatorShown);
+        out.put(c.commentShown);
+        putAttributes(out, c.commentText);
+        putAttributes(out, c.designatorText);
+        keepText(c.designator);
+        if (m_keeper) {
+            keepText(c.pattern);
+        }
+        if (m_keeper) {
+            keepText(c.comment);
+        }
+        return;
+    }
+    for (Field f : fieldsOf(kind)) {
+        out.put(m_record.*f);
+    }
+    if (hasText(kind)) {
+        keepText(m_record.text);
+    }
+}
+
+std::optional<RecordKind> BoardReader::endOfFile() {
+    m_reachedEnd = !m_stopped;
+    if (!m_stopped && !m_hasHeader && m_records == 0) {
+        throw common::FormatError(path(),
+                                  "not an Autotrax board file: its first line is not \"PCB FILE\" "
+                                  "and it holds no board record");
+    }
+    return std::nullopt;
+}
+
+std::optional<RecordKind> BoardReader::replayNext() {
+    ImageCursor& in = *m_cursor;
+    m_hasHeader = m_replayed->m_hasHeader;
+    while (!m_stopped && !in.atEnd()) {
+        const std::int32_t entry = in.get();
+        ClearRecordFields(m_record);
+        if (entry == image_entry::kComponentEnd || entry == image_entry::kSkippedLine) {
+            if (entry == image_entry::kComponentEnd) {
+                ++m_componentEnds;
+                if (m_onSkippedLine) {
+                    m_line = "ENDCOMP";
+                }
+            } else {
+                in.getText(m_line);
+            }
+            if (m_onSkippedLine && !m_onSkippedLine(m_line)) {
+                m_stopped = true;
+                return std::nullopt;
+            }
+            continue;
+        }
+        const auto kind = static_cast<RecordKind>(entry & ~image_entry::kFreeFlag);
+        m_keyword = keywordOf(kind, (entry & image_entry::kFreeFlag) != 0);
+        m_recordLine = in.get();
+        ++m_records;
+        if (kind == RecordKind::Component) {
+            ComponentHeader& c = m_component;
+            c.designatorShown = in.get();
+            c.commentShown = in.get();
+            getAttributes(in, c.commentText);
+            getAttributes(in, c.designatorText);
+            in.getText(c.designator);
+            in.getText(c.pattern);
+            in.getText(c.comment);
+        } else {
+            for (Field f : fieldsOf(kind)) {
+                m_record.*f = in.get();
+            }
+            if (hasText(kind)) {
+                in.getText(m_record.text);
+            }
+        }
+        while (!in.atEnd() && in.peek() == image_entry::kProblem) {
+            in.get();
+            in.getText(m_line);
+            if (m_onProblem) {
+                m_onProblem(m_line);
+            }
+        }
+        return kind;
+    }
+    return endOfFile();
+}
+
 std::optional<RecordKind> BoardReader::next() {
-    while (!m_stopped && m_lines.next(m_line)) {
-        if (m_lines.lineNumber() == 1) {
+    if (m_cursor) {
+        return replayNext();
+    }
+    while (!m_stopped && m_lines->next(m_line)) {
+        if (m_lines->lineNumber() == 1) {
             m_hasHeader = m_line.compare(0, 8, "PCB FILE") == 0;
         }
         ClearRecordFields(m_record);
@@ -285,14 +587,22 @@ std::optional<RecordKind> BoardReader::next() {
             if (m_line == "ENDCOMP") {
                 ++m_componentEnds;
             }
+            if (m_keeper) {
+                if (m_line == "ENDCOMP") {
+                    m_keeper->put(image_entry::kComponentEnd);
+                } else {
+                    m_keeper->put(image_entry::kSkippedLine);
+                    keepText(m_line);
+                }
+            }
             if (m_onSkippedLine && !m_onSkippedLine(m_line)) {
                 m_stopped = true;
                 return std::nullopt;
             }
             continue;
         }
-        m_keyword = m_line;
-        m_recordLine = m_lines.lineNumber();
+        m_keyword = keywordOf(*kind, m_line[0] == 'F');
+        m_recordLine = m_lines->lineNumber();
         ++m_records;
         if (*kind == RecordKind::Component) {
             readComponentHeader();
@@ -331,22 +641,24 @@ std::optional<RecordKind> BoardReader::next() {
             case RecordKind::Component:
                 break;
         }
+        if (m_keeper) {
+            keep(*kind);
+        }
         if (!ok) {
-            problem(m_keyword +
+            problem(std::string(m_keyword) +
                     " record: a field is missing, not a whole number or out of range; read as 0");
         }
         return kind;
     }
-    if (!m_stopped && !m_hasHeader && m_records == 0) {
-        throw common::FormatError(path(),
-                                  "not an Autotrax board file: its first line is not \"PCB FILE\" "
-                                  "and it holds no board record");
-    }
-    return std::nullopt;
+    return endOfFile();
 }
 
 void BoardReader::readComponentHeader() {
-    if (!ReadComponentHeader([this] { return nextLine(); }, m_component)) {
+    const bool ok = ReadComponentHeader([this] { return nextLine(); }, m_component);
+    if (m_keeper) {
+        keep(RecordKind::Component);
+    }
+    if (!ok) {
         problem(
             "COMP header: a text attribute field is missing, not a whole number or out of range; "
             "read as 0");

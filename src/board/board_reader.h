@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "board/board_image.h"
 #include "common/text_io.h"
 
 namespace padloom::board {
@@ -83,6 +85,16 @@ public:
     /// Opens the board file; throws IoError when it cannot be opened, FormatError when it
     /// holds binary data rather than text.
     explicit BoardReader(const std::string& path, ProblemHandler onProblem = {});
+    /// Replays `image` when it still stands for the file at `path` (see BoardImage::matches);
+    /// reads the file otherwise, as the constructor above does.
+    BoardReader(const std::string& path, std::shared_ptr<const BoardImage> image,
+                ProblemHandler onProblem = {});
+
+    /// Keeps what this reading finds in a BoardImage, for later readings of the same board.
+    /// Called before the first next(); does nothing when the reader replays an image.
+    void keepImage();
+    /// The image kept, once the reading has reached the end of the file; null otherwise.
+    std::shared_ptr<const BoardImage> takeImage();
 
     /// Reads up to and including the next record; nullopt at the end of the file. Throws
     /// FormatError at the end of a file that has neither the "PCB FILE" line nor any record:
@@ -93,7 +105,7 @@ public:
     CurrentRecord& record() { return m_record; }
     const ComponentHeader& component() const { return m_component; }
     /// The keyword line of the record last read ("CP", "FT", "COMP", ...).
-    const std::string& keyword() const { return m_keyword; }
+    std::string_view keyword() const { return m_keyword; }
     /// Whether the record last read is a free primitive (keyword beginning with "F").
     bool isFree() const { return !m_keyword.empty() && m_keyword[0] == 'F'; }
     /// Line number of the keyword line of the record last read.
@@ -107,7 +119,7 @@ public:
     /// How many "ENDCOMP" lines have been passed over so far; a change between two records
     /// tells that the component before ended.
     long componentEnds() const { return m_componentEnds; }
-    const std::string& path() const { return m_lines.path(); }
+    const std::string& path() const { return m_path; }
     /// Whether the first line is the "PCB FILE" line every board starts with. Known once the
     /// first record has been read (or the end of the file reached).
     bool hasHeader() const { return m_hasHeader; }
@@ -117,8 +129,18 @@ private:
     void nextLine(std::string& line);
     void problem(const std::string& what);
     void readComponentHeader();
+    std::optional<RecordKind> replayNext();
+    void keep(RecordKind kind);
+    void keepText(std::string_view text);
+    std::optional<RecordKind> endOfFile();
 
-    common::LineReader m_lines;
+    std::string m_path;
+    std::optional<common::LineReader> m_lines;  // reading the file
+    std::shared_ptr<const BoardImage> m_replayed;  // or replaying an image
+    std::optional<ImageCursor> m_cursor;
+    std::shared_ptr<BoardImage> m_kept;  // the image being kept, while reading the file
+    std::optional<ImageWriter> m_keeper;
+    bool m_reachedEnd = false;
     ProblemHandler m_onProblem;
     std::function<bool(const std::string&)> m_onSkippedLine;
     bool m_stopped = false;  // the skipped-line handler ended the reading
@@ -126,7 +148,7 @@ private:
     ComponentHeader m_component;
     std::string m_line;
     std::string m_numbers;  // the number line of the record last read
-    std::string m_keyword;
+    std::string_view m_keyword;  // one of the fixed keyword texts
     long m_recordLine = 0;
     long m_componentEnds = 0;
     long m_records = 0;

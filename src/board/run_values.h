@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "board/aperture_table.h"
+#include "board/board_image.h"
 
 namespace padloom::board {
 
@@ -41,13 +43,17 @@ struct RunValues {
     int drillGuideDCode = 13;
     Enlargements enlargements;
     bool aptMade = false;
+    /// The board as the aperture builder read it, replayed by the plot run's readers instead
+    /// of reading the file again; null when not kept. Readers check that the file is unchanged.
+    std::shared_ptr<const BoardImage> boardImage;
 
     /// Resets what the plot run resets before the aperture builder runs: extents, pour
-    /// outline flags and the aperture-file-made fact.
+    /// outline flags, the aperture-file-made fact and the kept board.
     void reset() {
         extents = Extents{};
         pourOutline.fill(false);
         aptMade = false;
+        boardImage.reset();
     }
 };
 

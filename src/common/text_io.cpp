@@ -77,7 +77,7 @@ bool LineReader::next(std::string& line) {
         while (p != stop && *p != '\n' && *p != '\r') {
             ++p;
         }
-        line.append(begin, p);
+        line.append(begin, static_cast<size_t>(p - begin));
         m_pos = static_cast<size_t>(p - m_buffer.data());
         if (p != stop) {
             end = static_cast<unsigned char>(*p);

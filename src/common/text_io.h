@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -66,6 +67,35 @@ public:
         }
         char* at = m_data.get() + m_used;
         m_used = static_cast<size_t>(std::to_chars(at, at + kNumberRoom, value).ptr - m_data.get());
+        return *this;
+    }
+    /// Where a piece of output goes, byte after byte, with no check of the room left.
+    struct Cursor {
+        char* at;
+        Cursor& text(std::string_view t) {
+            std::memcpy(at, t.data(), t.size());
+            at += t.size();
+            return *this;
+        }
+        Cursor& number(long long value) {
+            at = std::to_chars(at, at + kNumberRoom, value).ptr;
+            return *this;
+        }
+    };
+    /// The greatest `room` piece() takes.
+    static constexpr size_t kPieceRoom = 256;
+    /// Writes a short piece of at most `room` bytes in one go, for the many small pieces of a
+    /// plot (a coordinate pair and its codes): `fill` writes it through a Cursor.
+    template <class Fill>
+    LineWriter& piece(size_t room, Fill&& fill) {
+        static_assert(kPieceRoom < kCapacity);
+        assert(room <= kPieceRoom);
+        if (kCapacity - m_used < room) {
+            flush();
+        }
+        Cursor cursor{m_data.get() + m_used};
+        fill(cursor);
+        m_used = static_cast<size_t>(cursor.at - m_data.get());
         return *this;
     }
     /// Ends the line (CR LF).

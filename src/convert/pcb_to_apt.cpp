@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
 
 #include "board/board_reader.h"
 #include "common/base_name.h"
@@ -29,30 +28,19 @@ public:
 
     /// Adds an entry unless an equal one exists; returns its D-code either way.
     int add(int shape, int xSize, int ySize) {
-        Key key{shape, xSize, ySize};
-        auto [it, inserted] = m_index.emplace(key, static_cast<int>(m_entries.size()));
-        if (inserted) {
+        int dcode = m_index.FindAperture(shape, xSize, ySize);
+        if (dcode == board::kNotFound) {
+            dcode = kFirstDcode + static_cast<int>(m_entries.size());
+            m_index.add(board::ApertureEntry{shape, xSize, ySize, dcode});
             m_entries.push_back(AptEntry{shape, xSize, ySize});
         }
-        return kFirstDcode + it->second;
+        return dcode;
     }
     void addRound(int size) { add(board::kCircular, size, size); }
 
 private:
-    struct Key {
-        int shape, xSize, ySize;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        size_t operator()(const Key& k) const {
-            size_t h = std::hash<int>()(k.shape);
-            h = h * 1000003u ^ std::hash<int>()(k.xSize);
-            return h * 1000003u ^ std::hash<int>()(k.ySize);
-        }
-    };
-
     std::vector<AptEntry>& m_entries;
-    std::unordered_map<Key, int, KeyHash> m_index;
+    board::ApertureTable m_index;  // the same entries, for the lookup
 };
 
 void countHole(std::vector<board::DrillTallyEntry>& tally, int holeSize) {
@@ -66,12 +54,13 @@ void countHole(std::vector<board::DrillTallyEntry>& tally, int holeSize) {
 }
 
 void addPad(ApertureList& list, const board::CurrentRecord& r, const AptOptions& opt,
-            const std::string& where, std::vector<std::string>& problems) {
+            const board::BoardReader& reader, std::vector<std::string>& problems) {
     const auto& e = opt.enlargements;
     const int x = r.xSize;
     const int y = r.ySize;
     if (r.shape < 1 || r.shape > 10) {
-        problems.push_back(where + ": pad shape " + std::to_string(r.shape) +
+        problems.push_back(reader.path() + ":" + std::to_string(reader.recordLine()) +
+                           ": pad shape " + std::to_string(r.shape) +
                            " is not an aperture shape; no aperture added for this pad");
         return;
     }
@@ -133,6 +122,9 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
     // damaged records are read as well as they go, and reported with the other problems
     board::BoardReader reader(boardPath,
                               [&build](const std::string& p) { build.problems.push_back(p); });
+    if (opt.plotMode) {
+        reader.keepImage();  // the plot run that follows replays it
+    }
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
         switch (*kind) {
@@ -140,8 +132,7 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
                 if (r.holeSize > 0 && r.layer == board::kMultiLayer) {
                     countHole(build.drillTally, r.holeSize);
                 }
-                addPad(list, r, opt, boardPath + ":" + std::to_string(reader.recordLine()),
-                       build.problems);
+                addPad(list, r, opt, reader, build.problems);
                 break;
             case RecordKind::Via:
                 list.addRound(r.viaSize);
@@ -191,6 +182,7 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
         }
     }
     build.hasHeader = reader.hasHeader();
+    build.boardImage = reader.takeImage();
     std::stable_sort(build.drillTally.begin(), build.drillTally.end(),
                      [](const auto& a, const auto& b) { return a.holeSize < b.holeSize; });
     return build;
@@ -280,6 +272,7 @@ common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::Ru
     rv.drillTally = build.drillTally;
     rv.drillGuideDCode = build.drillGuideDCode;
     rv.enlargements = opt.enlargements;
+    rv.boardImage = std::move(build.boardImage);
     if (write && !opt.plotMode && opt.openNotepad) {
         host.openInViewer(aptPath);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct AptBuild {
     int drillGuideDCode = 13;
     std::vector<std::string> problems;  // e.g. pad shapes outside 1 to 10
     bool hasHeader = true;              // whether the board starts with its "PCB FILE" line
+    std::shared_ptr<const board::BoardImage> boardImage;  // the board as read, in plot mode
 };
 
 /// Reads a board file and builds its aperture list and drill tally. Throws IoError.

@@ -55,7 +55,7 @@ void writeBillOfMaterials(common::Host& host, const PlotOptions& options,
     };
     std::vector<Group> groups;
     std::map<std::string, size_t, decltype(less)> index(less);
-    board::BoardReader reader(runValues.boardFile);
+    board::BoardReader reader(runValues.boardFile, runValues.boardImage);
     while (auto kind = reader.next()) {
         if (*kind != board::RecordKind::Component) {
             continue;

@@ -206,7 +206,7 @@ void plotDrillDrawing(common::Host& host, const PlotOptions&, const board::RunVa
         marks.add(x, y);
     };
 
-    board::BoardReader reader(rv.boardFile);
+    board::BoardReader reader(rv.boardFile, rv.boardImage);
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
         switch (*kind) {

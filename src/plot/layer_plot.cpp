@@ -1,8 +1,10 @@
 #include "plot/layer_plot.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
-#include <thread>
 
 #include "board/board_reader.h"
 #include "common/number_format.h"
@@ -31,7 +33,10 @@ struct Wanted {
     int shape = 0;
     int xSize = 0;
     int ySize = 0;
-    std::string role;
+    // what it is for, in up to three pieces put together only when it is reported
+    std::string_view role;
+    std::string_view name = {};
+    std::string_view after = {};
 };
 
 std::string sizes(const Wanted& w) {
@@ -92,7 +97,7 @@ private:
     void string(const CurrentRecord& r);
     void component(const board::ComponentHeader& c);
     void componentText(const std::string& text, const board::TextAttributes& a, int aperture,
-                       const std::string& role);
+                       std::string_view role, std::string_view name);
 
     // Whether `dcode` can be used; reports the wanted aperture when it cannot.
     bool check(int dcode, const Wanted& wanted, int x, int y);
@@ -107,7 +112,7 @@ private:
     LayerFile& m_file;
     const bool m_pourLayer;
     ApertureTable m_table;
-    std::unordered_set<int> m_defined;
+    DefinedDcodes m_defined{m_table};
     long m_line = 0;  // board line of the record being plotted
     bool m_guideReported = false;
     bool m_polygonReported = false;
@@ -115,7 +120,7 @@ private:
 
 void LayerPlotter::run() {
     begin();
-    board::BoardReader reader(m_rv.boardFile);
+    board::BoardReader reader(m_rv.boardFile, m_rv.boardImage);
     while (auto kind = reader.next()) {
         record(*kind, reader);
     }
@@ -173,7 +178,7 @@ void LayerPlotter::pours() {
     out.line("%LNCopper_pours*");
     out.line("LPD*%");
     PourEdgeTable edges;
-    collectPourPieces(edges, m_rv.boardFile, m_layer, m_table);
+    collectPourPieces(edges, m_rv, m_layer, m_table);
     if (polygonApertureUsable()) {
         writePourRegions(m_file, edges, m_host, m_layer);
     }
@@ -185,7 +190,7 @@ void LayerPlotter::pours() {
 void LayerPlotter::cutOuts() {
     m_file.currentAperture = LayerFile::kNoAperture;
     m_file.forgetPosition();
-    board::BoardReader reader(m_rv.boardFile);
+    board::BoardReader reader(m_rv.boardFile, m_rv.boardImage);
     while (auto kind = reader.next()) {
         m_line = reader.recordLine();
         const CurrentRecord& r = reader.record();
@@ -219,7 +224,7 @@ void LayerPlotter::cutOutPad(const CurrentRecord& r) {
     if (!onPourLayer(r.layer) || r.planeCode == 3 || r.planeCode == 5) {
         return;  // plane codes 3 and 5 connect directly: the pour runs into the pad
     }
-    const int aperture = board::resolvePad(m_table, r, m_e).pourClearance;
+    const int aperture = board::resolvePad(m_table, r, m_e, board::kPadPourClearance).pourClearance;
     const Wanted wanted{r.shape, enlarged(r.xSize, m_e.pour), enlarged(r.ySize, m_e.pour),
                         "pour clearance of the pad"};
     if (check(aperture, wanted, r.x1, r.y1)) {
@@ -305,7 +310,8 @@ bool LayerPlotter::check(int dcode, const Wanted& wanted, int x, int y) {
     }
     std::string text = "Error: Apt not found: " + sizes(wanted);
     if (!wanted.role.empty()) {
-        text += " (" + wanted.role + " at " + place(x, y) + ", line " + decimal(m_line) + ")";
+        text += " (" + std::string(wanted.role) + std::string(wanted.name) +
+                std::string(wanted.after) + " at " + place(x, y) + ", line " + decimal(m_line) + ")";
     }
     say(std::move(text));
     return false;
@@ -328,7 +334,18 @@ void LayerPlotter::pad(const CurrentRecord& r) {
     if (!onLayer(r.layer, p, m_options)) {
         return;
     }
-    const board::PadApertures a = board::resolvePad(m_table, r, m_e);
+    // only the apertures this layer may use are looked up
+    unsigned needed = board::kPadOwn;
+    if (p == 11 || p == 12) {
+        needed = board::kPadSolderMask;
+    } else if (p == 13 || p == 14) {
+        needed = board::kPadPlaneClearance | board::kPadReliefs;
+    } else if (p == 15 || p == 16) {
+        needed = board::kPadPaste;
+    } else if (m_options.thermalsOnExternalLayers && (p == 1 || p == 6)) {
+        needed |= board::kPadReliefs;
+    }
+    const board::PadApertures a = board::resolvePad(m_table, r, m_e, needed);
     // the pad's own aperture; its missing-aperture line is the plain one
     int aperture = a.pad;
     Wanted wanted{r.shape, r.xSize, r.ySize, ""};
@@ -494,7 +511,7 @@ void LayerPlotter::string(const CurrentRecord& r) {
         return;
     }
     const int aperture = board::resolveString(m_table, r);
-    if (!check(aperture, Wanted{board::kCircular, r.width, r.width, "string \"" + r.text + "\""},
+    if (!check(aperture, Wanted{board::kCircular, r.width, r.width, "string \"", r.text, "\""},
                r.x1, r.y1)) {
         return;
     }
@@ -504,19 +521,19 @@ void LayerPlotter::string(const CurrentRecord& r) {
 void LayerPlotter::component(const board::ComponentHeader& c) {
     const board::ComponentApertures a = board::resolveComponent(m_table, c);
     if (c.commentShown == 1) {
-        componentText(c.comment, c.commentText, a.comment, "comment of " + c.designator);
+        componentText(c.comment, c.commentText, a.comment, "comment of ", c.designator);
     }
     if (c.designatorShown == 1) {
-        componentText(c.designator, c.designatorText, a.designator, "designator " + c.designator);
+        componentText(c.designator, c.designatorText, a.designator, "designator ", c.designator);
     }
 }
 
 void LayerPlotter::componentText(const std::string& text, const board::TextAttributes& t,
-                                 int aperture, const std::string& role) {
+                                 int aperture, std::string_view role, std::string_view name) {
     if (!onLayerAsDrawing(t.layer, m_layer, m_options)) {
         return;
     }
-    if (!check(aperture, Wanted{board::kCircular, t.width, t.width, role}, t.x, t.y)) {
+    if (!check(aperture, Wanted{board::kCircular, t.width, t.width, role, name}, t.x, t.y)) {
         return;
     }
     plotText(m_file, t.x, t.y, aperture, text, t.height, t.rotation);
@@ -554,16 +571,33 @@ bool onLayerAsDrawing(int boardLayer, int plotLayer, const PlotOptions& options)
     return !isMask(plotLayer) && onLayer(boardLayer, plotLayer, options);
 }
 
-std::unordered_set<int> definedDcodes(const ApertureTable& table) {
-    std::unordered_set<int> defined;
+DefinedDcodes::DefinedDcodes(const ApertureTable& table) {
     for (const auto& entry : table.entries()) {
-        defined.insert(entry.dcode);
+        if (entry.dcode >= 0 && entry.dcode < kDirect) {
+            if (m_direct.size() <= static_cast<size_t>(entry.dcode)) {
+                m_direct.resize(static_cast<size_t>(entry.dcode) + 1);
+            }
+            m_direct[static_cast<size_t>(entry.dcode)] = true;
+        } else {
+            m_others.push_back(entry.dcode);
+        }
     }
-    return defined;
+    std::sort(m_others.begin(), m_others.end());
 }
 
-bool usableAperture(const std::unordered_set<int>& defined, int dcode) {
-    return dcode >= 10 && defined.count(dcode) > 0;
+bool DefinedDcodes::contains(int dcode) const {
+    if (dcode >= 0 && dcode < kDirect) {
+        return static_cast<size_t>(dcode) < m_direct.size() && m_direct[static_cast<size_t>(dcode)];
+    }
+    return std::binary_search(m_others.begin(), m_others.end(), dcode);
+}
+
+DefinedDcodes definedDcodes(const ApertureTable& table) {
+    return DefinedDcodes(table);
+}
+
+bool usableAperture(const DefinedDcodes& defined, int dcode) {
+    return dcode >= 10 && defined.contains(dcode);
 }
 
 bool isPourLayer(int plotLayer, const board::RunValues& runValues) {
@@ -576,89 +610,115 @@ std::string layerOutputPath(const board::RunValues& runValues, const std::string
     return path;
 }
 
-std::vector<PlottedLayer> plotLayerFiles(common::Host& host, const PlotOptions& options,
-                                         const board::RunValues& runValues,
-                                         const std::vector<int>& layers, unsigned threads) {
-    std::vector<PlottedLayer> plotted(layers.size());
-    // the files are opened here, one after the other; a name that cannot be written is that
-    // layer's error, as it would have been when its turn came
+std::vector<PlottedLayer> openLayerFiles(const board::RunValues& runValues,
+                                         const std::vector<int>& layers) {
+    std::vector<PlottedLayer> opened(layers.size());
     for (size_t i = 0; i < layers.size(); ++i) {
-        plotted[i].layer = layers[i];
+        opened[i].layer = layers[i];
         try {
-            plotted[i].file = std::make_unique<LayerFile>(
+            opened[i].file = std::make_unique<LayerFile>(
                 layerOutputPath(runValues, std::string(layerExtension(layers[i]))));
         } catch (...) {
-            plotted[i].error = std::current_exception();
+            opened[i].error = std::current_exception();
         }
     }
-    if (threads == 0) {
-        threads = std::max(1u, std::thread::hardware_concurrency());
-    }
-    threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(1, layers.size())));
+    return opened;
+}
 
-    // one pass over the board per thread, feeding every record to each layer of its share
-    auto pass = [&](unsigned share) {
-        std::vector<PlottedLayer*> mine;
-        std::vector<std::unique_ptr<LayerPlotter>> plotters;
-        for (size_t i = share; i < plotted.size(); i += threads) {
-            PlottedLayer& p = plotted[i];
-            if (p.error) {
-                continue;
-            }
-            try {
-                auto plotter = std::make_unique<LayerPlotter>(host, options, runValues, p.layer,
-                                                              *p.file, &p.messages);
-                plotter->begin();
-                mine.push_back(&p);
-                plotters.push_back(std::move(plotter));
-            } catch (...) {
-                p.error = std::current_exception();
-            }
-        }
-        if (mine.empty()) {
-            return;
+void plotLayersTogether(common::Host& host, const PlotOptions& options,
+                        const board::RunValues& runValues,
+                        const std::vector<PlottedLayer*>& layers) {
+    std::vector<PlottedLayer*> mine;
+    std::vector<std::unique_ptr<LayerPlotter>> plotters;
+    for (PlottedLayer* p : layers) {
+        if (p->error) {
+            continue;
         }
         try {
-            board::BoardReader reader(runValues.boardFile);
-            while (auto kind = reader.next()) {
-                for (size_t j = 0; j < mine.size(); ++j) {
-                    if (mine[j]->error) {
-                        continue;
-                    }
-                    try {
-                        plotters[j]->record(*kind, reader);
-                    } catch (...) {
-                        mine[j]->error = std::current_exception();
-                    }
-                }
-            }
+            auto plotter = std::make_unique<LayerPlotter>(host, options, runValues, p->layer,
+                                                          *p->file, &p->messages);
+            plotter->begin();
+            mine.push_back(p);
+            plotters.push_back(std::move(plotter));
         } catch (...) {
-            // the board itself failed: every layer still going stops with its error
-            for (auto* p : mine) {
-                if (!p->error) {
-                    p->error = std::current_exception();
-                }
+            p->error = std::current_exception();
+        }
+    }
+    if (mine.empty()) {
+        return;
+    }
+    // Which of the layers a record on each board layer can reach: its pads and vias by the
+    // layer rule, its drawings and texts by the drawing rule. A record on no board layer of the
+    // table reaches no layer file. Each plotter still applies the rules itself; this only
+    // spares asking every layer about every record.
+    constexpr int kBoardLayers = board::kMultiLayer + 1;
+    std::array<std::uint32_t, kBoardLayers> flashesTo{};
+    std::array<std::uint32_t, kBoardLayers> drawingsTo{};
+    static_assert(kPlotLayerCount <= 32);
+    for (size_t j = 0; j < mine.size(); ++j) {
+        for (int b = 0; b < kBoardLayers; ++b) {
+            if (onLayer(b, mine[j]->layer, options)) {
+                flashesTo[static_cast<size_t>(b)] |= 1u << j;
+            }
+            if (onLayerAsDrawing(b, mine[j]->layer, options)) {
+                drawingsTo[static_cast<size_t>(b)] |= 1u << j;
             }
         }
-        for (size_t j = 0; j < mine.size(); ++j) {
-            if (!mine[j]->error) {
+    }
+    auto on = [](const std::array<std::uint32_t, kBoardLayers>& table, int layer) {
+        return layer >= 0 && layer < kBoardLayers ? table[static_cast<size_t>(layer)] : 0u;
+    };
+    try {
+        board::BoardReader reader(runValues.boardFile, runValues.boardImage);
+        while (auto kind = reader.next()) {
+            const CurrentRecord& r = reader.record();
+            std::uint32_t to = 0;
+            switch (*kind) {
+                case board::RecordKind::Pad:
+                    to = on(flashesTo, r.layer);
+                    break;
+                case board::RecordKind::Via:
+                    to = on(flashesTo, board::kMultiLayer);
+                    break;
+                case board::RecordKind::Component: {
+                    const board::ComponentHeader& c = reader.component();
+                    to = (c.commentShown == 1 ? on(drawingsTo, c.commentText.layer) : 0u) |
+                         (c.designatorShown == 1 ? on(drawingsTo, c.designatorText.layer) : 0u);
+                    break;
+                }
+                default:
+                    to = on(drawingsTo, r.layer);
+                    break;
+            }
+            for (; to != 0; to &= to - 1) {
+                const auto j = static_cast<size_t>(std::countr_zero(to));
+                if (mine[j]->error) {
+                    continue;
+                }
                 try {
-                    plotters[j]->finish();
+                    plotters[j]->record(*kind, reader);
                 } catch (...) {
                     mine[j]->error = std::current_exception();
                 }
             }
         }
-    };
-    std::vector<std::thread> workers;
-    for (unsigned share = 1; share < threads; ++share) {
-        workers.emplace_back(pass, share);
+    } catch (...) {
+        // the board itself failed: every layer still going stops with its error
+        for (auto* p : mine) {
+            if (!p->error) {
+                p->error = std::current_exception();
+            }
+        }
     }
-    pass(0);
-    for (auto& worker : workers) {
-        worker.join();
+    for (size_t j = 0; j < mine.size(); ++j) {
+        if (!mine[j]->error) {
+            try {
+                plotters[j]->finish();
+            } catch (...) {
+                mine[j]->error = std::current_exception();
+            }
+        }
     }
-    return plotted;
 }
 
 void plotLayerFile(common::Host& host, const PlotOptions& options,

@@ -3,7 +3,6 @@
 #include <exception>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "board/aperture_table.h"
@@ -24,12 +23,24 @@ bool onLayer(int boardLayer, int plotLayer, const PlotOptions& options);
 /// the solder masks or the paste layers (plot layers 11, 12, 15, 16).
 bool onLayerAsDrawing(int boardLayer, int plotLayer, const PlotOptions& options);
 
+/// The D-codes an aperture table defines, for a test made for every record of a layer file.
+class DefinedDcodes {
+public:
+    explicit DefinedDcodes(const board::ApertureTable& table);
+    bool contains(int dcode) const;
+
+private:
+    static constexpr int kDirect = 1 << 16;  // D-codes below this are looked up directly
+    std::vector<bool> m_direct;
+    std::vector<int> m_others;  // the rest, sorted
+};
+
 /// The D-codes an aperture table defines.
-std::unordered_set<int> definedDcodes(const board::ApertureTable& table);
+DefinedDcodes definedDcodes(const board::ApertureTable& table);
 
 /// A usable D-code is one the layer file defines and that is 10 or above: D00 to D09 are not
 /// apertures in an RS274X file, and a lookup that found nothing gives -1.
-bool usableAperture(const std::unordered_set<int>& defined, int dcode);
+bool usableAperture(const DefinedDcodes& defined, int dcode);
 
 /// A pour layer: top or bottom copper of a board with 1-mil pour outlines on it.
 bool isPourLayer(int plotLayer, const board::RunValues& runValues);
@@ -50,15 +61,19 @@ struct PlottedLayer {
     std::exception_ptr error;
 };
 
-/// Writes the layer files of `layers` (plot layers other than the drill drawing and the pour
-/// layers, which make passes of their own) with one pass over the board for several layers
-/// instead of one each, the layers shared out over up to `threads` threads (0: one per core).
-/// Nothing reaches the host: each layer keeps its messages and its error, and the caller
-/// reports and commits them in layer order, so that the message list and the files are those
-/// of plotLayerFile called layer after layer. The result is in the order of `layers`.
-std::vector<PlottedLayer> plotLayerFiles(common::Host& host, const PlotOptions& options,
-                                         const board::RunValues& runValues,
-                                         const std::vector<int>& layers, unsigned threads);
+/// Opens the layer files of `layers` (plot layers other than the drill drawing and the pour
+/// layers, which make passes of their own), one after the other; a name that cannot be
+/// written is that layer's error. The result is in the order of `layers`.
+std::vector<PlottedLayer> openLayerFiles(const board::RunValues& runValues,
+                                         const std::vector<int>& layers);
+
+/// Writes the opened layer files of `layers` in one pass over the board. Nothing reaches the
+/// host: each layer keeps its messages and its error, and the caller reports and commits them
+/// in layer order, so that the message list and the files are those of plotLayerFile called
+/// layer after layer. Several threads may each write their own layers at once.
+void plotLayersTogether(common::Host& host, const PlotOptions& options,
+                        const board::RunValues& runValues,
+                        const std::vector<PlottedLayer*>& layers);
 
 /// The output path of a plot layer; refuses (IoError) a name that is one of the run's inputs.
 std::string layerOutputPath(const board::RunValues& runValues, const std::string& extension);

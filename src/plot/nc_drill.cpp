@@ -36,7 +36,7 @@ void createNcDrillFile(common::Host& host, const PlotOptions& options,
     // collect the hits: every via, and the pads of the Multi Layer; a hole of size 0 or less
     // is not drilled and so is no hit
     std::vector<DrillHit> hits;
-    board::BoardReader reader(runValues.boardFile);
+    board::BoardReader reader(runValues.boardFile, runValues.boardImage);
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
         const bool drilled = (*kind == board::RecordKind::Via) ||

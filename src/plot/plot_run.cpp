@@ -1,6 +1,9 @@
 #include "plot/plot_run.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cctype>
 #include <exception>
 #include <functional>
@@ -73,6 +76,84 @@ struct SideOutput {
     }
 };
 
+// The work of one thread: layer files written in one shared pass over the board, then side
+// outputs, each in a pass of its own.
+struct Share {
+    std::vector<PlottedLayer*> layers;
+    std::vector<SideOutput*> sides;
+    double load = 0;  // its estimated cost
+};
+
+// What a pass over the board costs, in bytes of output written in the same time, per record.
+constexpr double kPassPerRecord = 16;
+
+// The estimated cost of a layer file, in bytes of plain output written in the same time, from
+// what the board holds on the board layers it draws. Text is the costliest per record, but
+// its strokes are written faster than other output, byte for byte.
+double layerFileSize(int p, const PlotOptions& o, const board::BoardContents& c) {
+    double bytes = 1000;
+    for (int b = 0; b < board::BoardContents::kLayers; ++b) {
+        const board::LayerContents& l = c.layers[static_cast<size_t>(b)];
+        if (onLayer(b, p, o)) {
+            bytes += 30.0 * static_cast<double>(l.flashes);
+        }
+        if (onLayerAsDrawing(b, p, o)) {
+            bytes += 45.0 * static_cast<double>(l.lines) +
+                     60.0 * static_cast<double>(l.arcQuarters) +
+                     150.0 * static_cast<double>(l.fills) +
+                     90.0 * static_cast<double>(l.textChars);
+        }
+    }
+    return bytes;
+}
+
+// Shares the layer files and side outputs out over `threads` threads so that they end at
+// about the same time: the largest first, each to the thread that then has the least to do
+// (the first layer file of a thread brings the cost of its pass). Without a kept board image
+// every output counts the same.
+std::vector<Share> shareOut(std::vector<PlottedLayer>& layers,
+                            const std::vector<std::pair<SideOutput*, double>>& sides,
+                            unsigned threads, const PlotOptions& options,
+                            const board::RunValues& rv) {
+    const board::BoardContents* contents = rv.boardImage ? &rv.boardImage->contents() : nullptr;
+    const double pass =
+        contents ? kPassPerRecord * static_cast<double>(contents->records) : 0.0;
+    struct Item {
+        double size;
+        PlottedLayer* layer;
+        SideOutput* side;
+    };
+    std::vector<Item> items;
+    for (PlottedLayer& p : layers) {
+        if (!p.error) {
+            items.push_back({contents ? layerFileSize(p.layer, options, *contents) : 1.0, &p,
+                             nullptr});
+        }
+    }
+    for (const auto& [side, size] : sides) {
+        items.push_back({contents ? size + pass : 1.0, nullptr, side});
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.size > b.size; });
+    std::vector<Share> shares(std::max(1u, threads));
+    for (const Item& item : items) {
+        auto cost = [&](const Share& s) {
+            return s.load + item.size + (item.layer && s.layers.empty() ? pass : 0.0);
+        };
+        Share& to = *std::min_element(shares.begin(), shares.end(),
+                                      [&](const Share& a, const Share& b) {
+                                          return cost(a) < cost(b);
+                                      });
+        to.load = cost(to);
+        if (item.layer) {
+            to.layers.push_back(item.layer);
+        } else {
+            to.sides.push_back(item.side);
+        }
+    }
+    return shares;
+}
+
 }  // namespace
 
 void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& rv) {
@@ -94,43 +175,67 @@ void plotBoard(common::Host& host, const PlotOptions& options, const board::RunV
             shared.push_back(layer);
         }
     }
+    const unsigned threads = options.threads != 0
+                                 ? options.threads
+                                 : std::max(1u, std::thread::hardware_concurrency());
 
-    // with more than one thread, the drill drawing, the NC drill file and the BOM are made
-    // meanwhile on a thread of their own, one after the other, up to the first that fails; a
-    // locale-aware BOM comparison stays on this thread, as it may not be safe on another one
-    const bool sideThread = options.threads != 1;
+    // with more than one thread, the drill drawing, the NC drill file and the BOM are made on
+    // the threads too, beside the layer files; a locale-aware BOM comparison stays on this
+    // thread, as it may not be safe on another one
     SideOutput drawing([&](common::Host& h) { plotDrillDrawing(h, options, rv, 9); });
     SideOutput drill([&](common::Host& h) { createNcDrillFile(h, options, rv); });
     SideOutput bom([&](common::Host& h) { writeBillOfMaterials(h, options, rv); });
-    std::vector<SideOutput*> sides;
-    if (sideThread) {
+    std::vector<std::pair<SideOutput*, double>> sides;  // with their estimated sizes
+    if (threads > 1) {
+        const board::BoardContents c =
+            rv.boardImage ? rv.boardImage->contents() : board::BoardContents{};
         if (options.layers[9]) {
-            sides.push_back(&drawing);
+            sides.emplace_back(&drawing, 110.0 * static_cast<double>(c.holes));
         }
         if (options.ncDrill) {
-            sides.push_back(&drill);
+            sides.emplace_back(&drill, 15.0 * static_cast<double>(c.holes));
         }
         if (options.bom && !options.compareText) {
-            sides.push_back(&bom);
+            sides.emplace_back(&bom, 10.0 * static_cast<double>(c.components));
         }
     }
-    std::jthread side;
-    if (!sides.empty()) {
-        side = std::jthread([&sides] {
-            for (SideOutput* output : sides) {
-                common::DeferCommits defer(output->files);
-                output->ran = true;
-                try {
-                    output->make(output->host);
-                } catch (...) {
-                    output->error = std::current_exception();
-                    break;
-                }
-            }
-        });
+    std::vector<PlottedLayer> plotted = openLayerFiles(rv, shared);
+    std::vector<Share> shares = shareOut(plotted, sides, threads, options, rv);
+    if (std::getenv("PADLOOM_DEBUG_SHARES")) {
+        for (auto& sh : shares) {
+            std::fprintf(stderr, "share load %.0f:", sh.load);
+            for (auto* l : sh.layers) std::fprintf(stderr, " %d", l->layer);
+            std::fprintf(stderr, " sides %zu\n", sh.sides.size());
+        }
     }
-    // a side output in its turn (the side thread has ended by then): made here when it was not
-    // made there
+    auto work = [&](Share& share) {
+        auto t0 = std::chrono::steady_clock::now();
+        plotLayersTogether(host, options, rv, share.layers);
+        auto t1 = std::chrono::steady_clock::now();
+        if (std::getenv("PADLOOM_DEBUG_SHARES")) std::fprintf(stderr, "layers %.3f\n", std::chrono::duration<double>(t1-t0).count());
+        for (SideOutput* output : share.sides) {
+            common::DeferCommits defer(output->files);
+            output->ran = true;
+            try {
+                output->make(output->host);
+            } catch (...) {
+                output->error = std::current_exception();
+            }
+            if (std::getenv("PADLOOM_DEBUG_SHARES")) std::fprintf(stderr, "side %.3f\n", std::chrono::duration<double>(std::chrono::steady_clock::now()-t1).count());
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (size_t i = 1; i < shares.size(); ++i) {
+            if (!shares[i].layers.empty() || !shares[i].sides.empty()) {
+                workers.emplace_back(work, std::ref(shares[i]));
+            }
+        }
+        work(shares[0]);
+    }  // the workers are joined here
+
+    // each output in its turn: a side output made on a thread hands on what it kept; one that
+    // was not is made here
     auto sideOutput = [&](SideOutput& output) {
         if (output.ran) {
             output.finish(host);
@@ -138,11 +243,6 @@ void plotBoard(common::Host& host, const PlotOptions& options, const board::RunV
             output.make(host);
         }
     };
-
-    auto plotted = plotLayerFiles(host, options, rv, shared, options.threads);
-    if (side.joinable()) {
-        side.join();
-    }
     auto next = plotted.begin();
     for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
         if (!options.layers[layer]) {

@@ -9,10 +9,10 @@ namespace padloom::plot {
 
 using common::decimal;
 
-void collectPourPieces(PourEdgeTable& edges, const std::string& boardFile, int layer,
+void collectPourPieces(PourEdgeTable& edges, const board::RunValues& runValues, int layer,
                        const board::ApertureTable& apertures) {
     edges.clear();
-    board::BoardReader reader(boardFile);
+    board::BoardReader reader(runValues.boardFile, runValues.boardImage);
     while (auto kind = reader.next()) {
         const board::CurrentRecord& r = reader.record();
         if (!reader.isFree() || r.layer != layer) {

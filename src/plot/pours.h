@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/aperture_table.h"
+#include "board/run_values.h"
 #include "common/host.h"
 #include "plot/layer_file.h"
 #include "plot/pour_edges.h"
@@ -19,7 +20,7 @@ constexpr int kOneMilDcode = 12;
 /// `edges`, emptying it first: every free track of that layer drawn with the 1-mil aperture,
 /// and every quarter of every free 1-mil arc of that layer (quadrant bits in the order 1, 2, 4,
 /// 8). Component tracks and arcs are never outline pieces. Throws IoError.
-void collectPourPieces(PourEdgeTable& edges, const std::string& boardFile, int layer,
+void collectPourPieces(PourEdgeTable& edges, const board::RunValues& runValues, int layer,
                        const board::ApertureTable& apertures);
 
 /// Which way a quarter arc turns from its previous point to its own point.

@@ -23,17 +23,11 @@ void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
         out.write("D02*X").write(x).write("Y").write(y).line("*");
         file.currentPos = {x, y};
     }
-    switch (op) {
-        case kDraw:
-            out.write("D01*X").write(x).write("Y").write(y).line("*");
-            break;
-        case kMove:
-            out.write("D02*X").write(x).write("Y").write(y).line("*");
-            break;
-        default:
-            out.write("D02*X").write(x).write("Y").write(y).line("*D03*");
-            break;
-    }
+    const std::string_view lead = op == kDraw ? "D01*X" : "D02*X";
+    const std::string_view tail = op == kDraw || op == kMove ? "*\r\n" : "*D03*\r\n";
+    out.piece(64, [&](common::LineWriter::Cursor& c) {
+        c.text(lead).number(x).text("Y").number(y).text(tail);
+    });
     file.currentPos = {x, y};
 }
 

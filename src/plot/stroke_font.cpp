@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstddef>
 #include <iterator>
+#include <string_view>
 
 #include "common/number_format.h"
 
@@ -158,6 +160,37 @@ static_assert(kIndex.glyphs == kGlyphs && kPoints[std::size(kPoints) - 1].pen ==
               "one stroke list per code 32 to 126, each closed by kEnd");
 static_assert(kIndex.longest <= 34, "a glyph has at most 34 points");
 
+// The decimal texts of the coordinates a text's points land on, one per font offset (-2 to 8)
+// and axis: a glyph's points share a few values, and the glyphs of a text share their row.
+class CoordinateTexts {
+public:
+    std::string_view of(int axis, int offset, long long value) {
+        Entry& e = m_entries[axis][static_cast<size_t>(offset - kLowest) % kOffsets];
+        if (!e.known || e.value != value) {
+            e.size = static_cast<unsigned char>(
+                std::to_chars(e.text, e.text + sizeof e.text, value).ptr - e.text);
+            e.value = value;
+            e.known = true;
+        }
+        return {e.text, e.size};
+    }
+
+private:
+    static constexpr int kLowest = -2;
+    static constexpr size_t kOffsets = 11;
+    struct Entry {
+        long long value = 0;
+        bool known = false;
+        unsigned char size = 0;
+        char text[20];
+    };
+    Entry m_entries[2][kOffsets];
+};
+
+std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x,
+                                  long long y, int height, int rotation, unsigned char c,
+                                  int aperture);
+
 }  // namespace
 
 Glyph glyphOf(unsigned char code) {
@@ -174,6 +207,15 @@ Glyph glyphOf(unsigned char code) {
 
 std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int height, int rotation,
                               unsigned char c, int aperture) {
+    CoordinateTexts texts;
+    return plotGlyphWith(texts, file, x, y, height, rotation, c, aperture);
+}
+
+namespace {
+
+std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x,
+                                  long long y, int height, int rotation, unsigned char c,
+                                  int aperture) {
     auto& out = file.out;
     const int s = height / 6;
     int sx = s;
@@ -202,9 +244,13 @@ std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int hei
     out.write("D02*");
     int penState = 2;
     auto place = [&](const GlyphPoint& p) {
-        const long long px = swapped ? x + p.y * sy : x + p.x * sx;
-        const long long py = swapped ? y + p.x * sx : y + p.y * sy;
-        out.write("X").write(px).write("Y").write(py).write("*");
+        const std::string_view px = swapped ? texts.of(0, p.y, x + p.y * sy)
+                                            : texts.of(0, p.x, x + p.x * sx);
+        const std::string_view py = swapped ? texts.of(1, p.x, y + p.x * sx)
+                                            : texts.of(1, p.y, y + p.y * sy);
+        out.piece(48, [&](common::LineWriter::Cursor& c) {
+            c.text("X").text(px).text("Y").text(py).text("*");
+        });
     };
     if (glyph.points.empty()) {
         place(GlyphPoint{0, 0, 2});
@@ -226,6 +272,8 @@ std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int hei
     return swapped ? std::pair{0, advance} : std::pair{advance, 0};
 }
 
+}  // namespace
+
 void plotText(LayerFile& file, long long x, long long y, int aperture, std::string_view text,
               int height, int rotation) {
     if (aperture != file.currentAperture || !file.textApertureWritten) {
@@ -233,9 +281,10 @@ void plotText(LayerFile& file, long long x, long long y, int aperture, std::stri
         file.currentAperture = aperture;
         file.textApertureWritten = true;
     }
+    CoordinateTexts texts;
     for (char ch : text) {
-        auto [dx, dy] =
-            plotGlyph(file, x, y, height, rotation, static_cast<unsigned char>(ch), aperture);
+        auto [dx, dy] = plotGlyphWith(texts, file, x, y, height, rotation,
+                                      static_cast<unsigned char>(ch), aperture);
         file.out.endLine();
         x += dx;
         y += dy;

@@ -92,7 +92,9 @@ TEST(PourOutlines, GatheringTakesTheFreeOneMilPiecesOfTheLayer) {
     }
     PourEdgeTable edges;
     edges.add_fill_entry(9, 9, 9, 9, 0, 0, 0, 0);  // emptied first
-    collectPourPieces(edges, board, 1, apertures);
+    board::RunValues rv;
+    rv.boardFile = board;
+    collectPourPieces(edges, rv, 1, apertures);
     ASSERT_EQ(edges.size(), 3u);
     EXPECT_EQ(edges[0].a, (EndRecord{500, 550, 1, 50, 500, 500})) << "bit 1 first";
     EXPECT_EQ(edges[0].b, (EndRecord{550, 500, 1, 50, 500, 500}));
