@@ -19,17 +19,18 @@ bool BoardImage::matches(const std::string& path) const {
 }
 
 void ImageWriter::newBlock() {
-    m_image.m_blocks.push_back(
-        std::make_unique_for_overwrite<std::int32_t[]>(BoardImage::kBlockWords));
-    m_at = m_image.m_blocks.back().get();
+    finish();
+    m_image.m_blocks.push_back(BoardImage::Block{
+        std::make_unique_for_overwrite<std::int32_t[]>(BoardImage::kBlockWords), 0});
+    m_at = m_image.m_blocks.back().words.get();
     m_end = m_at + BoardImage::kBlockWords;
 }
 
 void ImageWriter::finish() {
-    m_image.m_words = m_image.m_blocks.empty()
-                          ? 0
-                          : (m_image.m_blocks.size() - 1) * BoardImage::kBlockWords +
-                                static_cast<size_t>(m_at - m_image.m_blocks.back().get());
+    if (!m_image.m_blocks.empty()) {
+        BoardImage::Block& last = m_image.m_blocks.back();
+        last.used = static_cast<size_t>(m_at - last.words.get());
+    }
 }
 
 void ImageWriter::putText(std::string_view text) {
@@ -44,6 +45,13 @@ void ImageWriter::putText(std::string_view text) {
 void ImageCursor::getText(std::string& text) {
     const auto size = static_cast<size_t>(get());
     text.resize(size);
+    const size_t words = (size + sizeof(std::int32_t) - 1) / sizeof(std::int32_t);
+    if (!atEnd() && m_next + words < m_image.m_blocks[m_block].used) {
+        // the whole text in this block, and more after it: one copy
+        std::memcpy(text.data(), &m_image.m_blocks[m_block].words[m_next], size);
+        m_next += words;
+        return;
+    }
     for (size_t i = 0; i < size; i += sizeof(std::int32_t)) {
         const std::int32_t word = get();
         std::memcpy(text.data() + i, &word, std::min(sizeof word, size - i));

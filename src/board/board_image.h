@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -41,6 +42,10 @@ public:
     /// still has the size and modification time it had when it was read.
     bool matches(const std::string& path) const;
 
+    /// How many parts the image was read in: 1, or 2 for the two halves of a large file.
+    /// The parts may be replayed each on its own (see BoardReader).
+    size_t parts() const { return m_secondPart == 0 ? 1 : 2; }
+
     /// What the board holds, counted as it was read.
     const BoardContents& contents() const { return m_contents; }
 
@@ -51,28 +56,41 @@ private:
     friend class BoardReader;
     friend class ImageWriter;
     friend class ImageCursor;
+    friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path);
 
     // The image is a stream of 32-bit words in blocks of their own, so that a large board
-    // never needs one large allocation nor a copy when it grows.
+    // never needs one large allocation nor a copy when it grows, and two images of the two
+    // halves of a file join without one.
     static constexpr size_t kBlockWords = size_t{1} << 16;
+    struct Block {
+        std::unique_ptr<std::int32_t[]> words;
+        size_t used = 0;
+    };
 
     std::string m_path;
     std::uintmax_t m_size = 0;
     std::filesystem::file_time_type m_time{};
-    std::vector<std::unique_ptr<std::int32_t[]>> m_blocks;
-    size_t m_words = 0;  // words in use, over all blocks
+    std::vector<Block> m_blocks;
+    size_t m_secondPart = 0;  // the block where the second part starts; 0 for none
     bool m_hasHeader = false;
     long m_records = 0;
     BoardContents m_contents;
 };
 
+/// Reads the board file at `path` through into an image, as a BoardReader keeping its image
+/// would, but a large file in two halves at once. Throws what BoardReader throws for a file
+/// that cannot be read or that holds binary data; the problems met are in the image.
+std::shared_ptr<const BoardImage> readBoardImage(const std::string& path);
+
 /// Entries of the image stream: a record kind (its RecordKind value, with kFreeFlag for a
-/// free primitive), or one of these.
+/// free primitive) and its line, or one of these. Line numbers count from the start of the
+/// part of the file an image was read from; kLineBase says where the next part starts.
 namespace image_entry {
 constexpr std::int32_t kFreeFlag = 0x10;
 constexpr std::int32_t kComponentEnd = 0x20;  // an "ENDCOMP" line passed over
 constexpr std::int32_t kSkippedLine = 0x21;   // another line passed over; its text follows
-constexpr std::int32_t kProblem = 0x22;       // a problem with the record before; its text
+constexpr std::int32_t kProblem = 0x22;   // a problem with the record before: line and text
+constexpr std::int32_t kLineBase = 0x23;  // lines before the next part of the file
 }  // namespace image_entry
 
 /// Appends to an image as a board is read; finish() completes the image.
@@ -87,6 +105,12 @@ public:
         *m_at++ = word;
     }
     void putText(std::string_view text);
+    /// Makes sure the next `words` words go into one block.
+    void reserve(size_t words) {
+        if (m_end - m_at < static_cast<std::ptrdiff_t>(words)) {
+            newBlock();
+        }
+    }
     void finish();
 
 private:
@@ -100,21 +124,59 @@ private:
 /// Reads an image's stream from its start.
 class ImageCursor {
 public:
-    explicit ImageCursor(const BoardImage& image) : m_image(image) {}
-
-    bool atEnd() const { return m_next == m_image.m_words; }
-    std::int32_t peek() const {
-        return m_image.m_blocks[m_next / BoardImage::kBlockWords][m_next % BoardImage::kBlockWords];
+    explicit ImageCursor(const BoardImage& image) : ImageCursor(image, 0, image.m_blocks.size()) {}
+    /// Reads blocks `first` up to `end` only.
+    ImageCursor(const BoardImage& image, size_t first, size_t end)
+        : m_image(image), m_block(first), m_endBlock(end) {
+        settle();
     }
+
+    bool atEnd() const { return m_block == m_endBlock; }
+    std::int32_t peek() const { return m_image.m_blocks[m_block].words[m_next]; }
     std::int32_t get() {
         const std::int32_t word = peek();
-        ++m_next;
+        if (++m_next == m_image.m_blocks[m_block].used) {
+            settle();
+        }
         return word;
     }
     void getText(std::string& text);
+    void skipText() { skip((static_cast<size_t>(get()) + 3) / 4); }
+    /// The next `n` words as one run: where they are when one block holds them, else copied
+    /// into `spare`.
+    const std::int32_t* take(size_t n, std::int32_t* spare) {
+        if (!atEnd() && m_next + n < m_image.m_blocks[m_block].used) {
+            const std::int32_t* run = &m_image.m_blocks[m_block].words[m_next];
+            m_next += n;
+            return run;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            spare[i] = atEnd() ? 0 : get();
+        }
+        return spare;
+    }
+    void skip(size_t n) {
+        if (!atEnd() && m_next + n < m_image.m_blocks[m_block].used) {
+            m_next += n;
+            return;
+        }
+        for (; n > 0 && !atEnd(); --n) {
+            get();
+        }
+    }
 
 private:
+    // moves on to the next word in use, past the end of a block
+    void settle() {
+        while (m_block < m_endBlock && m_next == m_image.m_blocks[m_block].used) {
+            ++m_block;
+            m_next = 0;
+        }
+    }
+
     const BoardImage& m_image;
+    size_t m_block = 0;
+    size_t m_endBlock = 0;
     size_t m_next = 0;
 };
 

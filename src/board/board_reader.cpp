@@ -6,6 +6,7 @@
 #include <limits>
 #include <span>
 #include <system_error>
+#include <thread>
 
 #include "common/errors.h"
 
@@ -241,6 +242,34 @@ BoardReader::BoardReader(const std::string& path, std::shared_ptr<const BoardIma
     }
 }
 
+BoardReader::BoardReader(const std::string& path, std::uint64_t from,
+                         std::optional<std::uint64_t> joinAt)
+    : m_path(path), m_lines(std::in_place, path, from), m_from(from), m_joinAt(joinAt) {
+    // only the start of a file tells a board from binary data
+    if (from == 0 && m_lines->looksBinary()) {
+        throw common::FormatError(path,
+                                  "not an Autotrax board file: it holds binary data, not text");
+    }
+}
+
+BoardReader::BoardReader(const std::string& path, std::shared_ptr<const BoardImage> image,
+                         size_t part, ProblemHandler onProblem)
+    : BoardReader(path, image, std::move(onProblem)) {
+    if (!m_cursor || image->parts() == 1) {
+        if (part > 0) {
+            m_stopped = true;  // the whole board is read as its first part; no second part
+        }
+        return;
+    }
+    m_part = part;
+    const size_t split = image->m_secondPart;
+    if (part == 0) {
+        m_cursor.emplace(*image, 0, split);
+    } else {
+        m_cursor.emplace(*image, split, image->m_blocks.size());
+    }
+}
+
 void BoardReader::keepImage() {
     if (m_replayed || m_kept) {
         return;
@@ -328,14 +357,14 @@ void BoardReader::problem(const std::string& what) {
     if (!m_onProblem && !m_keeper) {
         return;
     }
-    const std::string message =
-        m_path + ":" + std::to_string(m_lines->lineNumber()) + ": " + what;
+    const long line = m_lines->lineNumber();
     if (m_keeper) {
         m_keeper->put(image_entry::kProblem);
-        keepText(message);
+        m_keeper->put(static_cast<std::int32_t>(line));
+        keepText(what);
     }
     if (m_onProblem) {
-        m_onProblem(message);
+        m_onProblem(m_path + ":" + std::to_string(line) + ": " + what);
     }
 }
 
@@ -382,6 +411,45 @@ std::span<const Field> fieldsOf(RecordKind kind) {
     return {};
 }
 
+// Sets the fields of a record kind from the image, as the loop over fieldsOf(kind) would; the
+// kinds written out, as this runs for every record of every replay.
+void setFields(CurrentRecord& r, RecordKind kind, const std::int32_t* w) {
+    switch (kind) {
+        case RecordKind::Pad:
+            r.x1 = w[0], r.y1 = w[1], r.xSize = w[2], r.ySize = w[3], r.shape = w[4];
+            r.holeSize = w[5], r.planeCode = w[6], r.layer = w[7], r.padName = w[8];
+            break;
+        case RecordKind::Via:
+            r.x1 = w[0], r.y1 = w[1], r.viaSize = w[2], r.holeSize = w[3], r.layer = w[4];
+            break;
+        case RecordKind::Track:
+            r.x1 = w[0], r.y1 = w[1], r.x2 = w[2], r.y2 = w[3], r.width = w[4], r.layer = w[5];
+            break;
+        case RecordKind::Arc:
+            r.x1 = w[0], r.y1 = w[1], r.radius = w[2], r.quadrantMask = w[3], r.width = w[4];
+            r.layer = w[5];
+            break;
+        case RecordKind::Fill:
+            r.x1 = w[0], r.y1 = w[1], r.x2 = w[2], r.y2 = w[3], r.layer = w[4];
+            break;
+        case RecordKind::String:
+            r.x1 = w[0], r.y1 = w[1], r.ySize = w[2], r.rotation = w[3], r.width = w[4];
+            r.layer = w[5];
+            break;
+        case RecordKind::Component:
+            break;
+    }
+}
+
+// Words of a component header in the image after its entry: line, two flags, two texts'
+// attributes.
+constexpr size_t kComponentWords = 3 + 12;
+constexpr size_t kMostFields = std::size(kPadFields);
+
+unsigned kindBit(RecordKind kind) {
+    return 1u << static_cast<unsigned>(kind);
+}
+
 bool hasText(RecordKind kind) {
     return kind == RecordKind::Pad || kind == RecordKind::String;
 }
@@ -402,11 +470,6 @@ void putAttributes(ImageWriter& out, const TextAttributes& a) {
     }
 }
 
-void getAttributes(ImageCursor& in, TextAttributes& a) {
-    for (int* v : {&a.x, &a.y, &a.height, &a.rotation, &a.width, &a.layer}) {
-        *v = in.get();
-    }
-}
 
 }  // namespace
 
@@ -484,6 +547,7 @@ void BoardReader::keep(RecordKind kind) {
     }
     count(m_kept->m_contents, kind, m_record, m_component);
     ImageWriter& out = *m_keeper;
+    out.reserve(2 + (kind == RecordKind::Component ? kComponentWords : kMostFields + 1) + 1);
     out.put(static_cast<std::int32_t>(kind) | (isFree() ? image_entry::kFreeFlag : 0));
     out.put(static_cast<std::int32_t>(m_recordLine));
     if (kind == RecordKind::Component) {
@@ -511,7 +575,10 @@ void BoardReader::keep(RecordKind kind) {
 
 std::optional<RecordKind> BoardReader::endOfFile() {
     m_reachedEnd = !m_stopped;
-    if (!m_stopped && !m_hasHeader && m_records == 0) {
+    // a part of a file after its start says nothing about the whole; a replay of an image
+    // knows the whole
+    const long records = m_replayed ? m_replayed->m_records : m_records;
+    if (!m_stopped && m_from == 0 && m_part == 0 && !m_hasHeader && records == 0) {
         throw common::FormatError(path(),
                                   "not an Autotrax board file: its first line is not \"PCB FILE\" "
                                   "and it holds no board record");
@@ -525,6 +592,10 @@ std::optional<RecordKind> BoardReader::replayNext() {
     while (!m_stopped && !in.atEnd()) {
         const std::int32_t entry = in.get();
         ClearRecordFields(m_record);
+        if (entry == image_entry::kLineBase) {
+            m_lineBase = in.get();
+            continue;
+        }
         if (entry == image_entry::kComponentEnd || entry == image_entry::kSkippedLine) {
             if (entry == image_entry::kComponentEnd) {
                 ++m_componentEnds;
@@ -541,34 +612,56 @@ std::optional<RecordKind> BoardReader::replayNext() {
             continue;
         }
         const auto kind = static_cast<RecordKind>(entry & ~image_entry::kFreeFlag);
-        m_keyword = keywordOf(kind, (entry & image_entry::kFreeFlag) != 0);
-        m_recordLine = in.get();
         ++m_records;
+        const bool wanted = (m_kinds & kindBit(kind)) != 0;
         if (kind == RecordKind::Component) {
-            ComponentHeader& c = m_component;
-            c.designatorShown = in.get();
-            c.commentShown = in.get();
-            getAttributes(in, c.commentText);
-            getAttributes(in, c.designatorText);
-            in.getText(c.designator);
-            in.getText(c.pattern);
-            in.getText(c.comment);
+            std::int32_t spare[kComponentWords];
+            const std::int32_t* w = in.take(kComponentWords, spare);
+            if (wanted) {
+                m_recordLine = m_lineBase + w[0];
+                ComponentHeader& c = m_component;
+                c.designatorShown = w[1];
+                c.commentShown = w[2];
+                c.commentText = TextAttributes{w[3], w[4], w[5], w[6], w[7], w[8]};
+                c.designatorText = TextAttributes{w[9], w[10], w[11], w[12], w[13], w[14]};
+                in.getText(c.designator);
+                in.getText(c.pattern);
+                in.getText(c.comment);
+            } else {
+                in.skipText();
+                in.skipText();
+                in.skipText();
+            }
         } else {
-            for (Field f : fieldsOf(kind)) {
-                m_record.*f = in.get();
+            const std::span<const Field> fields = fieldsOf(kind);
+            std::int32_t spare[kMostFields + 1];
+            const std::int32_t* w = in.take(fields.size() + 1, spare);
+            if (wanted) {
+                m_recordLine = m_lineBase + w[0];
+                setFields(m_record, kind, w + 1);
             }
             if (hasText(kind)) {
-                in.getText(m_record.text);
+                if (wanted) {
+                    in.getText(m_record.text);
+                } else {
+                    in.skipText();
+                }
             }
+        }
+        if (wanted) {
+            m_keyword = keywordOf(kind, (entry & image_entry::kFreeFlag) != 0);
         }
         while (!in.atEnd() && in.peek() == image_entry::kProblem) {
             in.get();
+            const long line = m_lineBase + in.get();
             in.getText(m_line);
             if (m_onProblem) {
-                m_onProblem(m_line);
+                m_onProblem(m_path + ":" + std::to_string(line) + ": " + m_line);
             }
         }
-        return kind;
+        if (wanted) {
+            return kind;
+        }
     }
     return endOfFile();
 }
@@ -577,8 +670,24 @@ std::optional<RecordKind> BoardReader::next() {
     if (m_cursor) {
         return replayNext();
     }
-    while (!m_stopped && m_lines->next(m_line)) {
-        if (m_lines->lineNumber() == 1) {
+    std::optional<RecordKind> kind;
+    do {
+        kind = readNext();
+    } while (kind && !(m_kinds & kindBit(*kind)));
+    return kind;
+}
+
+std::optional<RecordKind> BoardReader::readNext() {
+    while (!m_stopped) {
+        if (m_joinAt && m_lines->offset() == *m_joinAt) {
+            m_joined = true;  // the next part of the file was read from here on
+            m_reachedEnd = true;
+            return std::nullopt;
+        }
+        if (!m_lines->next(m_line)) {
+            break;
+        }
+        if (m_lines->lineNumber() == 1 && m_from == 0) {
             m_hasHeader = m_line.compare(0, 8, "PCB FILE") == 0;
         }
         ClearRecordFields(m_record);
@@ -663,6 +772,102 @@ void BoardReader::readComponentHeader() {
             "COMP header: a text attribute field is missing, not a whole number or out of range; "
             "read as 0");
     }
+}
+
+namespace {
+
+// The offset of the first line start after byte `from` of a file, as a reading from the
+// start of the file finds it: a CR ends a line whatever came before it, and so does an LF,
+// unless it follows a CR (then the line starts after it either way). None when the file
+// ends first.
+std::optional<std::uint64_t> lineStartAfter(const std::string& path, std::uint64_t from) {
+    common::LineReader reader(path, from);
+    std::string line;
+    if (!reader.next(line)) {
+        return std::nullopt;
+    }
+    return reader.offset();
+}
+
+}  // namespace
+
+std::shared_ptr<const BoardImage> readBoardImage(const std::string& path) {
+    auto whole = [&path] {
+        BoardReader reader(path);
+        reader.keepImage();
+        while (reader.next()) {
+        }
+        return reader.takeImage();
+    };
+    // a small board, or a machine of one core: one reading
+    constexpr std::uintmax_t kHalvesFrom = std::uintmax_t{4} << 20;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size < kHalvesFrom || std::thread::hardware_concurrency() < 2) {
+        return whole();
+    }
+    const std::optional<std::uint64_t> middle = lineStartAfter(path, size / 2);
+    if (!middle || *middle >= size) {
+        return whole();
+    }
+
+    // The second half is read on a thread of its own from the first line start after the
+    // middle, as if a board began there. The first half is read from the start; when it comes
+    // to that line start between two records, the two readings agree from there on and are
+    // joined. When that line lies inside a record (the text of a string that reads "CP"), the
+    // first reading goes on to the end and the second is not used.
+    std::shared_ptr<const BoardImage> second;
+    std::exception_ptr secondError;
+    std::jthread secondHalf([&] {
+        try {
+            BoardReader reader(path, *middle, std::nullopt);
+            reader.keepImage();
+            while (reader.next()) {
+            }
+            second = reader.takeImage();
+        } catch (...) {
+            secondError = std::current_exception();
+        }
+    });
+    BoardReader first(path, 0, *middle);
+    first.keepImage();
+    while (first.next()) {
+    }
+    secondHalf.join();
+    if (!first.m_joined) {
+        return first.takeImage();
+    }
+    if (secondError) {
+        std::rethrow_exception(secondError);
+    }
+    const long linesBefore = first.m_lines->lineNumber();
+    std::shared_ptr<BoardImage> joined = std::const_pointer_cast<BoardImage>(first.takeImage());
+    if (!joined || !second || linesBefore > std::numeric_limits<std::int32_t>::max()) {
+        return whole();  // a half too large for an image: read the usual way
+    }
+    auto rest = std::const_pointer_cast<BoardImage>(second);
+    BoardImage::Block base{std::make_unique<std::int32_t[]>(2), 2};
+    base.words[0] = image_entry::kLineBase;
+    base.words[1] = static_cast<std::int32_t>(linesBefore);
+    joined->m_secondPart = joined->m_blocks.size();
+    joined->m_blocks.push_back(std::move(base));
+    for (BoardImage::Block& block : rest->m_blocks) {
+        joined->m_blocks.push_back(std::move(block));
+    }
+    joined->m_records += rest->m_records;
+    BoardContents& c = joined->m_contents;
+    const BoardContents& r = rest->m_contents;
+    for (size_t i = 0; i < c.layers.size(); ++i) {
+        c.layers[i].flashes += r.layers[i].flashes;
+        c.layers[i].lines += r.layers[i].lines;
+        c.layers[i].arcQuarters += r.layers[i].arcQuarters;
+        c.layers[i].fills += r.layers[i].fills;
+        c.layers[i].textChars += r.layers[i].textChars;
+    }
+    c.records += r.records;
+    c.holes += r.holes;
+    c.components += r.components;
+    return joined;
 }
 
 }  // namespace padloom::board

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -90,6 +92,22 @@ public:
     BoardReader(const std::string& path, std::shared_ptr<const BoardImage> image,
                 ProblemHandler onProblem = {});
 
+    /// Gives only records of these kinds; next() passes over the others (a replay without
+    /// decoding them). Their problems are still reported and their lines still counted.
+    void onlyKinds(std::initializer_list<RecordKind> kinds) {
+        m_kinds = 0;
+        for (RecordKind k : kinds) {
+            m_kinds |= 1u << static_cast<unsigned>(k);
+        }
+    }
+
+    /// Replays one part of an image read in parts (BoardImage::parts), as the records of
+    /// that part of the file; the parts together give what one reading of the file gives.
+    /// When the image does not stand for the file or has one part, part 0 reads all of the
+    /// board and part 1 nothing.
+    BoardReader(const std::string& path, std::shared_ptr<const BoardImage> image, size_t part,
+                ProblemHandler onProblem);
+
     /// Keeps what this reading finds in a BoardImage, for later readings of the same board.
     /// Called before the first next(); does nothing when the reader replays an image.
     void keepImage();
@@ -125,11 +143,18 @@ public:
     bool hasHeader() const { return m_hasHeader; }
 
 private:
+    friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path);
+    // Reads part of the file, from byte `from` (a line start) on; with `joinAt`, the reading
+    // ends when a record would start there, where the reading of the next part began.
+    BoardReader(const std::string& path, std::uint64_t from,
+                std::optional<std::uint64_t> joinAt);
+
     std::string nextLine();  // an empty line past the end of the file
     void nextLine(std::string& line);
     void problem(const std::string& what);
     void readComponentHeader();
     std::optional<RecordKind> replayNext();
+    std::optional<RecordKind> readNext();
     void keep(RecordKind kind);
     void keepText(std::string_view text);
     std::optional<RecordKind> endOfFile();
@@ -141,6 +166,12 @@ private:
     std::shared_ptr<BoardImage> m_kept;  // the image being kept, while reading the file
     std::optional<ImageWriter> m_keeper;
     bool m_reachedEnd = false;
+    unsigned m_kinds = ~0u;  // a bit for each kind of record next() gives
+    std::uint64_t m_from = 0;                 // where in the file the reading began
+    std::optional<std::uint64_t> m_joinAt;    // where it ends if a record starts there
+    bool m_joined = false;                    // it ended there
+    long m_lineBase = 0;  // lines before the part of the image being replayed
+    size_t m_part = 0;    // the part of the image replayed
     ProblemHandler m_onProblem;
     std::function<bool(const std::string&)> m_onSkippedLine;
     bool m_stopped = false;  // the skipped-line handler ended the reading

@@ -20,9 +20,20 @@ thread_local DeferredCommits* t_deferred = nullptr;
 std::string osError(int err) {
     return std::generic_category().message(err);
 }
+
+bool seekTo(std::FILE* file, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
 }  // namespace
 
-LineReader::LineReader(const std::string& path) : m_path(path), m_buffer(kBufferSize) {
+LineReader::LineReader(const std::string& path) : LineReader(path, 0) {}
+
+LineReader::LineReader(const std::string& path, std::uint64_t offset)
+    : m_path(path), m_buffer(kBufferSize), m_base(offset) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         throw IoError(path, "is a folder, not a file");
@@ -30,6 +41,11 @@ LineReader::LineReader(const std::string& path) : m_path(path), m_buffer(kBuffer
     m_file = std::fopen(path.c_str(), "rb");
     if (!m_file) {
         throw IoError(path, osError(errno));
+    }
+    if (offset > 0 && !seekTo(m_file, offset)) {
+        const int err = errno;
+        std::fclose(m_file);
+        throw IoError(path, osError(err));
     }
     try {
         fill();  // the first block, to tell text from binary data
@@ -47,6 +63,7 @@ LineReader::~LineReader() {
 }
 
 void LineReader::fill() {
+    m_base += m_end;
     m_pos = 0;
     m_end = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
     if (m_end == 0) {

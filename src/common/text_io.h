@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,9 @@ namespace padloom::common {
 class LineReader {
 public:
     explicit LineReader(const std::string& path);
+    /// Reads from byte `offset` of the file on, which should be where a line starts; line
+    /// numbers count from there.
+    LineReader(const std::string& path, std::uint64_t offset);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -27,6 +31,8 @@ public:
     const std::string& path() const { return m_path; }
     /// Whether the file's first block looks like binary data rather than text.
     bool looksBinary() const { return m_looksBinary; }
+    /// Byte offset in the file of what next() reads next.
+    std::uint64_t offset() const { return m_base + m_pos; }
 
 private:
     void fill();
@@ -34,6 +40,7 @@ private:
     std::string m_path;
     std::FILE* m_file = nullptr;
     std::vector<char> m_buffer;
+    std::uint64_t m_base = 0;  // offset in the file of the buffer's first byte
     size_t m_pos = 0;
     size_t m_end = 0;
     bool m_eof = false;
@@ -75,6 +82,19 @@ public:
         Cursor& text(std::string_view t) {
             std::memcpy(at, t.data(), t.size());
             at += t.size();
+            return *this;
+        }
+        /// A text of `size` bytes at `from`, where at least kShortRun bytes can be read: copied
+        /// kShortRun bytes at once when it is no longer, which leaves bytes past its end that
+        /// the next write covers. The piece's room must allow for them.
+        static constexpr size_t kShortRun = 16;
+        Cursor& shortText(const char* from, size_t size) {
+            if (size <= kShortRun) {
+                std::memcpy(at, from, kShortRun);
+            } else {
+                std::memcpy(at, from, size);
+            }
+            at += size;
             return *this;
         }
         Cursor& number(long long value) {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
+#include <optional>
+#include <thread>
 
 #include "board/board_reader.h"
 #include "common/base_name.h"
@@ -108,23 +111,13 @@ void addPad(ApertureList& list, const board::CurrentRecord& r, const AptOptions&
 
 }  // namespace
 
-AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) {
-    AptBuild build;
-    ApertureList list(build.apertures);
+namespace {
+
+// Reads the records of a board (or of one part of a board image) into the aperture list, the
+// drill tally, the extents, the pour outline flags and the problems of `build`.
+void collectApertures(board::BoardReader& reader, ApertureList& list, AptBuild& build,
+                      const AptOptions& opt) {
     const auto& e = opt.enlargements;
-
-    // the fixed first entries: the drawing pens and the drill-guide circle
-    list.addRound(3);
-    list.addRound(5);
-    list.addRound(1);
-    build.drillGuideDCode = list.add(board::kCircular, opt.drillGuideSize, opt.drillGuideSize);
-
-    // damaged records are read as well as they go, and reported with the other problems
-    board::BoardReader reader(boardPath,
-                              [&build](const std::string& p) { build.problems.push_back(p); });
-    if (opt.plotMode) {
-        reader.keepImage();  // the plot run that follows replays it
-    }
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
         switch (*kind) {
@@ -181,8 +174,87 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
             }
         }
     }
-    build.hasHeader = reader.hasHeader();
-    build.boardImage = reader.takeImage();
+}
+
+// Adds what the second part of a board gave to what the first part gave, as one reading of
+// the whole board would have found it: apertures and hole sizes first met in the second part
+// follow those of the first, in their order.
+void joinBuilds(ApertureList& list, AptBuild& build, const AptBuild& second) {
+    for (const AptEntry& a : second.apertures) {
+        list.add(a.shape, a.xSize, a.ySize);
+    }
+    for (const board::DrillTallyEntry& hole : second.drillTally) {
+        auto same = std::find_if(build.drillTally.begin(), build.drillTally.end(),
+                                 [&](const auto& t) { return t.holeSize == hole.holeSize; });
+        if (same != build.drillTally.end()) {
+            same->count += hole.count;
+        } else {
+            build.drillTally.push_back(hole);
+        }
+    }
+    // both began from the same empty extents, so the smaller and the larger ends are those
+    // of one pass
+    build.extents.minX = std::min(build.extents.minX, second.extents.minX);
+    build.extents.minY = std::min(build.extents.minY, second.extents.minY);
+    build.extents.maxX = std::max(build.extents.maxX, second.extents.maxX);
+    build.extents.maxY = std::max(build.extents.maxY, second.extents.maxY);
+    for (size_t i = 0; i < build.pourOutline.size(); ++i) {
+        build.pourOutline[i] = build.pourOutline[i] || second.pourOutline[i];
+    }
+    build.problems.insert(build.problems.end(), second.problems.begin(), second.problems.end());
+}
+
+}  // namespace
+
+AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) {
+    AptBuild build;
+    ApertureList list(build.apertures);
+
+    // the fixed first entries: the drawing pens and the drill-guide circle
+    list.addRound(3);
+    list.addRound(5);
+    list.addRound(1);
+    build.drillGuideDCode = list.add(board::kCircular, opt.drillGuideSize, opt.drillGuideSize);
+
+    // for a plot run, the board is read into an image that the plot run replays; an image
+    // read in two parts is gone through in two parts at once
+    if (opt.plotMode) {
+        build.boardImage = board::readBoardImage(boardPath);
+    }
+    const size_t parts = build.boardImage ? build.boardImage->parts() : 1;
+    AptBuild second;
+    std::exception_ptr secondError;
+    std::jthread secondPart;
+    if (parts == 2) {
+        secondPart = std::jthread([&] {
+            try {
+                ApertureList secondList(second.apertures);
+                board::BoardReader reader(
+                    boardPath, build.boardImage, 1,
+                    [&second](const std::string& p) { second.problems.push_back(p); });
+                collectApertures(reader, secondList, second, opt);
+            } catch (...) {
+                secondError = std::current_exception();
+            }
+        });
+    }
+    // damaged records are read as well as they go, and reported with the other problems
+    auto problem = [&build](const std::string& p) { build.problems.push_back(p); };
+    std::optional<board::BoardReader> reader;
+    if (parts == 2) {
+        reader.emplace(boardPath, build.boardImage, 0, problem);
+    } else {
+        reader.emplace(boardPath, build.boardImage, problem);
+    }
+    collectApertures(*reader, list, build, opt);
+    if (parts == 2) {
+        secondPart.join();
+        if (secondError) {
+            std::rethrow_exception(secondError);
+        }
+        joinBuilds(list, build, second);
+    }
+    build.hasHeader = reader->hasHeader();
     std::stable_sort(build.drillTally.begin(), build.drillTally.end(),
                      [](const auto& a, const auto& b) { return a.holeSize < b.holeSize; });
     return build;

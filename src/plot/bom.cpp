@@ -56,6 +56,7 @@ void writeBillOfMaterials(common::Host& host, const PlotOptions& options,
     std::vector<Group> groups;
     std::map<std::string, size_t, decltype(less)> index(less);
     board::BoardReader reader(runValues.boardFile, runValues.boardImage);
+    reader.onlyKinds({board::RecordKind::Component});
     while (auto kind = reader.next()) {
         if (*kind != board::RecordKind::Component) {
             continue;

@@ -207,6 +207,8 @@ void plotDrillDrawing(common::Host& host, const PlotOptions&, const board::RunVa
     };
 
     board::BoardReader reader(rv.boardFile, rv.boardImage);
+    reader.onlyKinds({board::RecordKind::Pad, board::RecordKind::Via, board::RecordKind::Track,
+                      board::RecordKind::Arc});
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
         switch (*kind) {

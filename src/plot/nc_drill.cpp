@@ -37,6 +37,7 @@ void createNcDrillFile(common::Host& host, const PlotOptions& options,
     // is not drilled and so is no hit
     std::vector<DrillHit> hits;
     board::BoardReader reader(runValues.boardFile, runValues.boardImage);
+    reader.onlyKinds({board::RecordKind::Pad, board::RecordKind::Via});
     while (auto kind = reader.next()) {
         const auto& r = reader.record();
         const bool drilled = (*kind == board::RecordKind::Via) ||

@@ -1,9 +1,6 @@
 #include "plot/plot_run.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cctype>
 #include <exception>
 #include <functional>
@@ -201,18 +198,8 @@ void plotBoard(common::Host& host, const PlotOptions& options, const board::RunV
     }
     std::vector<PlottedLayer> plotted = openLayerFiles(rv, shared);
     std::vector<Share> shares = shareOut(plotted, sides, threads, options, rv);
-    if (std::getenv("PADLOOM_DEBUG_SHARES")) {
-        for (auto& sh : shares) {
-            std::fprintf(stderr, "share load %.0f:", sh.load);
-            for (auto* l : sh.layers) std::fprintf(stderr, " %d", l->layer);
-            std::fprintf(stderr, " sides %zu\n", sh.sides.size());
-        }
-    }
     auto work = [&](Share& share) {
-        auto t0 = std::chrono::steady_clock::now();
         plotLayersTogether(host, options, rv, share.layers);
-        auto t1 = std::chrono::steady_clock::now();
-        if (std::getenv("PADLOOM_DEBUG_SHARES")) std::fprintf(stderr, "layers %.3f\n", std::chrono::duration<double>(t1-t0).count());
         for (SideOutput* output : share.sides) {
             common::DeferCommits defer(output->files);
             output->ran = true;
@@ -221,7 +208,6 @@ void plotBoard(common::Host& host, const PlotOptions& options, const board::RunV
             } catch (...) {
                 output->error = std::current_exception();
             }
-            if (std::getenv("PADLOOM_DEBUG_SHARES")) std::fprintf(stderr, "side %.3f\n", std::chrono::duration<double>(std::chrono::steady_clock::now()-t1).count());
         }
     };
     {

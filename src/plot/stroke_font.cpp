@@ -182,7 +182,7 @@ private:
         long long value = 0;
         bool known = false;
         unsigned char size = 0;
-        char text[20];
+        char text[24] = {};  // the longest long long, and room for a short-run copy
     };
     Entry m_entries[2][kOffsets];
 };
@@ -248,8 +248,10 @@ std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long 
                                             : texts.of(0, p.x, x + p.x * sx);
         const std::string_view py = swapped ? texts.of(1, p.x, y + p.x * sx)
                                             : texts.of(1, p.y, y + p.y * sy);
-        out.piece(48, [&](common::LineWriter::Cursor& c) {
-            c.text("X").text(px).text("Y").text(py).text("*");
+        // room for both numbers whole and the over-copy of the last
+        out.piece(80, [&](common::LineWriter::Cursor& c) {
+            c.text("X").shortText(px.data(), px.size()).text("Y");
+            c.shortText(py.data(), py.size()).text("*");
         });
     };
     if (glyph.points.empty()) {
