@@ -56,7 +56,8 @@ private:
     friend class BoardReader;
     friend class ImageWriter;
     friend class ImageCursor;
-    friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path);
+    friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
+                                                            std::uintmax_t halvesFrom);
 
     // The image is a stream of 32-bit words in blocks of their own, so that a large board
     // never needs one large allocation nor a copy when it grows, and two images of the two
@@ -77,10 +78,16 @@ private:
     BoardContents m_contents;
 };
 
+/// Files of this size and more are read in two halves at once.
+constexpr std::uintmax_t kHalvesFrom = std::uintmax_t{4} << 20;
+
 /// Reads the board file at `path` through into an image, as a BoardReader keeping its image
-/// would, but a large file in two halves at once. Throws what BoardReader throws for a file
-/// that cannot be read or that holds binary data; the problems met are in the image.
-std::shared_ptr<const BoardImage> readBoardImage(const std::string& path);
+/// would, but a file of `halvesFrom` bytes or more in two halves at once. Throws what
+/// BoardReader throws for a file that cannot be read or that holds binary data; the problems
+/// met are in the image. Null when the board is too large for an image (a text line of more
+/// than a gigabyte): it is then read from the file each time.
+std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
+                                                 std::uintmax_t halvesFrom = kHalvesFrom);
 
 /// Entries of the image stream: a record kind (its RecordKind value, with kFreeFlag for a
 /// free primitive) and its line, or one of these. Line numbers count from the start of the
@@ -90,7 +97,7 @@ constexpr std::int32_t kFreeFlag = 0x10;
 constexpr std::int32_t kComponentEnd = 0x20;  // an "ENDCOMP" line passed over
 constexpr std::int32_t kSkippedLine = 0x21;   // another line passed over; its text follows
 constexpr std::int32_t kProblem = 0x22;   // a problem with the record before: line and text
-constexpr std::int32_t kLineBase = 0x23;  // lines before the next part of the file
+constexpr std::int32_t kLineBase = 0x23;  // lines and "ENDCOMP" lines before the next part
 }  // namespace image_entry
 
 /// Appends to an image as a board is read; finish() completes the image.

@@ -594,6 +594,7 @@ std::optional<RecordKind> BoardReader::replayNext() {
         ClearRecordFields(m_record);
         if (entry == image_entry::kLineBase) {
             m_lineBase = in.get();
+            m_componentEnds = in.get();
             continue;
         }
         if (entry == image_entry::kComponentEnd || entry == image_entry::kSkippedLine) {
@@ -776,22 +777,32 @@ void BoardReader::readComponentHeader() {
 
 namespace {
 
-// The offset of the first line start after byte `from` of a file, as a reading from the
-// start of the file finds it: a CR ends a line whatever came before it, and so does an LF,
-// unless it follows a CR (then the line starts after it either way). None when the file
-// ends first.
-std::optional<std::uint64_t> lineStartAfter(const std::string& path, std::uint64_t from) {
+// The offset of the first keyword line after byte `from` of a file, where a record most
+// likely starts; none when there is none in the next thousand lines. Line starts are those a
+// reading from the start of the file finds: a CR ends a line whatever came before it, and so
+// does an LF, unless it follows a CR (the line starts after it either way).
+std::optional<std::uint64_t> recordStartAfter(const std::string& path, std::uint64_t from) {
     common::LineReader reader(path, from);
     std::string line;
     if (!reader.next(line)) {
-        return std::nullopt;
+        return std::nullopt;  // the part of a line `from` falls in
     }
-    return reader.offset();
+    for (int i = 0; i < 1000; ++i) {
+        const std::uint64_t start = reader.offset();
+        if (!reader.next(line)) {
+            return std::nullopt;
+        }
+        if (recordLineCount(line) >= 0) {
+            return start;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::shared_ptr<const BoardImage> readBoardImage(const std::string& path) {
+std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
+                                                 std::uintmax_t halvesFrom) {
     auto whole = [&path] {
         BoardReader reader(path);
         reader.keepImage();
@@ -799,23 +810,22 @@ std::shared_ptr<const BoardImage> readBoardImage(const std::string& path) {
         }
         return reader.takeImage();
     };
-    // a small board, or a machine of one core: one reading
-    constexpr std::uintmax_t kHalvesFrom = std::uintmax_t{4} << 20;
+    // a small board: one reading
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size < kHalvesFrom || std::thread::hardware_concurrency() < 2) {
+    if (ec || size < halvesFrom) {
         return whole();
     }
-    const std::optional<std::uint64_t> middle = lineStartAfter(path, size / 2);
+    const std::optional<std::uint64_t> middle = recordStartAfter(path, size / 2);
     if (!middle || *middle >= size) {
         return whole();
     }
 
-    // The second half is read on a thread of its own from the first line start after the
+    // The second half is read on a thread of its own from the first keyword line after the
     // middle, as if a board began there. The first half is read from the start; when it comes
-    // to that line start between two records, the two readings agree from there on and are
-    // joined. When that line lies inside a record (the text of a string that reads "CP"), the
-    // first reading goes on to the end and the second is not used.
+    // to that line between two records, the two readings agree from there on and are joined.
+    // When that line lies inside a record (the text of a string that reads "CP"), the first
+    // reading goes on to the end and the second is not used.
     std::shared_ptr<const BoardImage> second;
     std::exception_ptr secondError;
     std::jthread secondHalf([&] {
@@ -842,13 +852,15 @@ std::shared_ptr<const BoardImage> readBoardImage(const std::string& path) {
     }
     const long linesBefore = first.m_lines->lineNumber();
     std::shared_ptr<BoardImage> joined = std::const_pointer_cast<BoardImage>(first.takeImage());
-    if (!joined || !second || linesBefore > std::numeric_limits<std::int32_t>::max()) {
+    if (!joined || !second || linesBefore > std::numeric_limits<std::int32_t>::max() ||
+        first.m_componentEnds > std::numeric_limits<std::int32_t>::max()) {
         return whole();  // a half too large for an image: read the usual way
     }
     auto rest = std::const_pointer_cast<BoardImage>(second);
-    BoardImage::Block base{std::make_unique<std::int32_t[]>(2), 2};
+    BoardImage::Block base{std::make_unique<std::int32_t[]>(3), 3};
     base.words[0] = image_entry::kLineBase;
     base.words[1] = static_cast<std::int32_t>(linesBefore);
+    base.words[2] = static_cast<std::int32_t>(first.m_componentEnds);
     joined->m_secondPart = joined->m_blocks.size();
     joined->m_blocks.push_back(std::move(base));
     for (BoardImage::Block& block : rest->m_blocks) {

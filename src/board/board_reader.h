@@ -143,7 +143,8 @@ public:
     bool hasHeader() const { return m_hasHeader; }
 
 private:
-    friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path);
+    friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
+                                                            std::uintmax_t halvesFrom);
     // Reads part of the file, from byte `from` (a line start) on; with `joinAt`, the reading
     // ends when a record would start there, where the reading of the next part began.
     BoardReader(const std::string& path, std::uint64_t from,
