@@ -125,7 +125,7 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
                              const std::vector<board::DrillTallyEntry>& tally, int pen) {
     auto& out = file.out;
     if (file.currentAperture != pen) {
-        out.write(apertureCode(pen)).line("*");
+        selectAperture(out, pen);
         file.currentAperture = pen;
     }
     const board::Extents& e = extents;
@@ -238,7 +238,7 @@ void plotDrillDrawing(common::Host& host, const PlotOptions&, const board::RunVa
                 }
                 if (isTrack) {
                     if (draw != file.currentAperture) {
-                        out.write(apertureCode(draw)).line("*");
+                        selectAperture(out, draw);
                         file.currentAperture = draw;
                     }
                     writeLine(out, r.x1, r.y1, r.x2, r.y2);

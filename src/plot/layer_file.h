@@ -41,6 +41,9 @@ struct LayerFile {
 /// select apertures.
 std::string apertureCode(int dcode);
 
+/// Writes the line that selects an aperture: apertureCode(dcode) and "*".
+void selectAperture(common::LineWriter& out, int dcode);
+
 /// One plot step (draw, move or flash) on the file's shared aperture and position. The
 /// aperture must be a D-code that the file defines.
 void plotStep(LayerFile& file, int x, int y, int op, int aperture);

@@ -11,11 +11,21 @@ std::string apertureCode(int dcode) {
     return "D" + common::zeroPadded(dcode, 2);
 }
 
+void selectAperture(common::LineWriter& out, int dcode) {
+    if (dcode < 0) {
+        out.write(apertureCode(dcode)).line("*");
+        return;
+    }
+    out.piece(32, [dcode](common::LineWriter::Cursor& c) {
+        c.text(dcode < 10 ? "D0" : "D").number(dcode).text("*\r\n");
+    });
+}
+
 void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
     assert(aperture >= 0);
     auto& out = file.out;
     if (aperture != file.currentAperture) {
-        out.write(apertureCode(aperture)).line("*");
+        selectAperture(out, aperture);
         file.currentAperture = aperture;
     }
     if (file.positionUnknown()) {
@@ -34,7 +44,7 @@ void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
 void plotArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int aperture) {
     auto& out = file.out;
     out.endLine();
-    out.write(apertureCode(aperture)).line("*");
+    selectAperture(out, aperture);
     file.currentAperture = aperture;
     out.write("G74*");
     int r = radius == 0 ? 1 : radius;

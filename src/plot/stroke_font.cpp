@@ -165,7 +165,7 @@ static_assert(kIndex.longest <= 34, "a glyph has at most 34 points");
 class CoordinateTexts {
 public:
     std::string_view of(int axis, int offset, long long value) {
-        Entry& e = m_entries[axis][static_cast<size_t>(offset - kLowest) % kOffsets];
+        Entry& e = m_entries[axis][static_cast<unsigned>(offset - kLowest) & (kOffsets - 1)];
         if (!e.known || e.value != value) {
             e.size = static_cast<unsigned char>(
                 std::to_chars(e.text, e.text + sizeof e.text, value).ptr - e.text);
@@ -177,7 +177,7 @@ public:
 
 private:
     static constexpr int kLowest = -2;
-    static constexpr size_t kOffsets = 11;
+    static constexpr size_t kOffsets = 16;  // a power of two above the 11 offsets
     struct Entry {
         long long value = 0;
         bool known = false;
