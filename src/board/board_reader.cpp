@@ -178,20 +178,24 @@ bool ReadStringRecord(std::string_view line, CurrentRecord& rec) {
     return ok;
 }
 
-bool ReadComponentHeader(const std::function<std::string()>& nextLine, ComponentHeader& header) {
-    header.designator = nextLine();
-    header.pattern = nextLine();
-    header.comment = nextLine();
+bool ReadComponentHeader(const std::function<void(std::string&)>& readLine,
+                         ComponentHeader& header) {
+    readLine(header.designator);
+    readLine(header.pattern);
+    readLine(header.comment);
     bool allOk = true;
+    std::string line;
     auto readAttributes = [&](TextAttributes& attr) {
         int f[6];
-        allOk = scanFields(trimmed(nextLine()), f) && allOk;
+        readLine(line);
+        allOk = scanFields(trimmed(line), f) && allOk;
         attr = TextAttributes{f[0], f[1], f[2], f[3], f[4], f[5]};
     };
     readAttributes(header.commentText);
     readAttributes(header.designatorText);
     int f[5];
-    allOk = scanFields(trimmed(nextLine()), f) && allOk;
+    readLine(line);
+    allOk = scanFields(trimmed(line), f) && allOk;
     // the first three fields land in one place, so the designator flag is the third
     header.designatorShown = f[2];
     header.commentShown = f[3];
@@ -307,14 +311,6 @@ bool checkBoardFile(const std::string& path) {
     while (reader.next()) {
     }
     return reader.hasHeader();
-}
-
-std::string BoardReader::nextLine() {
-    std::string line;
-    if (!m_lines->next(line)) {
-        line.clear();
-    }
-    return line;
 }
 
 void BoardReader::nextLine(std::string& line) {
@@ -764,7 +760,8 @@ std::optional<RecordKind> BoardReader::readNext() {
 }
 
 void BoardReader::readComponentHeader() {
-    const bool ok = ReadComponentHeader([this] { return nextLine(); }, m_component);
+    const bool ok =
+        ReadComponentHeader([this](std::string& line) { nextLine(line); }, m_component);
     if (m_keeper) {
         keep(RecordKind::Component);
     }

@@ -150,8 +150,7 @@ private:
     BoardReader(const std::string& path, std::uint64_t from,
                 std::optional<std::uint64_t> joinAt);
 
-    std::string nextLine();  // an empty line past the end of the file
-    void nextLine(std::string& line);
+    void nextLine(std::string& line);  // an empty line past the end of the file
     void problem(const std::string& what);
     void readComponentHeader();
     std::optional<RecordKind> replayNext();
@@ -194,9 +193,11 @@ std::string missingHeaderWarning(const std::string& path);
 /// is not (see BoardReader) and returns whether it has its "PCB FILE" line.
 bool checkBoardFile(const std::string& path);
 
-/// Reads the six lines after "COMP" through `nextLine` into `header`; returns false when an
-/// attribute line had a missing or malformed field.
-bool ReadComponentHeader(const std::function<std::string()>& nextLine, ComponentHeader& header);
+/// Reads the six lines after "COMP", each through `readLine` (which fills the string it is
+/// given, empty past the end of the file), into `header`; returns false when an attribute line
+/// had a missing or malformed field.
+bool ReadComponentHeader(const std::function<void(std::string&)>& readLine,
+                         ComponentHeader& header);
 
 /// Number of lines that follow a keyword line in its record ("CP" 2, "CT" 1, "COMP" 6, ...),
 /// or -1 when the line is no keyword line. Keywords are whole lines, compared exactly. Tools

@@ -1,4 +1,6 @@
 #include <cassert>
+#include <charconv>
+#include <string_view>
 
 #include "common/number_format.h"
 #include "plot/layer_file.h"
@@ -21,6 +23,46 @@ void selectAperture(common::LineWriter& out, int dcode) {
     });
 }
 
+namespace {
+
+// "X<x>Y<y>" of the points written last on this thread: the layer files of one pass over the
+// board write the same record's points one file after the other.
+class PointTexts {
+public:
+    std::string_view of(int x, int y) {
+        for (const Entry& e : m_entries) {
+            if (e.size != 0 && e.x == x && e.y == y) {
+                return {e.text, e.size};
+            }
+        }
+        Entry& e = m_entries[m_next];
+        m_next = (m_next + 1) % kEntries;
+        char* at = e.text;
+        *at++ = 'X';
+        at = std::to_chars(at, e.text + sizeof e.text, x).ptr;
+        *at++ = 'Y';
+        at = std::to_chars(at, e.text + sizeof e.text, y).ptr;
+        e.x = x;
+        e.y = y;
+        e.size = static_cast<unsigned char>(at - e.text);
+        return {e.text, e.size};
+    }
+
+private:
+    static constexpr size_t kEntries = 4;
+    struct Entry {
+        int x = 0, y = 0;
+        unsigned char size = 0;  // 0: not yet used
+        char text[32] = {};
+    };
+    Entry m_entries[kEntries];
+    size_t m_next = 0;
+};
+
+thread_local PointTexts t_points;
+
+}  // namespace
+
 void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
     assert(aperture >= 0);
     auto& out = file.out;
@@ -33,10 +75,11 @@ void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
         out.write("D02*X").write(x).write("Y").write(y).line("*");
         file.currentPos = {x, y};
     }
-    const std::string_view lead = op == kDraw ? "D01*X" : "D02*X";
+    const std::string_view lead = op == kDraw ? "D01*" : "D02*";
     const std::string_view tail = op == kDraw || op == kMove ? "*\r\n" : "*D03*\r\n";
+    const std::string_view point = t_points.of(x, y);
     out.piece(64, [&](common::LineWriter::Cursor& c) {
-        c.text(lead).number(x).text("Y").number(y).text(tail);
+        c.text(lead).shortText(point.data(), point.size()).text(tail);
     });
     file.currentPos = {x, y};
 }
