@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 
@@ -243,29 +244,36 @@ std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long 
     Glyph glyph = glyphOf(c);
     out.write("D02*");
     int penState = 2;
-    auto place = [&](const GlyphPoint& p) {
-        const std::string_view px = swapped ? texts.of(0, p.y, x + p.y * sy)
-                                            : texts.of(0, p.x, x + p.x * sx);
-        const std::string_view py = swapped ? texts.of(1, p.x, y + p.x * sx)
-                                            : texts.of(1, p.y, y + p.y * sy);
-        // room for both numbers whole and the over-copy of the last
-        out.piece(80, [&](common::LineWriter::Cursor& c) {
+    // a turned glyph takes its X from the font's y and its Y from the font's x
+    const int ax = swapped ? sy : sx;
+    const int ay = swapped ? sx : sy;
+    // "D01*" or "D02*" when the pen changes (pen 1 or 2), then the point
+    static constexpr char kPens[3][5] = {"", "D01*", "D02*"};
+    auto place = [&](const GlyphPoint& p, int penChange) {
+        const int ox = swapped ? p.y : p.x;
+        const int oy = swapped ? p.x : p.y;
+        const std::string_view px = texts.of(0, ox, x + static_cast<long long>(ox) * ax);
+        const std::string_view py = texts.of(1, oy, y + static_cast<long long>(oy) * ay);
+        // room for the pen, both numbers whole and the over-copy of the last
+        out.piece(96, [&](common::LineWriter::Cursor& c) {
+            std::memcpy(c.at, kPens[penChange], 4);
+            c.at += penChange != 0 ? 4 : 0;
             c.text("X").shortText(px.data(), px.size()).text("Y");
             c.shortText(py.data(), py.size()).text("*");
         });
     };
-    if (glyph.points.empty()) {
-        place(GlyphPoint{0, 0, 2});
-    } else {
-        place(glyph.points[0]);
-        for (size_t i = 1; i < glyph.points.size(); ++i) {
-            const auto& p = glyph.points[i];
-            if (p.pen != penState) {
-                out.write("D0").write(p.pen).write("*");
-                penState = p.pen;
-            }
-            place(p);
+    // a glyph without strokes is a move to its start point
+    static constexpr GlyphPoint kStart[] = {{0, 0, 2}};
+    const std::span<const GlyphPoint> points =
+        glyph.points.empty() ? std::span<const GlyphPoint>(kStart) : glyph.points;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const GlyphPoint& p = points[i];
+        int penChange = 0;
+        if (i > 0 && p.pen != penState) {
+            penChange = p.pen == 1 ? 1 : 2;
+            penState = p.pen;
         }
+        place(p, penChange);
     }
     if (penState != 2) {
         out.write("D02*");
