@@ -62,7 +62,7 @@ private:
     // The image is a stream of 32-bit words in blocks of their own, so that a large board
     // never needs one large allocation nor a copy when it grows, and two images of the two
     // halves of a file join without one.
-    static constexpr size_t kBlockWords = size_t{1} << 16;
+    static constexpr size_t kBlockWords = size_t{1} << 20;  // 4 MB, untouched until written
     struct Block {
         std::unique_ptr<std::int32_t[]> words;
         size_t used = 0;

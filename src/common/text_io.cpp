@@ -157,7 +157,9 @@ LineWriter::LineWriter(const std::string& path) : m_path(path) {
     if (!m_file) {
         throw IoError(path, osError(errno));
     }
-    m_data = std::make_unique<char[]>(kCapacity);
+    // the writer keeps its own buffer: the stream's would only split each write in two
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    m_data = std::make_unique_for_overwrite<char[]>(kCapacity);
 }
 
 LineWriter::~LineWriter() {

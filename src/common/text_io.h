@@ -127,7 +127,7 @@ public:
     const std::string& path() const { return m_path; }
 
 private:
-    static constexpr size_t kCapacity = 1 << 16;
+    static constexpr size_t kCapacity = 1 << 18;
     static constexpr size_t kNumberRoom = 24;  // a long long with its sign, and to spare
 
     void flush();
