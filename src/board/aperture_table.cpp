@@ -232,19 +232,33 @@ PadApertures resolvePad(const ApertureTable& t, const CurrentRecord& r, const En
     return a;
 }
 
-ViaApertures resolveVia(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e) {
+ViaApertures resolveVia(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e,
+                        unsigned wanted) {
     ViaApertures a;
     int s = r.viaSize;
-    a.pad = t.FindAperture(kCircular, s, s);
-    a.solderMask = t.FindAperture(kCircular, enlarged(s, e.solderMask), enlarged(s, e.solderMask));
-    a.planeClearance = t.FindAperture(kCircular, enlarged(s, e.plane), enlarged(s, e.plane));
-    a.pourClearance = t.FindAperture(kCircular, enlarged(s, e.pour), enlarged(s, e.pour));
+    if (wanted & kViaOwn) {
+        a.pad = t.FindAperture(kCircular, s, s);
+    }
+    if (wanted & kViaSolderMask) {
+        a.solderMask =
+            t.FindAperture(kCircular, enlarged(s, e.solderMask), enlarged(s, e.solderMask));
+    }
+    if (wanted & kViaPlaneClearance) {
+        a.planeClearance = t.FindAperture(kCircular, enlarged(s, e.plane), enlarged(s, e.plane));
+    }
+    if (wanted & kViaPourClearance) {
+        a.pourClearance = t.FindAperture(kCircular, enlarged(s, e.pour), enlarged(s, e.pour));
+    }
     return a;
+}
+
+int resolveLineDraw(const ApertureTable& t, const CurrentRecord& r) {
+    return t.FindAperture(kCircular, r.width, r.width);
 }
 
 LineApertures resolveLine(const ApertureTable& t, const CurrentRecord& r, const Enlargements& e) {
     LineApertures a;
-    a.draw = t.FindAperture(kCircular, r.width, r.width);
+    a.draw = resolveLineDraw(t, r);
     a.pourClearance =
         t.FindAperture(kCircular, enlarged(r.width, e.pour), enlarged(r.width, e.pour));
     return a;

@@ -156,11 +156,23 @@ enum PadAperture : unsigned {
 /// The apertures of a pad; with `wanted`, only those asked for (the others stay kNotFound).
 PadApertures resolvePad(const ApertureTable& table, const CurrentRecord& rec,
                         const Enlargements& e, unsigned wanted = kPadAll);
+/// The members of ViaApertures, for asking resolveVia for some of them only.
+enum ViaAperture : unsigned {
+    kViaOwn = 1u << 0,
+    kViaSolderMask = 1u << 1,
+    kViaPlaneClearance = 1u << 2,
+    kViaPourClearance = 1u << 3,
+    kViaAll = ~0u,
+};
+
+/// The apertures of a via; with `wanted`, only those asked for (the others stay kNotFound).
 ViaApertures resolveVia(const ApertureTable& table, const CurrentRecord& rec,
-                        const Enlargements& e);
+                        const Enlargements& e, unsigned wanted = kViaAll);
 /// Tracks and arcs.
 LineApertures resolveLine(const ApertureTable& table, const CurrentRecord& rec,
                           const Enlargements& e);
+/// The draw aperture of a track or arc alone: resolveLine(...).draw.
+int resolveLineDraw(const ApertureTable& table, const CurrentRecord& rec);
 /// The draw aperture of a string record.
 int resolveString(const ApertureTable& table, const CurrentRecord& rec);
 /// The rectangular aperture of a fill (only used in the flash fill form).

@@ -68,19 +68,25 @@ void writeFigure(common::LineWriter& out, long long x, long long y, const Step* 
                  size_t count) {
     int pen = 0;
     for (size_t i = 0; i < count && steps[i].pen != kPenEnd; ++i) {
+        std::string_view penCode;
         if (steps[i].pen != pen) {
-            out.write(steps[i].pen == kPenDraw ? "D01*" : "D02*");
+            penCode = steps[i].pen == kPenDraw ? "D01*" : "D02*";
             pen = steps[i].pen;
         }
-        out.write("X").write(x + steps[i].dx * kMarkUnit);
-        out.write("Y").write(y + steps[i].dy * kMarkUnit).write("*");
+        const long long px = x + steps[i].dx * kMarkUnit;
+        const long long py = y + steps[i].dy * kMarkUnit;
+        out.piece(64, [&](common::LineWriter::Cursor& c) {
+            c.text(penCode).text("X").number(px).text("Y").number(py).text("*");
+        });
     }
 }
 
 // One straight line from (x1, y1) to (x2, y2) in one line of the file.
 void writeLine(common::LineWriter& out, long long x1, long long y1, long long x2, long long y2) {
-    out.write("D02*X").write(x1).write("Y").write(y1).write("*D01*");
-    out.write("X").write(x2).write("Y").write(y2).line("*D02*");
+    out.piece(96, [&](common::LineWriter::Cursor& c) {
+        c.text("D02*X").number(x1).text("Y").number(y1).text("*D01*");
+        c.text("X").number(x2).text("Y").number(y2).text("*D02*\r\n");
+    });
 }
 
 }  // namespace

@@ -233,7 +233,7 @@ void LayerPlotter::cutOutPad(const CurrentRecord& r) {
 }
 
 void LayerPlotter::cutOutVia(const CurrentRecord& r) {
-    const int aperture = board::resolveVia(m_table, r, m_e).pourClearance;
+    const int aperture = board::resolveVia(m_table, r, m_e, board::kViaPourClearance).pourClearance;
     const int s = enlarged(r.viaSize, m_e.pour);
     if (check(aperture, Wanted{board::kCircular, s, s, "pour clearance of the via"}, r.x1, r.y1)) {
         plotStep(m_file, r.x1, r.y1, kFlash, aperture);
@@ -411,7 +411,11 @@ void LayerPlotter::via(const CurrentRecord& r) {
     if (!onLayer(board::kMultiLayer, p, m_options)) {
         return;
     }
-    const board::ViaApertures a = board::resolveVia(m_table, r, m_e);
+    // only the aperture this layer uses is looked up
+    const unsigned needed = p == 11 || p == 12   ? board::kViaSolderMask
+                            : p == 13 || p == 14 ? board::kViaPlaneClearance
+                                                 : board::kViaOwn;
+    const board::ViaApertures a = board::resolveVia(m_table, r, m_e, needed);
     const int s = r.viaSize;
     int aperture = a.pad;
     Wanted wanted{board::kCircular, s, s, "via"};
@@ -439,7 +443,7 @@ void LayerPlotter::track(const CurrentRecord& r) {
     if (!onLayerAsDrawing(r.layer, m_layer, m_options)) {
         return;
     }
-    const int draw = board::resolveLine(m_table, r, m_e).draw;
+    const int draw = board::resolveLineDraw(m_table, r);
     if (m_pourLayer && draw == kPolygonFillDcode && r.layer == m_layer) {
         return;  // a pour outline: the pour itself stands for it
     }
@@ -463,7 +467,7 @@ void LayerPlotter::arc(const CurrentRecord& r) {
     if (!onLayerAsDrawing(r.layer, m_layer, m_options)) {
         return;
     }
-    const int draw = board::resolveLine(m_table, r, m_e).draw;
+    const int draw = board::resolveLineDraw(m_table, r);
     if (!check(draw, Wanted{board::kCircular, r.width, r.width, "arc"}, r.x1, r.y1)) {
         return;
     }

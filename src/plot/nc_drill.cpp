@@ -1,6 +1,8 @@
 #include "plot/nc_drill.h"
 
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 #include <vector>
 
 #include "board/board_reader.h"
@@ -21,6 +23,24 @@ std::string toolNumber(int tool) {
 }
 
 namespace {
+
+// drillCoordinate(mils, format24), written straight into a piece of output
+void writeDrillCoordinate(common::LineWriter::Cursor& c, int mils, bool format24) {
+    const long long magnitude = mils < 0 ? -static_cast<long long>(mils) : mils;
+    if (mils < 0) {
+        c.text("-");
+    }
+    char digits[24];
+    const auto size = static_cast<size_t>(
+        std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
+    for (size_t i = size; i < 5; ++i) {
+        c.text("0");
+    }
+    c.text(std::string_view(digits, size));
+    if (format24) {
+        c.text("0");
+    }
+}
 
 // Tool size in inches with three decimals: "0.032", "1.250".
 std::string toolSize(int mils) {
@@ -112,8 +132,13 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
                          ": it is not in the drill tally; not drilled");
             continue;
         }
-        out.line("X" + drillCoordinate(hit.x, options.drillFormat24) + "Y" +
-                 drillCoordinate(hit.y, options.drillFormat24));
+        out.piece(64, [&](common::LineWriter::Cursor& c) {
+            c.text("X");
+            writeDrillCoordinate(c, hit.x, options.drillFormat24);
+            c.text("Y");
+            writeDrillCoordinate(c, hit.y, options.drillFormat24);
+            c.text("\r\n");
+        });
     }
     out.line("T00");
     out.line("M30");
