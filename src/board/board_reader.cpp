@@ -512,36 +512,29 @@ void count(BoardContents& contents, RecordKind kind, const CurrentRecord& r,
                    : nullptr;
     };
     ++contents.records;
-    LayerContents* l = kind == RecordKind::Component ? nullptr : on(r.layer);
+    // a record on a layer outside the table is counted into a sink
+    LayerContents elsewhere;
+    LayerContents* onLayer = kind == RecordKind::Component ? nullptr : on(r.layer);
+    LayerContents& l = onLayer ? *onLayer : elsewhere;
     switch (kind) {
         case RecordKind::Pad:
         case RecordKind::Via:
-            if (l) {
-                ++l->flashes;
-            }
+            ++l.flashes;
             if (r.holeSize > 0 && r.layer == kMultiLayer) {
                 ++contents.holes;
             }
             break;
         case RecordKind::Track:
-            if (l) {
-                ++l->lines;
-            }
+            ++l.lines;
             break;
         case RecordKind::Arc:
-            if (l) {
-                l->arcQuarters += std::popcount(static_cast<unsigned>(r.quadrantMask) & 15u);
-            }
+            l.arcQuarters += std::popcount(static_cast<unsigned>(r.quadrantMask) & 15u);
             break;
         case RecordKind::Fill:
-            if (l) {
-                ++l->fills;
-            }
+            ++l.fills;
             break;
         case RecordKind::String:
-            if (l) {
-                l->textChars += static_cast<long long>(r.text.size());
-            }
+            l.textChars += static_cast<long long>(r.text.size());
             break;
         case RecordKind::Component:
             ++contents.components;

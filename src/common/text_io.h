@@ -80,8 +80,10 @@ public:
     struct Cursor {
         char* at;
         Cursor& text(std::string_view t) {
-            std::memcpy(at, t.data(), t.size());
-            at += t.size();
+            if (!t.empty()) {  // an empty view may have no data at all
+                std::memcpy(at, t.data(), t.size());
+                at += t.size();
+            }
             return *this;
         }
         /// A text of `size` bytes at `from`, where at least kShortRun bytes can be read: copied

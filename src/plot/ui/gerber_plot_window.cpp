@@ -118,6 +118,7 @@ void GerberPlotWindow::onPlotClicked() {
     m_shell.guarded(this, [&] {
         plot::plotBoard(*host, options, run);  // can throw
     });
+    run.boardImage.reset();  // the board kept for the run is not needed after it
     // whatever the run finished, even if it stopped on an error, can be looked at
     m_shell.guarded(this, [&] {
         std::vector<std::string> written;
@@ -147,6 +148,7 @@ void GerberPlotWindow::onPackageClicked() {
     ask.fileName = run.baseName + ".zip";
     const std::optional<std::string> zip = host->askSave(ask);
     if (!zip) {
+        run.boardImage.reset();
         return;
     }
     const plot::PlotOptions options = plotOptions();
@@ -170,6 +172,7 @@ void GerberPlotWindow::onPackageClicked() {
                        common::Place::Screen);
         }
     });
+    run.boardImage.reset();  // the board kept for the run is not needed after it
 }
 
 }  // namespace padloom::ui
