@@ -49,9 +49,6 @@ public:
     /// What the board holds, counted as it was read.
     const BoardContents& contents() const { return m_contents; }
 
-    /// Memory the image holds, in bytes.
-    size_t bytes() const { return m_blocks.size() * kBlockWords * sizeof(std::int32_t); }
-
 private:
     friend class BoardReader;
     friend class ImageWriter;
