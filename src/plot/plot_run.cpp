@@ -98,7 +98,7 @@ double layerFileSize(int p, const PlotOptions& o, const board::BoardContents& c)
             bytes += 45.0 * static_cast<double>(l.lines) +
                      60.0 * static_cast<double>(l.arcQuarters) +
                      150.0 * static_cast<double>(l.fills) +
-                     90.0 * static_cast<double>(l.textChars);
+                     110.0 * static_cast<double>(l.textChars);
         }
     }
     return bytes;
