@@ -88,6 +88,11 @@ printf '%s\r\n' "D10 ROUND 5" "D11 SQUARE 60" "D12 CIRCULAR 60 60" "D13 ROUNDREC
 # the drill file as Autotrax writes it: tool lines without sizes, which the tool table holds
 awk '/^%/ { body = 1 } !body && /^T[0-9]/ { sub(/C.*/, "\r") } { print }' vias.TXT >bare.TXT
 grep -q "^T01.$" bare.TXT || fail "no bare tool line cut from vias.TXT"
+# the tool table the plot run wrote beside the board gives the sizes in decimal inches
+cp bare.TXT inch.TXT
+"$cli" xln --tol vias.TOL inch.TXT >xln.log 2>&1 || fail "xln: $(cat xln.log)"
+grep -q "^T01C0.028.$" inch.TXT.xln && grep -q "^T02C0.040.$" inch.TXT.xln ||
+    fail "tool sizes from the decimal-inch table missing in inch.TXT.xln: $(cat vias.TOL)"
 printf '%s\r\n' "T01 28" "T02 40" >vias.TOL
 "$cli" xln --tol vias.TOL bare.TXT >xln.log 2>&1 || fail "xln: $(cat xln.log)"
 grep -q "^T01C0.028.$" bare.TXT.xln && grep -q "^T02C0.040.$" bare.TXT.xln ||
