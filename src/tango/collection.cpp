@@ -62,6 +62,10 @@ bool Collector::refuse(const std::string& what) {
 }
 
 bool Collector::record(const PlotObject& o) {
+    if (o.outOfRangeField != 0) {
+        note("field " + decimal(o.outOfRangeField) + " is out of range (beyond " +
+             decimal(kFieldLimit) + " mils either way); read as 0");
+    }
     switch (o.kind) {
         case ObjectKind::Line:
             if (o.layer != kNoLayer) {
