@@ -190,12 +190,15 @@ private:
         return !m_prefix.empty();
     }
 
+    // The coordinates and their operation in one block: a coordinate block of its own would
+    // take the modal D02 of the move that starts the contour, so that the first side became a
+    // move and the contour closed only by the implicit closing line.
     void straightPoint(const EndRecord& p, bool first) {
         if (m_lastWasArc) {
             m_out.write("G01*");
             m_lastWasArc = false;
         }
-        m_out.write("X").write(p.x).write("Y").write(p.y).write("*");
+        m_out.write("X").write(p.x).write("Y").write(p.y);
         m_out.line(first ? "D02*" : "D01*");
     }
 
