@@ -118,8 +118,11 @@ void walkPourOutlines(PourEdgeTable& edges,
                 }
                 break;
             }
-            // after a closing, e is the closing point already at the end of the list; taking
-            // it again would put a zero-length step into the outline
+            // A walk that goes on through the start point after a closing (a second loop that
+            // touches the first there) continues the same list: e is then the closing point,
+            // already at its end, and is not appended a second time. Taken again it would only
+            // add a draw of zero length to the region: the area is the same either way, and a
+            // contour without degenerate segments is the one every reader agrees on.
             if (pending > 0) {
                 points.push_back(e);
             }

@@ -192,6 +192,8 @@ TEST(PourOutlines, Walk) {
         {"a loop of arcs only", {quarter(1, 0, 0, 5), quarter(2, 0, 0, 5), quarter(4, 0, 0, 5),
                                  quarter(8, 0, 0, 5)},
          {}, "0,5x4arcs"},
+        // the second hand-over holds the start point between the loops once, not twice (a
+        // draw of zero length adds nothing to the region)
         {"two loops through the start point",
          square + std::vector<Piece>{line(0, 0, -10, 0), line(-10, 0, -10, -10),
                                      line(-10, -10, 0, 0)},
