@@ -207,6 +207,8 @@ TEST(TangoCollection, FieldsOutOfRangeAreNamed) {
         (Lines{"line 1: field 3 is out of range (beyond 536870911 mils either way); read as 0",
                "line 3: field 6 is out of range (beyond 536870911 mils either way); read as 0",
                ""}));
+    EXPECT_EQ(c.host.transcript.front(),
+              "warn|line 1: field 3 is out of range (beyond 536870911 mils either way); read as 0");
     EXPECT_EQ(c.board.extents.minX, 0);
     TangoReader::PolygonState polygon;
     EXPECT_EQ(TangoReader::parseLine("LINE 10 0 1 2 3 4", polygon).outOfRangeField, 0);
