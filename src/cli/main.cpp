@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "common/errors.h"
+#include "common/temp_files.h"
 #include "common/version.h"
 #include <CLI/CLI.hpp>
 
@@ -15,6 +16,8 @@ std::vector<CommandEntry>& commandRegistry() {
 
 int main(int argc, char** argv) {
     using namespace padloom::cli;
+    // Ctrl-C or a termination signal must not leave the run's temporary files behind
+    padloom::common::removeTemporariesOnInterrupt();
     CLI::App app{"padloom-cli: PCB manufacturing data from Protel Autotrax and TANGO files",
                  "padloom-cli"};
     app.set_version_flag("--version",

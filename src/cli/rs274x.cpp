@@ -26,7 +26,8 @@ int runRs274x(Rs274xArgs& a) {
     if (o.single) {
         host.saveAnswers.push_back(a.single);
     }
-    if (convert::createExtendedGerbers(host, o) != common::Outcome::Done) {
+    std::vector<convert::UndefinedDcode> undefined;
+    if (convert::createExtendedGerbers(host, o, &undefined) != common::Outcome::Done) {
         std::cerr << "padloom-cli rs274x: no aperture file or no plots given\n";
         return 1;
     }
@@ -37,7 +38,8 @@ int runRs274x(Rs274xArgs& a) {
             std::cout << "wrote " << plot << ".xgerber\n";
         }
     }
-    return 0;
+    // the files are written, but they select apertures they do not define (named on stderr)
+    return undefined.empty() ? 0 : 1;
 }
 
 const RegisterCommand reg(

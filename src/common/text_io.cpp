@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 #include "common/errors.h"
@@ -144,33 +143,15 @@ bool LineReader::next(std::string& line) {
     return true;
 }
 
-LineWriter::LineWriter(const std::string& path) : m_path(path) {
-    // a temporary name of our own beside the target; "x" never opens a file that exists
-    thread_local std::mt19937 random(std::random_device{}());
-    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
-        m_tempPath = path + "." + std::to_string(random() % 1000000) + ".tmp";
-        m_file = std::fopen(m_tempPath.c_str(), "wbx");
-        if (!m_file && errno != EEXIST) {
-            break;
-        }
-    }
-    if (!m_file) {
-        throw IoError(path, osError(errno));
-    }
+LineWriter::LineWriter(const std::string& path) : m_path(path), m_temp(path) {
+    m_file = m_temp.stream();
     // the writer keeps its own buffer: the stream's would only split each write in two
     std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_data = std::make_unique_for_overwrite<char[]>(kCapacity);
 }
 
-LineWriter::~LineWriter() {
-    if (m_file) {
-        std::fclose(m_file);
-    }
-    if (!m_committed) {
-        std::error_code ec;
-        std::filesystem::remove(m_tempPath, ec);
-    }
-}
+// the temporary file, unless committed, is removed with m_temp
+LineWriter::~LineWriter() = default;
 
 void LineWriter::flush() {
     const size_t used = m_used;
@@ -199,39 +180,24 @@ void LineWriter::commit() {
     if (std::fflush(m_file) != 0) {
         throw IoError(m_path, osError(errno));
     }
-    int closed = std::fclose(m_file);
     m_file = nullptr;
-    if (closed != 0) {
-        throw IoError(m_path, osError(errno));
-    }
+    m_temp.close(m_path);
     if (t_deferred) {
-        t_deferred->m_pending.push_back({m_tempPath, m_path});
+        t_deferred->m_pending.push_back({std::move(m_temp), m_path});
         m_committed = true;  // the list owns the temporary file now
         return;
     }
-    std::error_code ec;
-    std::filesystem::rename(m_tempPath, m_path, ec);
-    if (ec) {
-        throw IoError(m_path, ec.message());
-    }
+    m_temp.moveTo(m_path);
     m_committed = true;
 }
 
-DeferredCommits::~DeferredCommits() {
-    for (const auto& p : m_pending) {
-        std::error_code ec;
-        std::filesystem::remove(p.temp, ec);
-    }
-}
+// the files never put in place are removed with the list
+DeferredCommits::~DeferredCommits() = default;
 
 void DeferredCommits::apply() {
     while (!m_pending.empty()) {
-        const Pending& p = m_pending.front();
-        std::error_code ec;
-        std::filesystem::rename(p.temp, p.target, ec);
-        if (ec) {
-            throw IoError(p.target, ec.message());
-        }
+        Pending& p = m_pending.front();
+        p.temp.moveTo(p.target);
         m_pending.erase(m_pending.begin());
     }
 }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/temp_files.h"
+
 namespace padloom::common {
 
 /// Reads a text file line by line as bytes. Accepts CR LF, LF and lone CR line ends; the
@@ -51,7 +53,7 @@ private:
 /// Writes a text file with CR LF line ends. The bytes go to a temporary file beside the
 /// target (a name of its own that no existing file has); commit() renames it over the target, so a
 /// failed run never leaves half a file and never destroys the previous good one. Without commit()
-/// the temporary file is removed.
+/// the temporary file is removed, and so it is when the program is interrupted (TemporaryFile).
 class LineWriter {
 public:
     explicit LineWriter(const std::string& path);
@@ -136,8 +138,8 @@ private:
     LineWriter& writeLong(std::string_view text);  // text that does not fit what is left
 
     std::string m_path;
-    std::string m_tempPath;
-    std::FILE* m_file = nullptr;
+    TemporaryFile m_temp;
+    std::FILE* m_file = nullptr;     // the temporary file's stream
     std::unique_ptr<char[]> m_data;  // bytes not yet handed to the file
     size_t m_used = 0;
     bool m_committed = false;
@@ -163,7 +165,7 @@ private:
     friend class LineWriter;
     friend class DeferCommits;
     struct Pending {
-        std::string temp;
+        TemporaryFile temp;  // closed, still locked
         std::string target;
     };
     std::vector<Pending> m_pending;

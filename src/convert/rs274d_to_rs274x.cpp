@@ -86,10 +86,46 @@ bool lessAlphabetically(const std::string& a, const std::string& b) {
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
-void writeBodyOf(common::LineWriter& out, const std::string& plot) {
+void writeBodyOf(common::LineWriter& out, const std::string& plot, PlotSelections& selections) {
     out.line("G04 data from " + blockSafe(plot) + "*");
     out.line("%IN" + imageNameOf(plot) + "*%");
-    copyPlotBody(out, plot);
+    copyPlotBody(out, plot, &selections);
+}
+
+// The D-codes an output selects that neither its header nor its plots define.
+void findUndefined(const HeaderApertures& header, const PlotSelections& selections,
+                   std::vector<UndefinedDcode>& undefined) {
+    for (const auto& [dcode, use] : selections.selected) {
+        if (header.defined.count(dcode) || selections.defined.count(dcode)) {
+            continue;
+        }
+        auto known = std::find_if(undefined.begin(), undefined.end(),
+                                  [dcode](const UndefinedDcode& u) { return u.dcode == dcode; });
+        if (known != undefined.end()) {
+            continue;  // named already, at its first use in an earlier output
+        }
+        auto line = header.notDefined.find(dcode);
+        undefined.push_back(
+            {dcode, use, line != header.notDefined.end() ? line->second : std::string()});
+    }
+}
+
+// The warning shown instead of "Done!" when the outputs select apertures they do not define.
+std::string undefinedWarning(const std::vector<UndefinedDcode>& undefined) {
+    std::string text = "Written, but not usable as it stands: " +
+                       common::decimal(static_cast<long long>(undefined.size())) +
+                       (undefined.size() == 1 ? " D-code is" : " D-codes are") +
+                       " selected and not defined. Define them in the aperture file and "
+                       "convert again.";
+    for (const UndefinedDcode& u : undefined) {
+        text += "\nD" + common::decimal(u.dcode) + " (first selected in " +
+                common::fileNameOf(u.firstUse.plot) + ", line " + common::decimal(u.firstUse.line) +
+                "): ";
+        text += u.apertureLine.empty()
+                    ? std::string("the aperture file has no line for it")
+                    : "the aperture line \"" + u.apertureLine + "\" defines no aperture";
+    }
+    return text;
 }
 
 // Refuses, before anything is written, an aperture file or a plot that is not what it claims:
@@ -198,6 +234,14 @@ std::string converterApertureDefinition(const ConverterAperture& a, bool metric)
         return "%AM" + name + "*7,0,0," + size(a.xSize + 20LL) + "," + size(a.xSize) + "," +
                size(a.xSize / 4) + ",0*%\r\n" + "%ADD" + n + name + "*%\r\n";
     }
+    if (w == "MOIRE") {
+        // a target: at most five rings, their thickness and gaps a tenth of the diameter (at
+        // least a mil), no cross hair
+        const std::string name = "MOIRE" + common::decimal(a.xSize);
+        const std::string t = size(std::max((a.xSize + 5LL) / 10, 1LL));
+        return "%AM" + name + "*6,0,0," + size(a.xSize) + "," + t + "," + t + ",5,0,0,0*%\r\n" +
+               "%ADD" + n + name + "*%\r\n";
+    }
     if (!a.hasYSize) {
         return "";  // the two-size shapes below need a y size
     }
@@ -217,23 +261,75 @@ std::string formatStatement(const Rs274xOptions& o) {
            (o.incremental ? "I" : "A") + "X" + digits + "Y" + digits + "*%";
 }
 
-void writeRs274xHeader(common::LineWriter& out, const Rs274xOptions& o) {
+HeaderApertures writeRs274xHeader(common::LineWriter& out, const Rs274xOptions& o) {
     common::LineReader apertures(o.aptFile);
     out.line("G04 Format statement*");
     out.line(formatStatement(o));
     out.line(o.metric ? "%MOMM*%" : "%MOIN*%");
     out.line("G04 Apeture information*");  // sic
+    HeaderApertures header;
     std::string line;
     while (apertures.next(line)) {
         std::string_view text = trimmed(line);
         if (text.empty() || text.front() == ';' || text.front() == '#') {
             continue;
         }
-        if (auto aperture = parseConverterAptLine(text)) {
-            out.write(converterApertureDefinition(*aperture, o.metric));
+        auto aperture = parseConverterAptLine(text);
+        std::string definition =
+            aperture ? converterApertureDefinition(*aperture, o.metric) : std::string();
+        if (!definition.empty()) {
+            out.write(definition);
+            header.defined.insert(aperture->dcode);
+            continue;
+        }
+        // a line that defines nothing: kept to tell the user why a D-code is missing
+        size_t i = 1;
+        int dcode = 0;
+        if (readRun(text, i, dcode) == RunRead::Number) {
+            header.notDefined.emplace(dcode, std::string(text));
         }
     }
     out.line("G04 End of aperture information*");
+    return header;
+}
+
+void PlotSelections::scan(std::string_view line, const std::string& plot, long lineNumber) {
+    // a line holds data blocks ended by "*"; "%" opens and closes a parameter
+    bool parameter = false;
+    size_t blockStart = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '%') {
+            parameter = !parameter;
+            blockStart = i + 1;
+        } else if (c == '*') {
+            blockStart = i + 1;
+        } else if (i == blockStart && line.substr(i, 3) == "G04") {
+            // a comment: its text runs to the end of the block
+            size_t end = line.find('*', i);
+            if (end == std::string_view::npos) {
+                return;
+            }
+            i = end;
+            blockStart = end + 1;
+        } else if (c == 'D' && i + 1 < line.size() && isDigit(line[i + 1])) {
+            long long value = 0;
+            size_t j = i + 1;
+            for (; j < line.size() && isDigit(line[j]); ++j) {
+                value = std::min(value * 10 + (line[j] - '0'), 1000000000LL);
+            }
+            const int dcode = static_cast<int>(value);
+            if (parameter) {
+                // "%ADD<code>...": an aperture the plot defines itself
+                if (i == blockStart + 2 && line.substr(blockStart, 2) == "AD") {
+                    defined.insert(dcode);
+                }
+            } else if (dcode >= 10) {
+                selected.emplace(dcode, DcodeUse{plot, lineNumber});
+            }
+            i = j - 1;
+        }
+    }
 }
 
 std::string imageNameOf(const std::string& plotPath) {
@@ -242,10 +338,14 @@ std::string imageNameOf(const std::string& plotPath) {
     return name;
 }
 
-void copyPlotBody(common::LineWriter& out, const std::string& plotPath) {
+void copyPlotBody(common::LineWriter& out, const std::string& plotPath,
+                  PlotSelections* selections) {
     common::LineReader in(plotPath);
     std::string line;
     while (in.next(line)) {
+        if (selections) {
+            selections->scan(line, plotPath, in.lineNumber());
+        }
         size_t end = line.find("M02");
         if (end != std::string::npos) {
             line.replace(end, std::string::npos, "    ");
@@ -266,7 +366,8 @@ void addPlotFiles(std::vector<std::string>& list, const std::vector<std::string>
     std::stable_sort(list.begin(), list.end(), lessAlphabetically);
 }
 
-common::Outcome createExtendedGerbers(common::Host& host, const Rs274xOptions& o) {
+common::Outcome createExtendedGerbers(common::Host& host, const Rs274xOptions& o,
+                                      std::vector<UndefinedDcode>* undefinedOut) {
     using common::Box;
     using common::Place;
     std::optional<std::string> singleOutput;
@@ -284,15 +385,18 @@ common::Outcome createExtendedGerbers(common::Host& host, const Rs274xOptions& o
     inputs.push_back(o.aptFile);
     checkInputs(o);
 
+    std::vector<UndefinedDcode> undefined;
     if (singleOutput) {
         common::refuseOverwritingInput(*singleOutput, inputs);
         common::LineWriter out(*singleOutput);
-        writeRs274xHeader(out, o);
+        const HeaderApertures header = writeRs274xHeader(out, o);
+        PlotSelections selections;
         for (const auto& plot : o.plots) {
-            writeBodyOf(out, plot);
+            writeBodyOf(out, plot, selections);
         }
         out.line("M02*");
         out.commit();
+        findUndefined(header, selections, undefined);
     } else {
         // every name is checked before the first file is written
         for (const auto& plot : o.plots) {
@@ -300,13 +404,22 @@ common::Outcome createExtendedGerbers(common::Host& host, const Rs274xOptions& o
         }
         for (const auto& plot : o.plots) {
             common::LineWriter out(plot + ".xgerber");
-            writeRs274xHeader(out, o);
-            writeBodyOf(out, plot);
+            const HeaderApertures header = writeRs274xHeader(out, o);
+            PlotSelections selections;
+            writeBodyOf(out, plot, selections);
             out.line("M02*");
             out.commit();
+            findUndefined(header, selections, undefined);
         }
     }
-    host.show(Box::Plain, "Done!", Place::Screen);
+    if (undefined.empty()) {
+        host.show(Box::Plain, "Done!", Place::Screen);
+    } else {
+        host.show(Box::Warning, undefinedWarning(undefined), Place::Screen);
+    }
+    if (undefinedOut) {
+        *undefinedOut = std::move(undefined);
+    }
     return common::Outcome::Done;
 }
 

@@ -137,8 +137,8 @@ void LayerPlotter::begin() {
     m_file.forgetPosition();
     m_file.currentAperture = LayerFile::kNoAperture;
     if (m_pourLayer) {
-        m_file.out.line("%LNPads_and_tracks*");
-        m_file.out.line("LPD*%");
+        m_file.out.line("%LNPads_and_tracks*%");
+        m_file.out.line("%LPD*%");
     }
 }
 
@@ -175,15 +175,17 @@ void LayerPlotter::record(board::RecordKind kind, const board::BoardReader& read
 // layer of its own ahead of the pads and tracks.
 void LayerPlotter::pours() {
     auto& out = m_file.out;
-    out.line("%LNCopper_pours*");
-    out.line("LPD*%");
+    // each extended command in a parameter block of its own: some readers take only the first
+    // command of a block, and would keep the cut-outs below dark
+    out.line("%LNCopper_pours*%");
+    out.line("%LPD*%");
     PourEdgeTable edges;
     collectPourPieces(edges, m_rv, m_layer, m_table);
     if (polygonApertureUsable()) {
         writePourRegions(m_file, edges, m_host, m_layer);
     }
-    out.line("%LNCopper_pour_cutouts*");
-    out.line("LPC*%");
+    out.line("%LNCopper_pour_cutouts*%");
+    out.line("%LPC*%");
     cutOuts();
 }
 

@@ -118,8 +118,11 @@ void walkPourOutlines(PourEdgeTable& edges,
                 }
                 break;
             }
-            // after a closing, e is the closing point already at the end of the list; taking
-            // it again would put a zero-length step into the outline
+            // A walk that goes on through the start point after a closing (a second loop that
+            // touches the first there) continues the same list: e is then the closing point,
+            // already at its end, and is not appended a second time. Taken again it would only
+            // add a draw of zero length to the region: the area is the same either way, and a
+            // contour without degenerate segments is the one every reader agrees on.
             if (pending > 0) {
                 points.push_back(e);
             }
@@ -190,12 +193,15 @@ private:
         return !m_prefix.empty();
     }
 
+    // The coordinates and their operation in one block: a coordinate block of its own would
+    // take the modal D02 of the move that starts the contour, so that the first side became a
+    // move and the contour closed only by the implicit closing line.
     void straightPoint(const EndRecord& p, bool first) {
         if (m_lastWasArc) {
             m_out.write("G01*");
             m_lastWasArc = false;
         }
-        m_out.write("X").write(p.x).write("Y").write(p.y).write("*");
+        m_out.write("X").write(p.x).write("Y").write(p.y);
         m_out.line(first ? "D02*" : "D01*");
     }
 

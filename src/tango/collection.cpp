@@ -33,6 +33,8 @@ private:
     bool record(const PlotObject& o);
     bool refuse(const std::string& what);
     void note(const std::string& what) { m_host.addLine(lineText(m_line) + ": " + what); }
+    // a note that is also a warning: on standard error from the command line
+    void warn(const std::string& what) { m_host.warn(lineText(m_line) + ": " + what); }
 
     common::Host& m_host;
     const TangoSizes& m_sizes;
@@ -62,6 +64,10 @@ bool Collector::refuse(const std::string& what) {
 }
 
 bool Collector::record(const PlotObject& o) {
+    if (o.outOfRangeField != 0) {
+        warn("field " + decimal(o.outOfRangeField) + " is out of range (beyond " +
+             decimal(kFieldLimit) + " mils either way); read as 0");
+    }
     switch (o.kind) {
         case ObjectKind::Line:
             if (o.layer != kNoLayer) {

@@ -399,8 +399,13 @@ bool writeTangoArc(LayerFile& file, int cx, int cy, int radius, int start, int s
 
 void writeTangoText(LayerFile& file, int x, int y, int aperture, std::string_view text, int height,
                     int rotation) {
+    // the selection is written once, without a line end: the first character's strokes follow
+    // it on the same line, and a text with no characters still selects its aperture
+    if (aperture != file.currentAperture) {
+        file.out.write("D").write(aperture).write("*");
+        file.currentAperture = aperture;
+    }
     for (char ch : text) {
-        // the first character selects the aperture on its own line when it is not current
         auto [dx, dy] =
             plot::plotGlyph(file, x, y, height, rotation, static_cast<unsigned char>(ch), aperture);
         file.out.endLine();

@@ -34,7 +34,7 @@ bool startsWith(std::string_view line, std::string_view keyword) {
 
 }  // namespace
 
-int integerField(std::string_view line, int n) {
+int integerField(std::string_view line, int n, bool* outOfRange) {
     int quotes = 0;
     size_t blank = fieldSeparator(line, n, quotes);
     if (blank == kNone || blank + 1 == line.size()) {
@@ -57,7 +57,10 @@ int integerField(std::string_view line, int n) {
         }
     }
     if (value > kFieldLimit) {
-        value = kFieldLimit;
+        if (outOfRange) {
+            *outOfRange = true;
+        }
+        return 0;
     }
     return static_cast<int>(negative ? -value : value);
 }
@@ -137,9 +140,22 @@ bool isHiddenText(std::string_view text) {
     return startsWith(text, ".") && !isDesignatorText(text);
 }
 
+bool isAutotraxBoardHeader(std::string_view line) {
+    return startsWith(line, "PCB FILE");
+}
+
 PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) {
     PlotObject o;
-    auto field = [&](int n) { return integerField(line, n); };
+    // notes the first field beyond the limit
+    auto checked = [&o](std::string_view text, int n) {
+        bool outOfRange = false;
+        const int value = integerField(text, n, &outOfRange);
+        if (outOfRange && o.outOfRangeField == 0) {
+            o.outOfRangeField = n;
+        }
+        return value;
+    };
+    auto field = [&](int n) { return checked(line, n); };
     if (startsWith(line, "LINE")) {
         polygon.active = false;
         o.kind = ObjectKind::Line;
@@ -197,7 +213,7 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
         polygon.active = false;
         // one blank appended, so that a field ending the line is still read
         std::string padded = std::string(line) + " ";
-        auto number = [&](int n) { return integerField(padded, n); };
+        auto number = [&](int n) { return checked(padded, n); };
         o.kind = ObjectKind::Text;
         o.text = textField(padded, 1);
         // a thousand inches at most, so that a text's characters cannot run past the
@@ -227,6 +243,12 @@ TangoReader::TangoReader(const std::string& path) : m_lines(path) {
 bool TangoReader::next() {
     if (!m_lines.next(m_line)) {
         return false;
+    }
+    if (m_lines.lineNumber() == 1 && isAutotraxBoardHeader(m_line)) {
+        // its COMP records would read as TANGO components without numbers
+        throw common::FormatError(path(),
+                                  "an Autotrax board file (it begins with \"PCB FILE\"), not a "
+                                  "TANGO board: plot it with the .PCB --> RS274 Gerber tool");
     }
     m_object = parseLine(m_line, m_polygon);
     if (m_object.kind != ObjectKind::Nothing) {

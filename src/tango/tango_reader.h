@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "board/board_reader.h"
 #include "common/text_io.h"
 
 namespace padloom::tango {
@@ -19,9 +20,10 @@ constexpr int kNoLayer = 0;
 /// all-layer pad must never land there because of a shared number.
 constexpr int kAllCopperLayers = 1013;
 
-/// Field values are held within plus or minus this many mils (a billion mils is 25 km), so
-/// that sizes, enlargements and coordinate offsets added to them can never overflow.
-constexpr int kFieldLimit = 1000000000;
+/// Field values are held within plus or minus this many mils, the limit of the Autotrax board
+/// reader, so that sizes, enlargements and coordinate offsets added to them can never
+/// overflow. A field beyond it reads as 0.
+constexpr int kFieldLimit = board::kFieldLimit;
 
 /// Plotted text heights are held within plus or minus this many mils.
 constexpr int kTextHeightLimit = 1000000;
@@ -30,8 +32,9 @@ constexpr int kTextHeightLimit = 1000000;
 /// single blanks outside double-quoted stretches; every such blank counts, so two blanks in a
 /// row shift the numbering. -1 when the line has fewer than n separating blanks or the n-th
 /// is its last character. Leading blanks are skipped, then an optional sign and the digits up
-/// to the first other character are read (no digits: 0).
-int integerField(std::string_view line, int n);
+/// to the first other character are read (no digits: 0). A value beyond kFieldLimit reads as 0
+/// and sets `outOfRange` when given.
+int integerField(std::string_view line, int n, bool* outOfRange = nullptr);
 
 /// Field n of a line as text: up to the next separating blank, blanks trimmed at both ends
 /// and every double quote removed; empty when the field is missing.
@@ -75,7 +78,12 @@ struct PlotObject {
     std::string text;          // a text; a component's reference designator
     std::string keyword;       // a pad's shape keyword, kept for messages
     std::string layerKeyword;  // a pad's layer keyword, kept for messages
+    int outOfRangeField = 0;   // the first field beyond kFieldLimit (read as 0), or 0
 };
+
+/// Whether a line is the first line of an Autotrax board file ("PCB FILE"), which the TANGO
+/// plotter cannot read.
+bool isAutotraxBoardHeader(std::string_view line);
 
 /// Whether a text names its component's designator (".REFDES"), and whether a text is
 /// plotted at all: texts that begin with "." are attribute names, and only ".REFDES" draws
@@ -90,7 +98,7 @@ bool isHiddenText(std::string_view text);
 class TangoReader {
 public:
     /// Opens the board; throws IoError when it cannot be opened and FormatError when it holds
-    /// binary data rather than text.
+    /// binary data rather than text, or is an Autotrax board.
     explicit TangoReader(const std::string& path);
 
     /// Reads the next line; false at the end of the file. Lines that are no record give an

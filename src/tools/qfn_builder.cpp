@@ -225,8 +225,14 @@ std::optional<QfnValues> readQfnFields(const QfnFields& f, QfnRefusal* refusal) 
                           " is too large: a board file holds at most 2147483647 mils");
         }
     }
-    if (*numX > kInt32Max || *numY > kInt32Max) {
-        return refuse("Num X and Num Y must be whole numbers up to 2147483647");
+    if (*numX > kMaxPadsPerSide || *numY > kMaxPadsPerSide) {
+        // checked before anything is written: a count in the millions would write a board
+        // file of gigabytes
+        return refuse("Num X and Num Y must be whole numbers from 0 to " +
+                      common::decimal(kMaxPadsPerSide));
+    }
+    if (*pitch == 0 && (*numX > 1 || *numY > 1)) {
+        return refuse("Pitch must be more than 0 when a side has more than one pad");
     }
 
     QfnValues v;

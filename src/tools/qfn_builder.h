@@ -44,6 +44,9 @@ struct QfnPad {
 /// Centre of the footprint, in mils.
 constexpr int kQfnCentre = 6000;
 
+/// The most pads a side of the footprint may have.
+constexpr int kMaxPadsPerSide = 1000;
+
 /// Reads a size text as a real number: optional blanks around it, an optional sign, digits with
 /// an optional "." and an optional exponent ("1.00E+003"). The decimal point is always ".",
 /// whatever the platform's locale, so a text the window wrote always reads back.
@@ -72,8 +75,9 @@ struct QfnRefusal {
 
 /// Checks and reads the fields. Sizes are converted to whole mils; the pad counts are read once,
 /// as whole numbers. An empty, non-numeric or negative field gives "Not all parameters are
-/// entered"; a footprint whose values or pad positions fall outside the 32-bit range of board
-/// coordinates is refused with its own message.
+/// entered"; more than kMaxPadsPerSide pads a side, a pitch of 0 where a side has two pads or
+/// more (they would lie on top of each other), and a footprint whose values or pad positions
+/// fall outside the 32-bit range of board coordinates are refused with their own messages.
 std::optional<QfnValues> readQfnFields(const QfnFields& fields, QfnRefusal* refusal = nullptr);
 
 /// Every pad of the footprint in numbering order: bottom row left to right, right column bottom

@@ -1,5 +1,7 @@
 #include "tools/xln_merge.h"
 
+#include <algorithm>
+
 #include "common/base_name.h"
 #include "common/number_format.h"
 #include "common/text_io.h"
@@ -41,6 +43,46 @@ int readInteger(std::string_view s, size_t& i) {
     return value > 999999999 ? 0 : static_cast<int>(value);
 }
 
+// Skips separators, then reads a drill size: whole mils ("28"), or decimal inches when it has
+// a point ("0.028", ".028"), rounded to whole mils. Reading stops at the first character that
+// belongs to neither, keeping what was read (none reads as 0).
+int readSize(std::string_view s, size_t& i) {
+    size_t start = i;
+    while (start < s.size() && isFieldSeparator(s[start])) {
+        ++start;
+    }
+    size_t point = start;
+    while (point < s.size() && isDigit(s[point])) {
+        ++point;
+    }
+    if (point == s.size() || s[point] != '.') {
+        return readInteger(s, i);
+    }
+    // whole mils from the inches and the first three decimals; the decimals after them round
+    // it, halves to the even neighbour
+    long long mils = 0;
+    for (size_t k = start; k < point; ++k) {
+        mils = std::min(mils * 10 + (s[k] - '0'), 1000000000LL);
+    }
+    i = point + 1;
+    for (int decimals = 0; decimals < 3; ++decimals) {
+        const bool digit = i < s.size() && isDigit(s[i]);
+        mils = mils * 10 + (digit ? s[i] - '0' : 0);
+        i += digit ? 1 : 0;
+    }
+    if (i < s.size() && isDigit(s[i])) {
+        const char first = s[i++];
+        bool beyondHalf = false;
+        for (; i < s.size() && isDigit(s[i]); ++i) {
+            beyondHalf = beyondHalf || s[i] != '0';
+        }
+        if (first > '5' || (first == '5' && (beyondHalf || mils % 2 == 1))) {
+            ++mils;
+        }
+    }
+    return mils > 999999999 ? 0 : static_cast<int>(mils);
+}
+
 }  // namespace
 
 int ToolTable::diameter(int tool) const {
@@ -70,8 +112,9 @@ std::optional<ToolLine> parseToolLine(std::string_view line) {
     ToolLine t;
     t.tool = readInteger(line, i);
     // the size is the field after the tool number, so a one-digit tool number ("T1 28")
-    // reads the same as a two-digit one
-    t.diameter = readInteger(line, i);
+    // reads the same as a two-digit one; the tables the aperture tool writes give it in
+    // decimal inches ("T01<TAB>0.028<TAB>40")
+    t.diameter = readSize(line, i);
     return t;
 }
 
@@ -110,9 +153,9 @@ common::Outcome loadToolTable(common::Host& host, ToolTable& table) {
         host.addLine("T" + common::decimal(tool->tool) + " = " + common::decimal(tool->diameter));
     }
     if (!table.anySized()) {
-        // a table with sizes in decimal inches (such as "T01<TAB>0.028<TAB>40") sizes nothing
         host.addLine("No diameters found in " + common::fileNameOf(table.path) +
-                     ": tool sizes must be whole mils, as in \"T01 28\"");
+                     ": tool sizes must be whole mils, as in \"T01 28\", or decimal inches, as "
+                     "in \"T01 0.028\"");
     }
     return common::Outcome::Done;
 }

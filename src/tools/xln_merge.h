@@ -28,9 +28,10 @@ private:
     std::array<int, kToolCount + 1> m_diameters{};
 };
 
-/// A tool line of a tool table: the tool number after "T" and the whole mils after it and its
-/// separators. "T01 28" and "T1 28" both give tool 1 of 28 mils; a size written with a decimal
-/// point ("T01<TAB>0.028<TAB>40") reads as 0, since reading stops at the point.
+/// A tool line of a tool table: the tool number after "T" and the size after it and its
+/// separators, in whole mils, or in decimal inches when written with a point. "T01 28",
+/// "T1 28" and "T01<TAB>0.028<TAB>40" (as the aperture tool writes it) all give tool 1 of 28
+/// mils.
 struct ToolLine {
     int tool = 0;
     int diameter = 0;

@@ -31,6 +31,9 @@ TEST(CliFormats, InputsThatAreNotTheirFormatAreRefused) {
         "not an Autotrax board file: its first line is not \"PCB FILE\" "
         "and it holds no board record";
     const std::string binaryBoard = "not an Autotrax board file: it holds binary data, not text";
+    const std::string autotraxForTango =
+        "an Autotrax board file (it begins with \"PCB FILE\"), not a TANGO board: plot it with "
+        "the .PCB --> RS274 Gerber tool";
     std::string shortLibrary(3000, '\0');
     std::string emptyLibrary(6416, '\0');  // 200 free directory entries
     for (size_t entry = 16; entry < emptyLibrary.size(); entry += 32) {
@@ -81,7 +84,14 @@ TEST(CliFormats, InputsThatAreNotTheirFormatAreRefused) {
         {"random bytes as a TANGO board", "JUNK.PCB", randomBytes(), "tango FILE --all-layers --nc-drill",
          "not a TANGO board file: it holds binary data, not text"},
         {"an Autotrax board as a TANGO board", "AUTO.PCB", crlf({"PCB FILE 4", "FV", "0 0 50 20", "ENDPCB"}),
-         "tango FILE --all-layers", "not a TANGO board file: it holds no TANGO record (LINE, POLY, PAD, VIA, ARC, TEXT or COMP)"},
+         "tango FILE --all-layers", autotraxForTango},
+        // its COMP record would read as a TANGO component without a number
+        {"an Autotrax board with a component as a TANGO board", "AUTO.PCB",
+         crlf({"PCB FILE 4", "COMP", "U1", "DIP8", "", "0 0 60 0 8 7", "0 0 60 0 8 7", "0 0 1 1 0",
+               "ENDCOMP", "ENDPCB"}),
+         "tango FILE --all-layers", autotraxForTango},
+        {"a text that is no TANGO board", "NOTES.PCB", crlf({"Shopping list"}), "tango FILE --all-layers",
+         "not a TANGO board file: it holds no TANGO record (LINE, POLY, PAD, VIA, ARC, TEXT or COMP)"},
         {"another program's .DAT beside the board", "b.DAT", crlf({"Settings of another program"}), "dxf DIR/b.pcb",
          "not a component height file: record 1 gives a name of 83 characters (a record holds 32)",
          {{"b.pcb", crlf({"PCB FILE 4", "COMP", "U1", "DIP8", "", "0 0 60 0 8 7", "0 0 60 0 8 7",

@@ -1,4 +1,7 @@
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "common/base_name.h"
 #include "common/errors.h"
@@ -75,6 +78,96 @@ TEST(TextIo, WriterCommitsAtomicallyWithCrLf) {
     LineWriter(path).line("x").commit();
     EXPECT_EQ(testing::readFile(dir.file("out.txt.tmp")), "someone else's");
 }
+
+std::set<std::string> namesIn(const testing::TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// A run of an output removes the temporaries that ended runs of the same output left behind,
+// and nothing else: not another output's, not names of another form, not one still written.
+TEST(TemporaryFiles, ALaterRunRemovesOnlyStaleTemporariesOfItsOutput) {
+    testing::TempDir dir;
+    const std::string path = dir.file("out.txt");
+    for (const char* name : {"out.txt.123456.tmp", "out.txt.7.tmp", "out.txt.notes.tmp",
+                             "out.txt.1234567.tmp", "out.txt.tmp", "other.txt.5.tmp"}) {
+        dir.write(name, "left");
+    }
+    std::filesystem::create_directory(dir.file("out.txt.9.tmp"));
+    LineWriter live(path);  // still being written
+    live.line("live");
+    DeferredCommits pending;
+    {
+        DeferCommits defer(pending);
+        LineWriter finished(path);  // finished, waiting to be put in place
+        finished.line("finished");
+        finished.commit();
+    }
+    LineWriter later(path);
+    std::set<std::string> left = namesIn(dir);
+    EXPECT_EQ(left.count("out.txt.123456.tmp") + left.count("out.txt.7.tmp"), 0u);
+    for (const char* kept : {"out.txt.notes.tmp", "out.txt.1234567.tmp", "out.txt.tmp",
+                             "other.txt.5.tmp", "out.txt.9.tmp"}) {
+        EXPECT_EQ(left.count(kept), 1u) << kept;
+    }
+    EXPECT_EQ(left.size(), 5u + 3u) << "the three temporaries of this process stay";
+    pending.apply();
+    EXPECT_EQ(testing::readFile(path), "finished\r\n");
+    live.commit();
+    EXPECT_EQ(testing::readFile(path), "live\r\n");
+    later.commit();
+    EXPECT_EQ(namesIn(dir).size(), 5u + 1u);
+}
+
+// An interruption removes the temporaries: the runs that own them then cannot put them in
+// place, and say so.
+TEST(TemporaryFiles, RemovedWhenTheRunIsInterrupted) {
+    testing::TempDir dir;
+    LineWriter w(dir.file("out.txt"));
+    w.line("half");
+    removeListedTemporaries();
+    EXPECT_TRUE(namesIn(dir).empty());
+    EXPECT_THROW(w.commit(), IoError);
+    LineWriter again(dir.file("out.txt"));  // the list has room again
+    again.line("whole");
+    again.commit();
+    EXPECT_EQ(namesIn(dir), (std::set<std::string>{"out.txt"}));
+}
+
+#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+// Ctrl-C, a termination signal or the program's exit in the middle of a run leaves nothing of
+// the run behind; the signal still ends the program.
+TEST(TemporaryFilesDeathTest, SignalsAndExitRemoveTheRunsTemporaries) {
+    // the child forked, not started afresh: it writes into the folder the parent looks at
+    GTEST_FLAG_SET(death_test_style, "fast");
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, 0}) {
+        testing::TempDir dir;
+        auto run = [&] {
+            removeTemporariesOnInterrupt();
+            LineWriter writing(dir.file("a.txt"));
+            writing.line("half");
+            DeferredCommits pending;
+            DeferCommits defer(pending);
+            LineWriter finished(dir.file("b.txt"));
+            finished.line("whole");
+            finished.commit();
+            if (signal == 0) {
+                std::exit(3);
+            }
+            std::raise(signal);
+        };
+        if (signal == 0) {
+            EXPECT_EXIT(run(), ::testing::ExitedWithCode(3), "");
+        } else {
+            EXPECT_EXIT(run(), ::testing::KilledBySignal(signal), "") << signal;
+        }
+        EXPECT_TRUE(namesIn(dir).empty()) << signal;
+    }
+}
+#endif
 
 TEST(TextIo, ReaderKeepsEmptyLinesAndBytes) {
     testing::TempDir dir;

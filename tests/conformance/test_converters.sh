@@ -69,10 +69,10 @@ done
 echo "ok   the upgraded RS274D plot draws the plotted layer pixel for pixel"
 
 printf '%s\r\n' "D10 ROUND 5" "D11 SQUARE 60" "D12 CIRCULAR 60 60" "D13 ROUNDRECT 60 80" \
-    "D14 OCTAGONAL 62" "D15 RELIEF 60" "D16 rectangular 1250 80" >shapes.APT
+    "D14 OCTAGONAL 62" "D15 RELIEF 60" "D16 rectangular 1250 80" "D17 MOIRE 100" >shapes.APT
 {
     printf '%s\r\n' G54D10\* X100Y200D02\* X300Y200D01\*
-    for d in 11 12 13 14 15 16; do
+    for d in 11 12 13 14 15 16 17; do
         printf '%s\r\n' "D$d*" "X$((d * 200))Y500D03*"
     done
     printf '%s\r\n' M02\*
@@ -80,7 +80,7 @@ printf '%s\r\n' "D10 ROUND 5" "D11 SQUARE 60" "D12 CIRCULAR 60 60" "D13 ROUNDREC
 "$cli" rs274x --apt shapes.APT shapes.gbr >/dev/null || fail "rs274x on every shape"
 "$cli" rs274x --apt shapes.APT shapes.gbr --metric --single shapes-mm.gbx >/dev/null ||
     fail "rs274x --metric on every shape"
-[ "$(grep -c '^%ADD' shapes.gbr.xgerber)" = 7 ] || fail "not every shape defined"
+[ "$(grep -c '^%ADD' shapes.gbr.xgerber)" = 8 ] || fail "not every shape defined"
 /usr/bin/python3 "$source/tests/conformance/gerbv_check.py" shapes.gbr.xgerber shapes-mm.gbx ||
     fail "gerbv reports problems with the aperture shapes"
 
@@ -88,6 +88,11 @@ printf '%s\r\n' "D10 ROUND 5" "D11 SQUARE 60" "D12 CIRCULAR 60 60" "D13 ROUNDREC
 # the drill file as Autotrax writes it: tool lines without sizes, which the tool table holds
 awk '/^%/ { body = 1 } !body && /^T[0-9]/ { sub(/C.*/, "\r") } { print }' vias.TXT >bare.TXT
 grep -q "^T01.$" bare.TXT || fail "no bare tool line cut from vias.TXT"
+# the tool table the plot run wrote beside the board gives the sizes in decimal inches
+cp bare.TXT inch.TXT
+"$cli" xln --tol vias.TOL inch.TXT >xln.log 2>&1 || fail "xln: $(cat xln.log)"
+grep -q "^T01C0.028.$" inch.TXT.xln && grep -q "^T02C0.040.$" inch.TXT.xln ||
+    fail "tool sizes from the decimal-inch table missing in inch.TXT.xln: $(cat vias.TOL)"
 printf '%s\r\n' "T01 28" "T02 40" >vias.TOL
 "$cli" xln --tol vias.TOL bare.TXT >xln.log 2>&1 || fail "xln: $(cat xln.log)"
 grep -q "^T01C0.028.$" bare.TXT.xln && grep -q "^T02C0.040.$" bare.TXT.xln ||

@@ -28,7 +28,9 @@ TEST(Rs274x, ApertureDefinitions) {
         {"D16 RELIEF 60", "%AMTHERM60*7,0,0,.080,.060,.015,0*%\r\n%ADD16THERM60*%\r\n"},
         {"D17 round 1250", "%ADD17C,1.250*%\r\n"},
         {"D18 ROUND 99999999999", "%ADD18C,.010*%\r\n"},  // too long to be a size: 10
-        {"D19 MOIRE 100", ""},                              // not defined by the converter
+        {"D19 MOIRE 100", "%AMMOIRE100*6,0,0,.100,.010,.010,5,0,0,0*%\r\n%ADD19MOIRE100*%\r\n"},
+        {"D25\tMOIRE      \t4\t4\t0\tFLASH", "%AMMOIRE4*6,0,0,.004,.001,.001,5,0,0,0*%\r\n"
+                                                 "%ADD25MOIRE4*%\r\n"},
         {"D20 CIRCLE 10 X", ""},
         {"D21 RECTANGULAR 60", ""},                         // no y size
         {"D22 ROUND", "(skipped)"},                         // no size after the word
@@ -137,6 +139,47 @@ TEST(Rs274x, DoneOnlyWhenSomethingWasWritten) {
     noApertures.run();
     EXPECT_EQ(noApertures.outcome, common::Outcome::Refused);
     EXPECT_FALSE(common::fileExists(noApertures.dir.file("x.gbx")));
+}
+
+// A plot that selects apertures the header cannot define is written, but the run names each
+// such D-code instead of saying "Done!"; the command line exits 1.
+TEST(Rs274x, UndefinedDcodesAreNamed) {
+    ConvertRun r;
+    r.options.aptFile =
+        r.dir.write("U.APT", crlf({"D10 ROUND 5", "D11 ROUND 5MIL", "D12 RECTANGULAR 60",
+                                   "D13\tMOIRE      \t100\t100\t0\tFLASH", "D15 CROSSHAIR 40"}));
+    auto top = r.dir.write("top.gbr", crlf({"G54D10*", "G04 D15 is named in a comment*", "D11*",
+                                            "X1Y1D03*D12*", "X2Y2D03*", "D13*X3Y3D03*",
+                                            "%ADD16C,.010*%", "D16*X4Y4D03*", "D14*M02*"}));
+    auto bottom = r.dir.write("bot.gbr", crlf({"D12*", "D17*X1Y1D03*"}));
+    r.options.plots = {top, bottom};
+    std::vector<UndefinedDcode> undefined;
+    EXPECT_EQ(createExtendedGerbers(r.host, r.options, &undefined), common::Outcome::Done);
+    EXPECT_NE(readFile(top + ".xgerber").find("%ADD13MOIRE100*%"), std::string::npos);
+    ASSERT_EQ(r.host.transcript.size(), 1u);
+    EXPECT_EQ(r.host.transcript[0],
+              "warning|Written, but not usable as it stands: 4 D-codes are selected and not "
+              "defined. Define them in the aperture file and convert again.\n"
+              "D11 (first selected in top.gbr, line 3): the aperture line \"D11 ROUND 5MIL\" "
+              "defines no aperture\n"
+              "D12 (first selected in top.gbr, line 4): the aperture line \"D12 RECTANGULAR "
+              "60\" defines no aperture\n"
+              "D14 (first selected in top.gbr, line 9): the aperture file has no line for it\n"
+              "D17 (first selected in bot.gbr, line 2): the aperture file has no line for it");
+    ASSERT_EQ(undefined.size(), 4u);
+    EXPECT_EQ(undefined[3].firstUse.plot, bottom);
+
+    std::string err;
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " rs274x --apt " + r.options.aptFile + " " +
+                                      bottom + " 2>&1 >/dev/null",
+                                  &err),
+              1);
+    EXPECT_EQ(err,
+              "Written, but not usable as it stands: 2 D-codes are selected and not defined. "
+              "Define them in the aperture file and convert again.\n"
+              "D12 (first selected in bot.gbr, line 1): the aperture line \"D12 RECTANGULAR 60\" "
+              "defines no aperture\n"
+              "D17 (first selected in bot.gbr, line 2): the aperture file has no line for it\n");
 }
 
 TEST(Rs274x, NeverWritesOverAnInput) {

@@ -254,7 +254,7 @@ TEST(PourLayer, OutlineTracksAreLeftOut) {
     Plot plot({"FT", "0 0 100 0 1 1", "FT", "0 0 0 100 10 1"});
     plot.rv.pourOutline[1] = true;
     auto body = plot.body(1);
-    auto pads = std::find(body.begin(), body.end(), "%LNPads_and_tracks*");
+    auto pads = std::find(body.begin(), body.end(), "%LNPads_and_tracks*%");
     ASSERT_NE(pads, body.end());
     EXPECT_EQ(std::vector<std::string>(pads + 2, body.end()),
               (std::vector<std::string>{"D16*", "D02*X0Y0*", "D02*X0Y0*", "D01*X0Y100*"}));

@@ -6,6 +6,7 @@
 #include "convert/pcb_to_apt.h"
 #include "plot/layer_plot.h"
 #include "support/test_support.h"
+#include "view/layer_image.h"
 #include <gtest/gtest.h>
 
 namespace padloom::plot {
@@ -44,7 +45,7 @@ struct PourPlot {
     // The lines of a "%LN" block after its polarity line, up to the next block or "M02*".
     Lines block(int layer, const std::string& name) {
         auto lines = file(layer);
-        auto start = std::find(lines.begin(), lines.end(), "%LN" + name + "*");
+        auto start = std::find(lines.begin(), lines.end(), "%LN" + name + "*%");
         if (start == lines.end()) {
             ADD_FAILURE() << "no block " << name;
             return {};
@@ -191,6 +192,8 @@ TEST(PourOutlines, Walk) {
         {"a loop of arcs only", {quarter(1, 0, 0, 5), quarter(2, 0, 0, 5), quarter(4, 0, 0, 5),
                                  quarter(8, 0, 0, 5)},
          {}, "0,5x4arcs"},
+        // the second hand-over holds the start point between the loops once, not twice (a
+        // draw of zero length adds nothing to the region)
         {"two loops through the start point",
          square + std::vector<Piece>{line(0, 0, -10, 0), line(-10, 0, -10, -10),
                                      line(-10, -10, 0, 0)},
@@ -212,18 +215,19 @@ TEST(PourOutlines, Walk) {
 TEST(PourRegions, SquareOutlineAndTheThreeBlocks) {
     PourPlot plot(kSquare);
     EXPECT_EQ(plot.block(1, "Copper_pours"),
-              (Lines{"D12*", "G36*", "X1000Y1000*D02*", "X2000Y1000*D01*", "X2000Y2000*D01*",
-                     "X1000Y2000*D01*", "X1000Y1000*D01*", "D02*G37*"}));
+              (Lines{"D12*", "G36*", "X1000Y1000D02*", "X2000Y1000D01*", "X2000Y2000D01*",
+                     "X1000Y2000D01*", "X1000Y1000D01*", "D02*G37*"}));
     auto lines = plot.file(1);
     auto at = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l); };
-    auto pours = at("%LNCopper_pours*");
-    auto cutouts = at("%LNCopper_pour_cutouts*");
-    auto pads = at("%LNPads_and_tracks*");
+    auto pours = at("%LNCopper_pours*%");
+    auto cutouts = at("%LNCopper_pour_cutouts*%");
+    auto pads = at("%LNPads_and_tracks*%");
     ASSERT_TRUE(pours < cutouts && cutouts < pads && pads < lines.end());
     EXPECT_EQ(pours[-1], "G04 End of apeture information*");
-    EXPECT_EQ(pours[1], "LPD*%");
-    EXPECT_EQ(cutouts[1], "LPC*%");
-    EXPECT_EQ(pads[1], "LPD*%");
+    // each extended command in a parameter block of its own
+    EXPECT_EQ(pours[1], "%LPD*%");
+    EXPECT_EQ(cutouts[1], "%LPC*%");
+    EXPECT_EQ(pads[1], "%LPD*%");
     EXPECT_EQ(Lines(pads + 2, lines.end()), Lines{"M02*"}) << "the outline tracks are not drawn";
     EXPECT_EQ(plot.host.lines, (Lines{".GTL", ".GTL"}));
 }
@@ -233,13 +237,13 @@ TEST(PourRegions, RoundedRectangleThenASquare) {
     PourPlot plot(kRounded + Lines{"FT", "3000 1000 3500 1000 1 1", "FT", "3500 1000 3500 1500 1 1",
                                    "FT", "3500 1500 3000 1000 1 1"});
     EXPECT_EQ(plot.block(1, "Copper_pours"),
-              (Lines{"D12*", "G36*", "X1100Y1000*D02*", "X2500Y1000*D01*",
-                     "G74*G03X2600Y1100I0J100D01*", "G01*X2600Y1900*D01*",
-                     "G03X2500Y2000I100J0D01*", "G01*X1100Y2000*D01*", "G03X1000Y1900I0J100D01*",
-                     "G01*X1000Y1100*D01*", "G03X1100Y1000I100J0D01*", "D02*G37*",
+              (Lines{"D12*", "G36*", "X1100Y1000D02*", "X2500Y1000D01*",
+                     "G74*G03X2600Y1100I0J100D01*", "G01*X2600Y1900D01*", "G03X2500Y2000I100J0D01*",
+                     "G01*X1100Y2000D01*", "G03X1000Y1900I0J100D01*", "G01*X1000Y1100D01*",
+                     "G03X1100Y1000I100J0D01*", "D02*G37*",
                      // after arcs the next straight point returns to linear first
-                     "D12*", "G36*", "G01*X3000Y1000*D02*", "X3500Y1000*D01*", "X3500Y1500*D01*",
-                     "X3000Y1000*D01*", "D02*G37*"}));
+                     "D12*", "G36*", "G01*X3000Y1000D02*", "X3500Y1000D01*", "X3500Y1500D01*",
+                     "X3000Y1000D01*", "D02*G37*"}));
     // a clockwise walk round the same shape
     Lines reversed = {"FT", "1000 1100 1000 1900 1 1", "FA", "1100 1900 100 2 1 1",
                       "FT", "1100 2000 1900 2000 1 1", "FA", "1900 1900 100 1 1 1",
@@ -247,10 +251,10 @@ TEST(PourRegions, RoundedRectangleThenASquare) {
                       "FT", "1900 1000 1100 1000 1 1", "FA", "1100 1100 100 4 1 1"};
     PourPlot clockwise(reversed);
     EXPECT_EQ(clockwise.block(1, "Copper_pours"),
-              (Lines{"D12*", "G36*", "X1000Y1100*D02*", "X1000Y1900*D01*",
-                     "G74*G02X1100Y2000I100J0D01*", "G01*X1900Y2000*D01*",
-                     "G02X2000Y1900I0J100D01*", "G01*X2000Y1100*D01*", "G02X1900Y1000I100J0D01*",
-                     "G01*X1100Y1000*D01*", "G02X1000Y1100I0J100D01*", "D02*G37*", "G01*"}))
+              (Lines{"D12*", "G36*", "X1000Y1100D02*", "X1000Y1900D01*",
+                     "G74*G02X1100Y2000I100J0D01*", "G01*X1900Y2000D01*", "G02X2000Y1900I0J100D01*",
+                     "G01*X2000Y1100D01*", "G02X1900Y1000I100J0D01*", "G01*X1100Y1000D01*",
+                     "G02X1000Y1100I0J100D01*", "D02*G37*", "G01*"}))
         << "an outline closing on an arc leaves the file in linear mode";
 }
 
@@ -258,8 +262,8 @@ TEST(PourRegions, RadiusZeroQuarterIsAStraightPoint) {
     PourPlot plot({"FT", "0 0 100 0 1 1", "FA", "100 0 0 1 1 1", "FT", "100 0 100 100 1 1", "FT",
                    "100 100 0 0 1 1"});
     EXPECT_EQ(plot.block(1, "Copper_pours"),
-              (Lines{"D12*", "G36*", "X0Y0*D02*", "X100Y0*D01*", "X100Y0*D01*", "X100Y100*D01*",
-                     "X0Y0*D01*", "D02*G37*"}));
+              (Lines{"D12*", "G36*", "X0Y0D02*", "X100Y0D01*", "X100Y0D01*", "X100Y100D01*",
+                     "X0Y0D01*", "D02*G37*"}));
 }
 
 TEST(PourRegions, DroppedOutlinesAreReported) {
@@ -274,7 +278,7 @@ TEST(PourRegions, DroppedOutlinesAreReported) {
                      "first point 500,550, 4 pieces"}));
     plot.host.lines.clear();
     EXPECT_EQ(plot.block(6, "Copper_pours"),
-              (Lines{"D12*", "G36*", "X0Y0*D02*", "X100Y0*D01*", "X0Y0*D01*", "D02*G37*"}));
+              (Lines{"D12*", "G36*", "X0Y0D02*", "X100Y0D01*", "X0Y0D01*", "D02*G37*"}));
     EXPECT_EQ(plot.host.lines, Lines{".GBL"});
 }
 
@@ -335,6 +339,29 @@ TEST(PourLayer, EnableAndJustDrawOutline) {
         << "without pours the outline is an ordinary 1-mil track";
 }
 
+// Every pour file reads back in our own reader without a problem: each contour closes where it
+// starts, and the three layers keep their polarities (the cut-outs clear).
+TEST(PourLayer, PourFilesReadBackWithoutProblems) {
+    const Lines twoLoops = {"FT", "1000 1000 2000 1000 1 6", "FT", "2000 1000 2000 2000 1 6",
+                            "FT", "2000 2000 1000 2000 1 6", "FT", "1000 2000 1000 1000 1 6",
+                            "FT", "1000 1000 500 1000 1 6",  "FT", "500 1000 500 500 1 6",
+                            "FT", "500 500 1000 1000 1 6"};
+    const Lines copper = {"FV", "1500 1500 50 28",         "FP", "1800 1500 60 80 2 0 1 1", "1",
+                          "FP", "1500 1800 60 60 1 0 1 6", "2"};
+    PourPlot plot(kRounded + kSquare + twoLoops + copper);
+    for (int layer : {1, 6}) {
+        plot.file(layer);
+        const view::LayerImage image =
+            view::readLayerFile(plot.dir.file("B" + std::string(layerExtension(layer))));
+        for (const auto& p : image.problems) {
+            ADD_FAILURE() << image.describe(p);
+        }
+        EXPECT_EQ(image.layerNames,
+                  (Lines{"Copper_pours", "Copper_pour_cutouts", "Pads_and_tracks"}));
+        EXPECT_EQ(image.clearCount(), 2) << "the via's and the pad's clearances, " << layer;
+    }
+}
+
 TEST(PourLayer, ExampleBoardPlotsCleanly) {
     PourPlot plot({});
     plot.rv.boardFile =
@@ -348,6 +375,10 @@ TEST(PourLayer, ExampleBoardPlotsCleanly) {
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "G36*"), 1) << "one pour per layer";
     }
     EXPECT_EQ(plot.host.lines, (Lines{".GTL", ".GBL"})) << "no missing aperture, nothing dropped";
+    for (const char* name : {"B.GTL", "B.GBL"}) {
+        const view::LayerImage image = view::readLayerFile(plot.dir.file(name));
+        EXPECT_TRUE(image.problems.empty()) << name;
+    }
 }
 
 }  // namespace

@@ -188,6 +188,16 @@ TEST(TangoPlot, TextsMirroredOnBottomCopperWithTheirOwnSelections) {
     EXPECT_EQ(run.body(".GBL"), (Lines{"D22*" + mirrored, "M02*"}));
 }
 
+// An empty text (a ".REFDES" of a component without a name, or "") draws nothing but selects
+// its aperture all the same, on the line of whatever is written next.
+TEST(TangoPlot, EmptyTextsStillSelectTheirAperture) {
+    TangoRun run({"TEXT \"\" 60 0 8 0 1000 2000", "LINE 10 0 0 0 1 1",
+                  "TEXT .REFDES 60 0 8 0 0 0 0 0 0 0 5", "COMP \"\" DIP8 0 0 0 0 0 0 0 0 0 5"});
+    ASSERT_EQ(run.plot({1}), common::Outcome::Done);
+    EXPECT_EQ(run.body(".GTL"),
+              (Lines{"D22*D23*", "D02*X0Y0*", "D02*X0Y0*", "D01*X1Y1*", "D22*M02*"}));
+}
+
 TEST(TangoPlot, DesignatorsAndHiddenTexts) {
     const Lines designator = {"TEXT .REFDES 60 0 8 8 100 200 0 0 0 0 3",
                               "TEXT .PATTERN 60 0 8 8 100 400 0 0 0 0 3",

@@ -37,7 +37,11 @@ INSTANTIATE_TEST_SUITE_P(Tango, FieldReaders, ::testing::Values(
     FieldCase{"LINE -7 +5 12x abc", 1, -7, "-7"},
     FieldCase{"LINE -7 +5 12x abc", 3, 12, "12x"},
     FieldCase{"LINE -7 +5 12x abc", 4, 0, "abc"},
-    FieldCase{"LINE 99999999999999999", 1, kFieldLimit, "99999999999999999"},
+    // beyond the board reader's limit of 2^29 - 1 mils: read as 0 (and reported)
+    FieldCase{"LINE 99999999999999999", 1, 0, "99999999999999999"},
+    FieldCase{"LINE -536870912", 1, 0, "-536870912"},
+    FieldCase{"LINE 536870911", 1, 536870911, "536870911"},
+    FieldCase{"LINE -536870911", 1, -536870911, "-536870911"},
     FieldCase{"PAD \"TL\" 1", 1, 0, "TL"}));
 // clang-format on
 
@@ -190,6 +194,24 @@ TEST(TangoCollection, NotesOnRecordsNotPlottedAsTheyStand) {
                      "line 5: pad layer \"XL\" is unknown; the pad at 9,9 is not plotted", ""}));
     EXPECT_EQ(c.board.drillHits.size(), 2u);
     EXPECT_EQ(c.board.holeSizes, (std::vector<int>{32}));
+}
+
+// A field beyond the limit reads as 0, and the collection pass names its line and field once;
+// the plotting passes say nothing more.
+TEST(TangoCollection, FieldsOutOfRangeAreNamed) {
+    Collected c({"LINE 10 0 99999999999 0 0 0", "PAD EL 60 60 0 TL 0 0 100 100",
+                 "TEXT A 60 0 8 0 -600000000 0 0 0 0 0 7777777777"});
+    ASSERT_EQ(c.outcome, common::Outcome::Done);
+    EXPECT_EQ(
+        c.host.lines,
+        (Lines{"line 1: field 3 is out of range (beyond 536870911 mils either way); read as 0",
+               "line 3: field 6 is out of range (beyond 536870911 mils either way); read as 0",
+               ""}));
+    EXPECT_EQ(c.host.transcript.front(),
+              "warn|line 1: field 3 is out of range (beyond 536870911 mils either way); read as 0");
+    EXPECT_EQ(c.board.extents.minX, 0);
+    TangoReader::PolygonState polygon;
+    EXPECT_EQ(TangoReader::parseLine("LINE 10 0 1 2 3 4", polygon).outOfRangeField, 0);
 }
 
 TEST(TangoCollection, RefusesWhatTheTablesCannotHold) {

@@ -48,6 +48,8 @@ TEST(QfnBuilder, FieldChecks) {
         const char* message;  // "" when accepted
     };
     const char* kNotAll = "Not all parameters are entered";
+    const char* kCounts = "Num X and Num Y must be whole numbers from 0 to 1000";
+    const char* kZeroPitch = "Pitch must be more than 0 when a side has more than one pad";
     // clang-format off
     const Case cases[] = {
         {fields("In Mills", "30", "2", "2", "20", "100", "100"), kNotAll},
@@ -63,8 +65,15 @@ TEST(QfnBuilder, FieldChecks) {
         {fields(" 12 ", "3e1", "+2", "2", "20.4", "1E2", ".1e3"), ""},
         {fields("3e9", "30", "2", "2", "20", "100", "100"),
          "Pad X is too large: a board file holds at most 2147483647 mils"},
-        {fields("12", "30", "99999999999", "2", "20", "100", "100"),
-         "Num X and Num Y must be whole numbers up to 2147483647"},
+        {fields("12", "30", "99999999999", "2", "20", "100", "100"), kCounts},
+        // a count in the millions would write gigabytes before anyone noticed
+        {fields("12", "30", "2147483647", "0", "0", "100", "100"), kCounts},
+        {fields("12", "30", "2", "1001", "20", "100", "100"), kCounts},
+        {fields("12", "30", "1000", "1000", "1", "100", "100"), ""},
+        // a zero pitch stacks the pads of a side on each other; with one pad a side it is moot
+        {fields("12", "30", "2", "0", "0", "100", "100"), kZeroPitch},
+        {fields("12", "30", "0", "2", "0", "100", "100"), kZeroPitch},
+        {fields("12", "30", "1", "1", "0", "100", "100"), ""},
         {fields("12", "30", "3", "2", "2147483647", "100", "100"),
          "The footprint is too large: its pad centres must lie within -2147483648 to "
          "2147483647 mils"},
@@ -83,6 +92,10 @@ TEST(QfnBuilder, FieldChecks) {
     EXPECT_EQ(generateQfn(host, fields("12", "30", "2", "", "20", "100", "100")),
               common::Outcome::Refused);
     EXPECT_EQ(host.transcript, (std::vector<std::string>{"plain|" + std::string(kNotAll)}));
+    host.transcript.clear();
+    EXPECT_EQ(generateQfn(host, fields("12", "30", "2147483647", "0", "0", "100", "100")),
+              common::Outcome::Refused);
+    EXPECT_EQ(host.transcript, (std::vector<std::string>{"plain|" + std::string(kCounts)}));
 }
 
 TEST(QfnBuilder, MetricValuesAndUnitChanges) {

@@ -18,8 +18,16 @@ TEST(Xln, ToolTableLines) {
         {"T12 150", 12, 150},
         {"T1 28", 1, 28},          // one-digit tool number: the size is still 28
         {"T3\t1250", 3, 1250},
-        {"T01\t0.028\t40", 1, 0},  // decimal inches: reading stops at the point
+        // decimal inches, as the aperture tool writes its tables
+        {"T01\t0.025\t18", 1, 25},
+        {"T02 .028", 2, 28},
+        {"T03\t1.250\t2", 3, 1250},
+        {"T04 0.0285", 4, 28},    // whole mils, halves to the even neighbour
+        {"T08 0.0275", 8, 28},
+        {"T09 0.02851", 9, 29},
+        {"T06 0.", 6, 0},
         {"T05", 5, 0},
+        {"T07 28x", 7, 28},
     };
     // clang-format on
     for (const auto& [line, tool, diameter] : cases) {
@@ -76,9 +84,17 @@ TEST(Xln, ASecondTableReplacesTheFirst) {
     EXPECT_EQ(r.merge("d.txt", crlf({"T01", "T02", "%"})), crlf({"T01", "T02C0.050", "%"}));
 }
 
-TEST(Xln, ATableInDecimalInchesSizesNothingAndSaysSo) {
+// The tool table the aperture tool writes beside a board sizes every tool.
+TEST(Xln, TheApertureToolsTableInDecimalInches) {
     XlnRun r;
-    r.load("P.TOL", crlf({"T01\t0.028\t40"}));
+    r.load("P.TOL", crlf({"T01\t0.025\t18", "T02\t0.040\t3"}));
+    EXPECT_EQ(r.host.lines, (std::vector<std::string>{"T1 = 25", "T2 = 40"}));
+    EXPECT_EQ(r.merge("d.txt", crlf({"T01", "T02", "%"})), crlf({"T01C0.025", "T02C0.040", "%"}));
+}
+
+TEST(Xln, ATableWithoutSizesSaysSo) {
+    XlnRun r;
+    r.load("P.TOL", crlf({"T01 none"}));
     ASSERT_EQ(r.host.lines.size(), 2u);
     EXPECT_EQ(r.host.lines[0], "T1 = 0");
     EXPECT_NE(r.host.lines[1].find("No diameters found"), std::string::npos);

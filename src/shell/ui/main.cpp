@@ -1,11 +1,15 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "common/temp_files.h"
 #include "shell/ui/launcher.h"
 #include "shell/ui/qt_settings_store.h"
 #include "shell/ui/shell.h"
 
 int main(int argc, char** argv) {
+    // an interruption, a termination signal (the session ending) or the program's exit removes
+    // the temporary files of a run still going
+    padloom::common::removeTemporariesOnInterrupt();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Padloom");
     QApplication::setApplicationDisplayName("Padloom");
