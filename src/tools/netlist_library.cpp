@@ -300,14 +300,6 @@ NetlistRun LibraryGenerator::processNetlist(
     common::Host& host, bool writeComponents,
     const std::function<void(const std::vector<SkippedPackage>&)>& showSkipped) {
     NetlistRun run;
-    if (writeComponents && m_components.empty()) {
-        // every footprint would be asked for with nothing to choose from
-        host.show(common::Box::Warning,
-                  "No component library is loaded: read a library first (File / Read Library).",
-                  kCentred);
-        run.outcome = common::Outcome::Refused;
-        return run;
-    }
     common::FileAsk open;
     open.filter = 3;
     open.title = "Choose Source Net List";
@@ -334,6 +326,14 @@ NetlistRun LibraryGenerator::processNetlist(
     std::vector<NetlistComponent> parts = readNetlist(netlist);  // can throw
     if (!writeComponents) {
         parts.clear();  // the library is written empty
+    }
+    if (!parts.empty() && m_components.empty()) {
+        // every footprint would be asked for with nothing to choose from
+        host.show(common::Box::Warning,
+                  "No component library is loaded: read a library first (File / Read Library).",
+                  kCentred);
+        run.outcome = common::Outcome::Refused;
+        return run;
     }
     std::vector<std::string> accepted;
     std::vector<PackageChoice> chosen;

@@ -121,7 +121,8 @@ public:
 
     /// "Process Netlist": asks for the netlist and the output name, asks the package question
     /// for each distinct footprint (when `writeComponents`), writes the combined library and
-    /// reports. With components to write and no library loaded it refuses at once. Each
+    /// reports. With components to write and no library loaded it refuses before the first
+    /// question. Each
     /// question proposes the preselected package, or an empty text when none matches. `showSkipped`
     /// shows the skipped packages after "Some Components were skipped". Throws IoError.
     NetlistRun processNetlist(

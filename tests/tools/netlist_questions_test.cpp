@@ -31,13 +31,16 @@ struct Netlist {
 const std::string kNetlist = netlistText({{"U1", "DIP14"}, {"C1", "RAD0.2"}, {"Q1", "TO220"}});
 
 // With nothing loaded there is nothing to choose from: the user is sent to "Read Library"
-// before any file is asked for; an empty library may still be written without components.
+// instead of being asked for each footprint; an empty library may still be written without
+// components.
 TEST(NetlistQuestions, WithoutALibraryTheUserIsToldToReadOneFirst) {
     Netlist r;
     auto run = r.process(kNetlist, {});
     EXPECT_EQ(run.outcome, common::Outcome::Refused);
     EXPECT_EQ(r.host.transcript,
-              (std::vector<std::string>{"warning|No component library is loaded: read a library "
+              (std::vector<std::string>{"open|3|Choose Source Net List",
+                                        "save|3|Choose Output Net List file",
+                                        "warning|No component library is loaded: read a library "
                                         "first (File / Read Library)."}));
     EXPECT_FALSE(std::filesystem::exists(r.dir.file("OUT.lib")));
 
