@@ -182,7 +182,9 @@ void ViewerTest::launcherOpensOutputsAndListsProblems() {
     const QString problems = viewer->problemList()->toPlainText();
     QVERIFY2(problems.contains("missing.GTL\n    No such file or directory"), qPrintable(problems));
     QVERIFY2(problems.contains("broken.gbr\n    line 4: error: aperture D11 is not defined"),
-             qPrintable(problems));
+             qPrintable(problems));  // each file named once, its problems under it
+    QVERIFY(!problems.contains(dir.path()));
+    QCOMPARE(viewer->problemList()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 
     // a cancelled dialog shows nothing
     h.shown.clear();

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QUrl>
 
 #include "shell/ui/ag_dialogs.h"
@@ -145,8 +146,8 @@ void QtHost::addLine(std::string_view text) {
     if (m_b.memo) {
         m_b.memo->appendPlainText(fromBytes(text));
         // the newest line in view, wherever the user had scrolled to
-        m_b.memo->moveCursor(QTextCursor::End);
-        m_b.memo->ensureCursorVisible();
+        QScrollBar* bar = m_b.memo->verticalScrollBar();
+        bar->setValue(bar->maximum());
     }
 }
 
