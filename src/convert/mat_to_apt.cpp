@@ -148,7 +148,8 @@ std::optional<std::string> aptTextOfMatFile(common::Host& host, const std::strin
     return text;
 }
 
-common::Outcome matToApt(common::Host& host, const MatToAptOptions& options) {
+common::Outcome matToApt(common::Host& host, const MatToAptOptions& options,
+                         std::string* aptPathOut) {
     auto chosen = host.askOpen(common::FileAsk{3, "", false, ""});
     if (chosen.empty()) {
         return common::Outcome::Cancelled;
@@ -179,6 +180,9 @@ common::Outcome matToApt(common::Host& host, const MatToAptOptions& options) {
     out.write(*text);
     out.commit();
     status.idle();
+    if (aptPathOut) {
+        *aptPathOut = aptPath;
+    }
 
     if (options.openNotepad) {
         host.openInViewer(aptPath);

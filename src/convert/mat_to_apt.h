@@ -43,7 +43,9 @@ struct MatToAptOptions {
 /// The ".MAT --> .APT" run: asks for the matrix through the shared open dialog (its "MAT
 /// files" filter), writes the aperture file beside it (asking before replacing one), shows
 /// its progress on the host's status label and progress bar, and opens the result in the text
-/// viewer when asked to. Refuses to write over the matrix itself. Throws IoError.
-common::Outcome matToApt(common::Host& host, const MatToAptOptions& options);
+/// viewer when asked to. Refuses to write over the matrix itself. `aptPathOut`, when given,
+/// receives the path of the aperture file written. Throws IoError.
+common::Outcome matToApt(common::Host& host, const MatToAptOptions& options,
+                         std::string* aptPathOut = nullptr);
 
 }  // namespace padloom::convert

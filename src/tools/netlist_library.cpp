@@ -327,14 +327,23 @@ NetlistRun LibraryGenerator::processNetlist(
     if (!writeComponents) {
         parts.clear();  // the library is written empty
     }
+    if (!parts.empty() && m_components.empty()) {
+        // every footprint would be asked for with nothing to choose from
+        host.show(common::Box::Warning,
+                  "No component library is loaded: read a library first (File / Read Library).",
+                  kCentred);
+        run.outcome = common::Outcome::Refused;
+        return run;
+    }
     std::vector<std::string> accepted;
     std::vector<PackageChoice> chosen;
     std::vector<LeftOutComponent> notes;
     for (const auto& part : parts) {
         const std::string& footprint = part.footprint;
-        if (auto i = preselectPackage(m_choices, footprint)) {
-            m_choiceText = m_choices[*i];
-        }
+        // an earlier answer never stands in for a footprint nothing matches: Enter would take
+        // it without a look
+        const auto preselected = preselectPackage(m_choices, footprint);
+        m_choiceText = preselected ? m_choices[*preselected] : std::string();
         auto skipped = std::find_if(run.skipped.begin(), run.skipped.end(), [&](const auto& s) {
             return equalIgnoringCase(s.footprint, footprint);
         });

@@ -121,8 +121,10 @@ public:
 
     /// "Process Netlist": asks for the netlist and the output name, asks the package question
     /// for each distinct footprint (when `writeComponents`), writes the combined library and
-    /// reports. `showSkipped` shows the skipped packages after "Some Components were skipped".
-    /// Throws IoError.
+    /// reports. With components to write and no library loaded it refuses before the first
+    /// question. Each
+    /// question proposes the preselected package, or an empty text when none matches. `showSkipped`
+    /// shows the skipped packages after "Some Components were skipped". Throws IoError.
     NetlistRun processNetlist(
         common::Host& host, bool writeComponents,
         const std::function<void(const std::vector<SkippedPackage>&)>& showSkipped);

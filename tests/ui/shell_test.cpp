@@ -439,11 +439,6 @@ void ShellTest::f1OpensHelpAtTheWindowsContext() {
         QCOMPARE(context, expected);
     }
     QVERIFY(h.shell->helpWindow()->browser()->toPlainText().contains("Make APT file"));
-    for (QWidget* w : {static_cast<QWidget*>(h.shell->gerberPlotWindow),
-                       static_cast<QWidget*>(h.shell->tangoPlotWindow),
-                       static_cast<QWidget*>(h.shell->dxfWindow)}) {
-        QVERIFY(!w->findChild<QShortcut*>("HelpShortcut"));
-    }
 }
 
 void ShellTest::firstRunWritesOnlyTheXyKey() {

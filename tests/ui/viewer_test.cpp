@@ -180,9 +180,11 @@ void ViewerTest::launcherOpensOutputsAndListsProblems() {
     QCOMPARE(viewer->layerList()->count(), 1);
     QVERIFY(viewer->layerList()->item(0)->text().endsWith("broken.gbr  (errors)"));
     const QString problems = viewer->problemList()->toPlainText();
-    QVERIFY2(problems.contains("missing.GTL: No such file or directory"), qPrintable(problems));
-    QVERIFY2(problems.contains("broken.gbr:4: error: aperture D11 is not defined"),
-             qPrintable(problems));
+    QVERIFY2(problems.contains("missing.GTL\n    No such file or directory"), qPrintable(problems));
+    QVERIFY2(problems.contains("broken.gbr\n    line 4: error: aperture D11 is not defined"),
+             qPrintable(problems));  // each file named once, its problems under it
+    QVERIFY(!problems.contains(dir.path()));
+    QCOMPARE(viewer->problemList()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 
     // a cancelled dialog shows nothing
     h.shown.clear();

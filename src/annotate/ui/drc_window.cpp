@@ -5,6 +5,7 @@
 
 #include "annotate/drc_to_pcb.h"
 #include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -14,6 +15,7 @@ DrcWindow::DrcWindow(Shell& shell, QWidget* parent)
       m_openDialog("drc files|*.drc|pcb files|*.pcb|all files|*.*"),
       m_saveDialog("pcb files|*.pcb|all files|*.*", FileDialog::Mode::Save) {
     setObjectName("Form5");
+    setHelpContext(kHelpDrc);
     m_saveDialog.defaultExt = ".pcb";
 
     m_modeGroup = new RadioGroup("Mode", {"Create \"error.pcb\"", "Create new PCB file"}, 0, this);

@@ -12,20 +12,20 @@
 #include "annotate/dxf_export.h"
 #include "annotate/text_resize.h"
 #include "annotate/ui/placement_window.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
 
 DxfWindow::DxfWindow(Shell& shell, QWidget* parent) : ToolWindow(shell, parent, "PCB --> DXF") {
     setObjectName("Form10");
+    setHelpContext(kHelpDxf);
 
     m_makeDxfButton = new QPushButton("Make DXF", this);
     m_makeDxfButton->setObjectName("Button1");
     m_messageList = new QPlainTextEdit(this);
     m_messageList->setObjectName("Memo1");
-    m_messageList->setPlainText(
-        "Set comment field in Autotrax component to h=n\n"
-        "where n is the height of the component in mills");  // sic
+    startMessageList();
 
     m_resizePanel = new QFrame(this);
     m_resizePanel->setObjectName("Panel1");
@@ -65,10 +65,32 @@ DxfWindow::DxfWindow(Shell& shell, QWidget* parent) : ToolWindow(shell, parent, 
     connect(m_changeSizeButton, &QPushButton::clicked, this, &DxfWindow::onRunClicked);
 }
 
+void DxfWindow::startMessageList() {
+    if (mode == kTextResize) {
+        m_messageList->setPlainText(
+            "Type the designator text height and line width in mils,\n"
+            "then press Change Size and choose the board.");
+    } else {
+        m_messageList->setPlainText(
+            "Set comment field in Autotrax component to h=n\n"
+            "where n is the height of the component in mills");  // sic
+    }
+}
+
 void DxfWindow::onShown() {
-    // the launcher chose the tool: the resize panel or the export button
+    // the launcher chose the tool: the resize panel or the export button, and a title for it
     m_resizePanel->setVisible(mode == kTextResize);
     m_makeDxfButton->setVisible(mode != kTextResize);
+    setWindowTitle(mode == kTextResize ? "COMP TEXT RESIZE" : "PCB --> DXF");
+    // the other tool's log would read as this one's
+    if (m_shownMode != -1 && m_shownMode != mode) {
+        startMessageList();
+    }
+    m_shownMode = mode;
+}
+
+int DxfWindow::helpContext() const {
+    return mode == kTextResize ? kHelpTextResize : kHelpDxf;
 }
 
 void DxfWindow::onRunClicked() {

@@ -25,11 +25,18 @@ public:
 
     /// "Make DXF" and "Change Size": runs the tool of the current mode.
     void onRunClicked();
+    /// The help of the current mode's tool.
+    int helpContext() const override;
 
 protected:
     void onShown() override;
 
 private:
+    /// The message list as a new run of `mode`'s tool starts it: the export's instructions,
+    /// or the resize tool's.
+    void startMessageList();
+
+    int m_shownMode = -1;  // the mode the window was last shown in
     QPushButton* m_makeDxfButton;
     QPlainTextEdit* m_messageList;
     QFrame* m_resizePanel;

@@ -16,6 +16,7 @@
 #include "annotate/placement.h"
 #include "board/board_reader.h"
 #include "convert/mat_to_apt.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
 
@@ -46,7 +47,7 @@ PlacementWindow::PlacementWindow(Shell& shell, QWidget* parent)
     : ToolWindow(shell, parent, "Padloom"),
       m_openDialog("PCB files|*.pcb|All files|*.*|MAT files|*.mat|APT files|*.apt") {
     setObjectName("Form1");
-    setHelpContext(100);
+    setHelpContext(kHelpPlacement);
     m_openDialog.defaultExt = "pcb";
 
     m_menuBar = new QMenuBar(this);
@@ -217,14 +218,16 @@ void PlacementWindow::onOpenTriggered() {
     });
 }
 
-void PlacementWindow::runMatToApt() {
+QString PlacementWindow::runMatToApt() {
     // this window's status label and progress bar show the run; run from the launcher, with
     // this window hidden, the dialogs open over the launcher
     QWidget* owner = isVisible() || !parentWidget() ? this : parentWidget();
     auto host = m_shell.makeHost({owner, nullptr, m_statusLabel, m_progressBar, &m_openDialog});
     convert::MatToAptOptions options;
     options.openNotepad = openNotepad();
-    m_shell.guarded(owner, [&] { convert::matToApt(*host, options); });  // can throw
+    std::string written;
+    m_shell.guarded(owner, [&] { convert::matToApt(*host, options, &written); });  // can throw
+    return QFile::decodeName(QByteArray::fromStdString(written));
 }
 
 }  // namespace padloom::ui

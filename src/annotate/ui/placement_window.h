@@ -43,8 +43,9 @@ public:
 
     void onCreateClicked();
     void onOpenTriggered();
-    /// ".MAT --> .APT", run from this window's menu or straight from the launcher.
-    void runMatToApt();
+    /// ".MAT --> .APT", run from this window's menu or straight from the launcher. Returns the
+    /// aperture file written, or an empty text when none was.
+    QString runMatToApt();
 
 protected:
     void onShown() override;

@@ -11,6 +11,7 @@
 #include "convert/pcb_to_apt.h"
 #include "plot/ui/gerber_plot_window.h"
 #include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -29,7 +30,7 @@ SpinEdit* spin(QWidget* parent, const char* name, int value, int tag) {
 AptBuilderWindow::AptBuilderWindow(Shell& shell, QWidget* parent)
     : ToolWindow(shell, parent, "PCB ---> APT") {
     setObjectName("Form3");
-    setHelpContext(6000);
+    setHelpContext(kHelpAptBuilder);
 
     m_makeAptButton = new QPushButton("Make APT file", this);
     m_makeAptButton->setObjectName("Button1");

@@ -12,6 +12,7 @@
 
 #include "convert/rs274d_to_rs274x.h"
 #include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
 
@@ -21,7 +22,7 @@ Rs274xWindow::Rs274xWindow(Shell& shell, QWidget* parent)
     : ToolWindow(shell, parent, "Gerber to xGerber RS274x converter "),
       m_saveDialog("XGerber files|*.gbx|All files|*.*", FileDialog::Mode::Save) {
     setObjectName("Form2");
-    setHelpContext(5000);
+    setHelpContext(kHelpRs274x);
 
     m_chooseApertureButton = new QPushButton("Choose aperture file", this);
     m_chooseApertureButton->setObjectName("Button2");

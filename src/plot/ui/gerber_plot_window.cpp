@@ -12,6 +12,7 @@
 #include "fab/fab_package.h"
 #include "plot/layer_plot.h"
 #include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
 
@@ -21,6 +22,7 @@ GerberPlotWindow::GerberPlotWindow(Shell& shell, QWidget* parent)
     : PlotWindow(shell, parent, "Generate XGerbers", "NL Drill", {}),
       m_packageDialog("Zip files|*.zip|All files|*.*", FileDialog::Mode::Save) {
     setObjectName("Form6");
+    setHelpContext(kHelpGerberPlot);
 
     m_poursGroup = new QGroupBox("Pours from .001 outline", this);
     m_poursGroup->setObjectName("GroupBox3");

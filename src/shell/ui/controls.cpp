@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -155,7 +158,50 @@ void applyState(QWidget* window, const std::vector<QWidget*>& controls,
             group->setItemIndex(v);
         }
     }
-    window->move(state.x, state.y);
+    placeWindow(window, state.x, state.y);
+}
+
+int titleBarWidth(const QString& title) {
+    // the title bar's face is the window manager's; a bold one of the program's size is
+    // about as wide, and the icon, three buttons and the margins take about 130 pixels
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int kIconAndButtons = 130;
+    return QFontMetrics(font).horizontalAdvance(title) + kIconAndButtons;
+}
+
+void keepTitleVisible(QWidget* window) {
+    const int wanted = titleBarWidth(window->windowTitle());
+    if (window->minimumWidth() < wanted) {
+        window->setMinimumWidth(wanted);
+    }
+}
+
+void reserveTitleWidth(QWidget* dialog) {
+    QLayout* layout = dialog->layout();
+    if (!layout) {
+        keepTitleVisible(dialog);
+        return;
+    }
+    const QMargins margins = layout->contentsMargins();
+    auto* strut =
+        new QSpacerItem(titleBarWidth(dialog->windowTitle()) - margins.left() - margins.right(), 0,
+                        QSizePolicy::Minimum, QSizePolicy::Minimum);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        grid->addItem(strut, grid->rowCount(), 0, 1, grid->columnCount());
+    } else {
+        layout->addItem(strut);
+    }
+}
+
+void placeWindow(QWidget* window, int x, int y) {
+    // A window that takes its size from its layout only as it is shown would then be placed
+    // with its client area, not its frame, at the point; it would creep up and left by its
+    // title bar and border at every start. Sized now, its frame goes where it was.
+    if (!window->testAttribute(Qt::WA_Resized)) {
+        window->adjustSize();
+    }
+    window->move(x, y);
 }
 
 }  // namespace padloom::ui

@@ -71,5 +71,17 @@ shell::WindowState collectState(QWidget* window, const std::vector<QWidget*>& co
 /// Sets the controls and the position from a settings view made by collectState.
 void applyState(QWidget* window, const std::vector<QWidget*>& controls,
                 const shell::WindowState& state);
+/// How wide a window must be for the window system to show its whole title: the title in a
+/// bold face, the window icon and the title bar's buttons.
+int titleBarWidth(const QString& title);
+/// Makes a window at least as wide as its title bar needs.
+void keepTitleVisible(QWidget* window);
+/// The same for a dialog whose layout fixes its size (a message box, the one-line input
+/// dialog): a strut as wide as the title bar needs is added to the layout.
+void reserveTitleWidth(QWidget* dialog);
+
+/// Puts a window's frame (title bar and border included) at a stored position, as its left
+/// and top were read when it was saved.
+void placeWindow(QWidget* window, int x, int y);
 
 }  // namespace padloom::ui

@@ -1,10 +1,20 @@
 #include "shell/ui/help_window.h"
 
 #include <QDialogButtonBox>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace padloom::ui {
+
+namespace {
+
+QString anchorOf(int context) {
+    return context == kHelpContents ? QString("contents") : "context" + QString::number(context);
+}
+
+}  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     setObjectName("HelpWindow");
@@ -21,14 +31,22 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     resize(620, 520);
 }
 
+bool HelpWindow::hasSection(int context) const {
+    const QString anchor = anchorOf(context);
+    for (QTextBlock block = m_browser->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().anchorNames().contains(anchor)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void HelpWindow::showContext(int context) {
     m_context = context;
     m_browser->setSource(QUrl("qrc:/help/cstv.html"));
-    if (context == 100 || context == 5000 || context == 6000) {
-        m_browser->scrollToAnchor("context" + QString::number(context));
-    } else {
-        m_browser->scrollToAnchor("contents");
-    }
+    m_browser->scrollToAnchor(anchorOf(hasSection(context) ? context : kHelpContents));
 }
 
 }  // namespace padloom::ui

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "annotate/ui/drc_window.h"
 #include "annotate/ui/dxf_window.h"
@@ -14,6 +16,8 @@
 #include "plot/ui/gerber_plot_window.h"
 #include "shell/settings_store.h"
 #include "shell/ui/about_box.h"
+#include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 #include "tango/ui/tango_plot_window.h"
 #include "tools/ui/library_window.h"
@@ -61,20 +65,41 @@ Launcher::Launcher(Shell& shell) : m_shell(shell) {
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
 
+    // the buttons keep their places on a panel of fixed size, which stays in the middle of
+    // the window however large it is made; the panel's size is the window's least
+    // where ".MAT --> .APT", which has no window of its own, says it is done
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->setSizeGripEnabled(false);
+
     auto* central = new QWidget(this);
     setCentralWidget(central);
+    m_buttonPanel = new QWidget(central);
+    m_buttonPanel->setObjectName("ButtonPanel");
+    auto* grid = new QGridLayout(central);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(m_buttonPanel, 1, 1);
+    grid->setRowStretch(0, 1);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(2, 1);
+    QRect used;
     QPushButton* previous = nullptr;
     for (const auto& b : kButtons) {
-        auto* button = new QPushButton(b.caption, central);
+        auto* button = new QPushButton(b.caption, m_buttonPanel);
         button->setObjectName(b.name);
         button->setToolTip(b.tooltip);
         button->setGeometry(b.left, b.top, b.width, 57);
+        used |= button->geometry();
+        // the last tool's completion line goes as another tool starts
+        connect(button, &QPushButton::clicked, statusBar(), &QStatusBar::clearMessage);
         connect(button, &QPushButton::clicked, this, b.handler);
         if (previous) {
             setTabOrder(previous, button);
         }
         previous = button;
     }
+    // as much room right of and under the buttons as left of and above them
+    m_buttonPanel->setFixedSize(used.right() + 1 + used.left(), used.bottom() + 1 + used.top());
 
     QMenu* file = menuBar()->addMenu("File");
     file->setObjectName("File1");
@@ -87,8 +112,12 @@ Launcher::Launcher(Shell& shell) : m_shell(shell) {
     m_exitAction->setObjectName("eXit1");
     QMenu* help = menuBar()->addMenu("Help");
     help->setObjectName("Help1");
+    m_helpAction = help->addAction("Padloom Help");
+    m_helpAction->setObjectName("PadloomHelp1");
+    m_helpAction->setShortcut(QKeySequence(Qt::Key_F1));
     m_aboutAction = help->addAction("About");
     m_aboutAction->setObjectName("About1");
+    connect(m_helpAction, &QAction::triggered, this, [this] { m_shell.showHelp(kHelpContents); });
     connect(m_openOutputsAction, &QAction::triggered, this, &Launcher::onOpenOutputsTriggered);
     connect(m_exitAction, &QAction::triggered, this, &Launcher::onExitTriggered);
     connect(m_aboutAction, &QAction::triggered, this, &Launcher::onAboutTriggered);
@@ -103,7 +132,7 @@ void Launcher::restoreSettings() {
     state.x = rules.defaultX;
     state.y = rules.defaultY;
     shell::readSettings(m_shell.settings(), rules, state);
-    move(state.x, state.y);
+    placeWindow(this, state.x, state.y);
 }
 
 void Launcher::saveSettings() {
@@ -125,7 +154,10 @@ void Launcher::onPcbToAptClicked() {
     m_shell.showModal(*m_shell.aptBuilderWindow);
 }
 void Launcher::onMatToAptClicked() {
-    m_shell.placementWindow->runMatToApt();
+    const QString written = m_shell.placementWindow->runMatToApt();
+    if (!written.isEmpty()) {
+        statusBar()->showMessage("Done: " + written + " written");
+    }
 }
 
 void Launcher::onRs274xClicked() {

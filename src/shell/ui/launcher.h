@@ -41,7 +41,9 @@ private:
     Shell& m_shell;
     QAction* m_openOutputsAction;
     QAction* m_exitAction;
+    QAction* m_helpAction;
     QAction* m_aboutAction;
+    QWidget* m_buttonPanel;  // the twelve buttons, centred in the window
 };
 
 }  // namespace padloom::ui

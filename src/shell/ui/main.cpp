@@ -11,8 +11,9 @@ int main(int argc, char** argv) {
     // the temporary files of a run still going
     padloom::common::removeTemporariesOnInterrupt();
     QApplication app(argc, argv);
+    // no display name: the window system would add " - Padloom" to every window's caption,
+    // which then no longer fits the title bars of the smaller windows
     QApplication::setApplicationName("Padloom");
-    QApplication::setApplicationDisplayName("Padloom");
     QApplication::setOrganizationName("Castorvane");
 
     // PADLOOM_SETTINGS_DIR points the settings at another folder (test runs of the program);

@@ -9,9 +9,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QUrl>
 
 #include "shell/ui/ag_dialogs.h"
+#include "shell/ui/controls.h"
 
 namespace padloom::ui {
 
@@ -30,6 +32,8 @@ QString pathText(const std::string& path) {
 }
 
 void place(QMessageBox& box, QWidget* window, common::Place where) {
+    // a message box is only as wide as its text: a short one ("Done") would cut its title off
+    reserveTitleWidth(&box);
     box.adjustSize();
     switch (where) {
         case common::Place::WindowPlus50:
@@ -126,18 +130,24 @@ void QtHost::show(common::Box box, std::string_view text, common::Place where) {
 
 std::optional<std::string> QtHost::askLine(std::string_view caption, std::string_view prompt,
                                            std::string_view initial) {
-    bool ok = false;
-    QString answer = QInputDialog::getText(m_b.window, fromBytes(caption), fromBytes(prompt),
-                                           QLineEdit::Normal, fromBytes(initial), &ok);
-    if (!ok) {
+    QInputDialog dialog(m_b.window);
+    dialog.setWindowTitle(fromBytes(caption));
+    dialog.setLabelText(fromBytes(prompt));
+    dialog.setTextValue(fromBytes(initial));
+    dialog.minimumSizeHint();  // lays the dialog out, so that its layout can take the strut
+    reserveTitleWidth(&dialog);
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return answer.toLatin1().toStdString();
+    return dialog.textValue().toLatin1().toStdString();
 }
 
 void QtHost::addLine(std::string_view text) {
     if (m_b.memo) {
         m_b.memo->appendPlainText(fromBytes(text));
+        // the newest line in view, wherever the user had scrolled to
+        QScrollBar* bar = m_b.memo->verticalScrollBar();
+        bar->setValue(bar->maximum());
     }
 }
 
@@ -178,7 +188,10 @@ void QtHost::beep() {
 }
 
 void QtHost::openInViewer(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(pathText(path)));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(pathText(path)))) {
+        warn("Open notepad: no program to show text files is set up on this computer, so " + path +
+             " was written but not opened.");
+    }
 }
 
 common::PackageAnswer QtHost::askPackage(const common::PackageQuestion& question) {

@@ -3,6 +3,7 @@
 #include <QShortcut>
 #include <QShowEvent>
 
+#include "shell/ui/controls.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -11,6 +12,14 @@ ToolWindow::ToolWindow(Shell& shell, QWidget* parent, const QString& caption)
     : QDialog(parent), m_shell(shell) {
     setWindowTitle(caption);
     setSizeGripEnabled(false);
+    keepTitleVisible(this);
+}
+
+void ToolWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowTitleChange) {
+        keepTitleVisible(this);
+    }
+    QDialog::changeEvent(event);
 }
 
 void ToolWindow::setHelpContext(int context) {
@@ -19,7 +28,7 @@ void ToolWindow::setHelpContext(int context) {
     setProperty("helpContext", context);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setObjectName("HelpShortcut");
-    connect(f1, &QShortcut::activated, this, [this] { m_shell.showHelp(m_helpContext); });
+    connect(f1, &QShortcut::activated, this, [this] { m_shell.showHelp(helpContext()); });
 }
 
 void ToolWindow::showEvent(QShowEvent* event) {

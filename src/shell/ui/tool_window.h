@@ -14,8 +14,8 @@ class ToolWindow : public QDialog {
 public:
     ToolWindow(Shell& shell, QWidget* parent, const QString& caption);
 
-    /// The help context F1 opens; 0 when the window has none.
-    int helpContext() const { return m_helpContext; }
+    /// The help context F1 opens.
+    virtual int helpContext() const { return m_helpContext; }
     void done(int result) override;
 
 protected:
@@ -23,6 +23,7 @@ protected:
     virtual void onClosedAfterShown() {}
     void setHelpContext(int context);
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
     Shell& m_shell;
 

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
 
@@ -24,6 +25,7 @@ TangoPlotWindow::TangoPlotWindow(Shell& shell, QWidget* parent)
     : PlotWindow(shell, parent, "TANGO -> Generate XGerbers", "NC Drill",
                  {2, 3, 4, 5, 13, 14, 21}) {
     setObjectName("Form9");
+    setHelpContext(kHelpTangoPlot);
     m_openDialog.showPlacesBar = true;
 
     // kept by name ("SE1" to "SE3"), not by tag

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 #include "tools/ui/package_choice_dialog.h"
 #include "tools/ui/skipped_components_dialog.h"
@@ -20,6 +21,7 @@ LibraryWindow::LibraryWindow(Shell& shell, QWidget* parent)
       m_saveDialog("Net list files|*.net|All files|*.*|Library Files|*.lib",
                    FileDialog::Mode::Save) {
     setObjectName("Form20");
+    setHelpContext(kHelpLibrary);
     m_openDialog.defaultExt = "*.lib";
     m_openDialog.multiple = true;
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -14,6 +15,7 @@ namespace padloom::ui {
 PackageChoiceDialog::PackageChoiceDialog(Shell& shell, QWidget* parent)
     : ToolWindow(shell, parent, "Select Matching Package from Library") {
     setObjectName("Form22");
+    setHelpContext(kHelpPackageChoice);
 
     m_promptLabel = new QLabel(this);
     m_promptLabel->setObjectName("Label1");
@@ -45,8 +47,15 @@ PackageChoiceDialog::PackageChoiceDialog(Shell& shell, QWidget* parent)
     connect(m_okButton, &QPushButton::clicked, this, [this] { done(kOk); });
     connect(m_stopButton, &QPushButton::clicked, this, [this] { done(kStop); });
     connect(m_skipButton, &QPushButton::clicked, this, [this] { done(kSkip); });
-    // Enter in the combo box takes the package, as OK does
-    connect(m_packageCombo->lineEdit(), &QLineEdit::returnPressed, this, [this] { done(kOk); });
+    // Enter in the combo box takes the package, as OK does; with no package in the box there
+    // is nothing to take
+    connect(m_packageCombo->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (m_okButton->isEnabled()) {
+            done(kOk);
+        }
+    });
+    connect(m_packageCombo, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { m_okButton->setEnabled(!text.trimmed().isEmpty()); });
 }
 
 common::PackageAnswer PackageChoiceDialog::ask(const common::PackageQuestion& question) {
@@ -67,6 +76,7 @@ common::PackageAnswer PackageChoiceDialog::ask(const common::PackageQuestion& qu
     const int index = m_packageCombo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     m_packageCombo->setCurrentIndex(index);
     m_packageCombo->setEditText(text);
+    m_okButton->setEnabled(!text.trimmed().isEmpty());
     m_packageCombo->setFocus();
 
     const int result = m_shell.showModal(*this);

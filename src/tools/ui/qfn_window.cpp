@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "shell/ui/controls.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -27,6 +28,7 @@ QfnWindow::QfnWindow(Shell& shell, QWidget* parent)
     : ToolWindow(shell, parent, "Build  QFN (in new .PCB)"),
       m_saveDialog(".PCB Files|*.pcb|All Files|*.*") {
     setObjectName("Form11");
+    setHelpContext(kHelpQfn);
     m_saveDialog.showPlacesBar = true;
 
     m_padXEdit = edit(this, "Edit1", "In Mills");  // sic

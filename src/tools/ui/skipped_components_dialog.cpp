@@ -1,9 +1,11 @@
 #include "tools/ui/skipped_components_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -11,6 +13,7 @@ namespace padloom::ui {
 SkippedComponentsDialog::SkippedComponentsDialog(Shell& shell, QWidget* parent)
     : ToolWindow(shell, parent, "Skipped Components") {
     setObjectName("Form23");
+    setHelpContext(kHelpSkippedComponents);
     // two columns, one fixed heading row, no fixed column
     m_table = new QTableWidget(0, 2, this);
     m_table->setObjectName("StringGrid1");
@@ -20,8 +23,12 @@ SkippedComponentsDialog::SkippedComponentsDialog(Shell& shell, QWidget* parent)
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->setObjectName("CloseButtons");
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
+    layout->addWidget(buttons);
     resize(560, 300);
 }
 

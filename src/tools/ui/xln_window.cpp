@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/ui/help_window.h"
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
@@ -13,6 +14,7 @@ XlnWindow::XlnWindow(Shell& shell, QWidget* parent)
     : ToolWindow(shell, parent, "TXT+TOL --> XLN"),
       m_openDialog("TXT Files|*.txt|TOL FIles|*.tol|All files|*.*") {  // sic
     setObjectName("Form8");
+    setHelpContext(kHelpXln);
     m_openDialog.showPlacesBar = true;
 
     m_selectTolButton = new QPushButton("Select TOL", this);

@@ -15,15 +15,22 @@ namespace padloom::view {
 
 namespace {
 
+// Aperture shapes are united in units of a tenth of a mil: Qt turns curves into straight
+// pieces at a fixed tolerance of the path's own units before uniting, which in inches would
+// make a 30-mil circle a decagon.
+constexpr double kShapeUnitsPerInch = 10000;
+
 QPainterPath outlinePath(const Outline& o) {
+    constexpr double k = kShapeUnitsPerInch;
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
     if (o.circle) {
-        path.addEllipse(QPointF(o.centre.x, o.centre.y), o.diameter / 2, o.diameter / 2);
+        path.addEllipse(QPointF(o.centre.x * k, o.centre.y * k), o.diameter / 2 * k,
+                        o.diameter / 2 * k);
     } else if (!o.points.empty()) {
         QPolygonF polygon;
         for (const Point& p : o.points) {
-            polygon << QPointF(p.x, p.y);
+            polygon << QPointF(p.x * k, p.y * k);
         }
         path.addPolygon(polygon);
         path.closeSubpath();
@@ -125,7 +132,9 @@ const QPainterPath& LayerRenderer::aperturePath(const LayerImage& image, int ape
             result = result.subtracted(area);
         }
     }
-    return paths.emplace(aperture, result).first->second;
+    const QTransform toInches =
+        QTransform::fromScale(1 / kShapeUnitsPerInch, 1 / kShapeUnitsPerInch);
+    return paths.emplace(aperture, toInches.map(result)).first->second;
 }
 
 QImage LayerRenderer::mask(const LayerImage& image, const ViewWindow& view) {

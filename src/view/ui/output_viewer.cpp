@@ -12,12 +12,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 
 #include "annotate/ui/placement_window.h"
 #include "common/base_name.h"
 #include "common/errors.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
 #include "view/layer_roles.h"
@@ -46,6 +48,35 @@ QString layerText(const view::LayerImage& image) {
         text += "  (errors)";
     }
     return text;
+}
+
+// A problem without its file: "line 4: error: aperture D11 is not defined".
+QString problemText(const view::Problem& p) {
+    QString text = p.line > 0 ? "line " + QString::number(p.line) + ": " : QString();
+    text += p.severity == view::Severity::Error     ? "error: "
+            : p.severity == view::Severity::Warning ? "warning: "
+                                                    : "note: ";
+    return text + fromBytes(p.message);
+}
+
+// The problems of the files read, by file: each file's name once, its problems indented
+// under it. Files of the same name from different folders are named by their whole path.
+QString problemListText(const std::vector<std::pair<std::string, QStringList>>& byFile) {
+    QStringList out;
+    for (const auto& [path, problems] : byFile) {
+        if (problems.isEmpty()) {
+            continue;
+        }
+        const std::string name = common::fileNameOf(path);
+        const bool nameTwice = std::count_if(byFile.begin(), byFile.end(), [&](const auto& other) {
+                                   return common::fileNameOf(other.first) == name;
+                               }) > 1;
+        out << fromBytes(nameTwice ? path : name);
+        for (const QString& p : problems) {
+            out << "    " + p;
+        }
+    }
+    return out.isEmpty() ? QString("No problems found.") : out.join("\n");
 }
 
 }  // namespace
@@ -89,7 +120,7 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
     m_problems = new QPlainTextEdit(this);
     m_problems->setObjectName("ProblemList");
     m_problems->setReadOnly(true);
-    m_problems->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_problems->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     auto* side = new QSplitter(Qt::Vertical, this);
     side->addWidget(m_layerList);
     side->addWidget(m_problems);
@@ -122,27 +153,33 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
             &OutputViewer::onLayerDoubleClicked);
     connect(m_view, &BoardView::cursorMoved, this, &OutputViewer::onCursorMoved);
     connect(m_view, &BoardView::cursorLeft, m_cursor, &QLabel::clear);
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setObjectName("HelpShortcut");
+    connect(f1, &QShortcut::activated, this, [this] { m_shell.showHelp(kHelpViewer); });
 }
 
 void OutputViewer::openFiles(const std::vector<std::string>& paths) {
     std::vector<view::LayerImage> images;
-    QStringList problems;
+    std::vector<std::pair<std::string, QStringList>> problems;  // by file, in the order given
     for (const std::string& path : paths) {
+        problems.emplace_back(path, QStringList());
         try {
             images.push_back(view::readLayerFile(path));  // can throw
+            for (const auto& p : images.back().problems) {
+                problems.back().second << problemText(p);
+            }
         } catch (const common::IoError& e) {
-            problems << fromBytes(e.what());
-        }
-    }
-    for (const auto& image : images) {
-        for (const auto& p : image.problems) {
-            problems << fromBytes(image.describe(p));
+            // the file is named above its problems: its message without the path
+            std::string what = e.what();
+            if (!e.path().empty() && what.starts_with(e.path() + ": ")) {
+                what.erase(0, e.path().size() + 2);
+            }
+            problems.back().second << fromBytes(what);
         }
     }
     m_view->setLayers(std::move(images));
     fillLayerList();
-    m_problems->setPlainText(problems.isEmpty() ? QString("No problems found.")
-                                                : problems.join("\n"));
+    m_problems->setPlainText(problemListText(problems));
 }
 
 bool OutputViewer::chooseFiles() {
