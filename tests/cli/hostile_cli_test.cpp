@@ -16,6 +16,11 @@ const std::string kGerber =
     "X0Y0D03*\r\nX1000Y1000D03*\r\nM02*\r\n";
 const std::string kBoard = crlf({"PCB FILE 4", "FV", "1000 1000 50 20", "ENDPCB"});
 constexpr std::uintmax_t k2GB = std::uintmax_t{1} << 31;
+#ifdef __SANITIZE_ADDRESS__
+const std::string kMemoryLimit;  // AddressSanitizer's shadow memory takes terabytes of addresses
+#else
+const std::string kMemoryLimit = "ulimit -v 1000000;";
+#endif
 
 // A folder as the run found it: each entry's kind, and the bytes of each small file (the size
 // and time of a large one).
@@ -40,7 +45,7 @@ Snapshot snapshot(const fs::path& dir) {
 // One hostile input and what the real subcommand must do with it: exit with `status`, say
 // `said` (IN stands for the hostile input's path), and leave its folder as it
 // found it: no output, no temporary, no input or earlier output changed. The command runs with
-// at most 1 GB of address space and 20 seconds.
+// at most 1 GB of address space (outside the sanitizer build) and 20 seconds.
 struct HostileCase {
     std::string what;
     std::string command;  // IN stands for DIR/in.PCB, DIR for the case's folder
@@ -210,10 +215,10 @@ TEST(CliHostile, RefusedWithTheReasonAndNothingChanged) {
         const std::string command =
             replaced(replaced(c.command, "IN", in), "DIR", dir.path().string());
         std::string said;
-        const int status = testing::runCommand("cd " + dir.path().string() + " && " + c.limits +
-                                                   " ulimit -v 1000000; timeout 20 " +
-                                                   testing::cliPath() + " " + command + " 2>&1",
-                                               &said);
+        const int status =
+            testing::runCommand("cd " + dir.path().string() + " && " + c.limits + kMemoryLimit +
+                                    " timeout 20 " + testing::cliPath() + " " + command + " 2>&1",
+                                &said);
         EXPECT_EQ(status, c.status) << said;
         EXPECT_NE(said.find(replaced(c.said, "IN", in)), std::string::npos) << said;
         EXPECT_EQ(snapshot(dir.path()), before);
