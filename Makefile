@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 SAN_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:exitcode=86 \
 	UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1:exitcode=86
 
-.PHONY: deps configure build run test test-sanitize fuzz demo bench package clean
+.PHONY: deps configure build run test test-sanitize test-hostile fuzz demo bench package clean
 
 deps:
 	@scripts/install-deps
@@ -34,6 +34,11 @@ test-sanitize: deps
 		-DPADLOOM_GUI=OFF -DPADLOOM_SANITIZE=ON >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -LE install
+
+# Every subcommand on hostile inputs (folders, FIFOs, devices, gigabytes of NUL bytes, binary
+# files), each run within 1 GB of address space and 20 s; prints the highest peak memory and time.
+test-hostile: build
+	@scripts/hostile $(BUILD)/padloom-cli
 
 # Every fuzz target for FUZZ_SECONDS each (clang and libFuzzer; see fuzz/README.md).
 fuzz:

@@ -20,6 +20,11 @@
 #include "tools/xln_merge.h"
 #include "view/layer_image.h"
 #include "view/layer_summary.h"
+#ifdef PADLOOM_FUZZ_RENDER
+#include <cmath>
+
+#include "view/render/layer_renderer.h"
+#endif
 
 namespace padloom::fuzz {
 
@@ -298,6 +303,38 @@ void fabFileTarget(std::string_view input, const fs::path& dir) {
     }
 }
 
+#ifdef PADLOOM_FUZZ_RENDER
+// The picture of the render path is kept far below the command's cap, so that every input is
+// drawn in a moment.
+constexpr double kFuzzPicturePixels = 1e6;
+
+// The `render` path: the input read as a Gerber or drill file, then drawn over what it draws
+// and a border, as `padloom-cli render` draws it, at a resolution the input's length picks; a
+// picture over the cap is drawn at the resolution that fits, as a user lowering --dpi would.
+void renderTarget(std::string_view input, const fs::path& dir) {
+    const std::string path = writeFile(dir / "fuzz.gbr", input);
+    try {
+        const view::LayerImage image = view::readLayerFile(path);
+        if (image.extent.empty()) {
+            return;  // nothing drawn: the command refuses without a window
+        }
+        const view::Box box =
+            image.extent.grown(std::max(image.extent.width(), image.extent.height()) * 0.05);
+        double dpi = 50.0 + static_cast<double>(input.size() % 8) * 150.0;
+        if (!view::pictureFits(box, dpi, kFuzzPicturePixels)) {
+            dpi = std::sqrt(kFuzzPicturePixels / (box.width() * box.height()));
+            if (!view::pictureFits(box, dpi, kFuzzPicturePixels)) {
+                return;  // no resolution gives a picture: refused
+            }
+        }
+        view::LayerRenderer renderer((input.size() & 1) != 0);
+        (void)renderer.compose({{&image, view::defaultColour(image, 0), true}},
+                               view::ViewWindow::over(box, dpi), QColor(0, 0, 0));
+    } catch (const common::IoError&) {
+    }
+}
+#endif
+
 }  // namespace
 
 std::vector<std::string_view> splitFiles(std::string_view input, size_t count) {
@@ -320,6 +357,9 @@ const std::vector<Target>& targets() {
         {"heights", heightsTarget}, {"matrix", matrixTarget},     {"rs274d", rs274dTarget},
         {"drill", drillTarget},     {"netlist", netlistTarget},   {"library", libraryTarget},
         {"tango", tangoTarget},     {"fabfile", fabFileTarget},
+#ifdef PADLOOM_FUZZ_RENDER
+        {"render", renderTarget},
+#endif
     };
     return all;
 }

@@ -63,10 +63,7 @@ std::optional<std::string_view> between(std::string_view text, char open, char c
 class RawFile {
 public:
     explicit RawFile(const std::string& path) : m_path(path) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) {
-            throw common::IoError(path, "is a folder, not a file");
-        }
+        common::checkInputFile(path);
         m_file = std::fopen(path.c_str(), "rb");
         if (!m_file) {
             throw common::IoError(path, std::generic_category().message(errno));
@@ -328,6 +325,7 @@ common::Outcome drcToPcb(common::Host& host, DrcMode mode) {
             return common::Outcome::Cancelled;
         }
         const std::string boardPath = board.front();
+        common::checkInputFile(boardPath);
         if (!common::fileExists(boardPath)) {
             throw common::IoError(boardPath, "no such file");
         }

@@ -356,10 +356,6 @@ common::Outcome createDxf(common::Host& host, const std::string& boardPath) {
     board::BoardReader reader(boardPath, [&host](const std::string& m) { host.addLine(m); });
     common::LineWriter out(dxfPath);
     HeightFile heights(heightPath);
-    if (heights.strayBytes() > 0) {
-        host.addLine(heightPath + ": the last " + std::to_string(heights.strayBytes()) +
-                     " bytes are no whole height record; they are ignored");
-    }
     DxfWriter dxf(out);
     dxf.header();
 
@@ -426,6 +422,7 @@ common::Outcome makeDxf(common::Host& host) {
         return common::Outcome::Cancelled;
     }
     const std::string& boardPath = chosen.front();
+    common::checkInputFile(boardPath);
     if (!common::fileExists(boardPath)) {
         host.show(common::Box::Plain, "Invalid file name!", common::Place::Screen);
         return common::Outcome::Refused;

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "board/board_reader.h"
 #include "common/errors.h"
+#include "common/text_io.h"
 
 namespace padloom::annotate {
 
@@ -38,6 +40,19 @@ std::array<unsigned char, kHeightRecordSize> encodeHeightRecord(std::string_view
     return bytes;
 }
 
+bool isHeightRecord(const unsigned char* bytes) {
+    if (bytes[0] > kHeightNameLength) {
+        return false;
+    }
+    for (size_t i = 1; i <= bytes[0]; ++i) {
+        if (bytes[i] < 32 || bytes[i] == 127) {
+            return false;
+        }
+    }
+    const std::int32_t height = decodeHeightRecord(bytes).height;
+    return height >= -board::kFieldLimit && height <= board::kFieldLimit;
+}
+
 HeightRecord decodeHeightRecord(const unsigned char* bytes) {
     HeightRecord record;
     const size_t length = std::min<size_t>(bytes[0], kHeightNameLength);
@@ -51,9 +66,21 @@ HeightRecord decodeHeightRecord(const unsigned char* bytes) {
 }
 
 HeightFile::HeightFile(std::string path) : m_path(std::move(path)) {
+    common::checkInputFile(m_path);
+    // the size first: a file that is no whole number of records, or far larger than any
+    // height file grows, is not one, and is neither read into memory nor appended to
     std::error_code ec;
-    if (std::filesystem::is_directory(m_path, ec)) {
-        throw common::IoError(m_path, "is a folder, not a file");
+    const std::uintmax_t size = std::filesystem::file_size(m_path, ec);
+    if (!ec && size % kHeightRecordSize != 0) {
+        throw common::FormatError(m_path, "not a component height file: its " +
+                                              std::to_string(size) +
+                                              " bytes are no whole number of 40-byte records");
+    }
+    if (!ec && size > kMaxHeightRecords * kHeightRecordSize) {
+        throw common::FormatError(
+            m_path, "not a component height file: its " + std::to_string(size / kHeightRecordSize) +
+                        " records are more than the " + std::to_string(kMaxHeightRecords) +
+                        " a height file holds");
     }
     m_file = std::fopen(m_path.c_str(), "r+b");
     if (!m_file && errno == ENOENT) {
@@ -63,29 +90,24 @@ HeightFile::HeightFile(std::string path) : m_path(std::move(path)) {
         throw common::IoError(m_path, osError(errno));
     }
     unsigned char bytes[kHeightRecordSize];
-    for (;;) {
-        const size_t got = std::fread(bytes, 1, kHeightRecordSize, m_file);
-        if (got > 0 && bytes[0] > kHeightNameLength) {
-            // not a file of height records (another program's .DAT beside the board): it is
-            // neither read nor appended to
+    size_t got;
+    while ((got = std::fread(bytes, 1, kHeightRecordSize, m_file)) == kHeightRecordSize) {
+        if (!isHeightRecord(bytes)) {
+            // another program's .DAT beside the board: it is left as it is
             std::fclose(m_file);
             m_file = nullptr;
-            throw common::FormatError(m_path, "not a component height file: record " +
-                                                  std::to_string(m_records.size() + 1) +
-                                                  " gives a name of " + std::to_string(bytes[0]) +
-                                                  " characters (a record holds 32)");
+            throw common::FormatError(
+                m_path, "not a component height file: record " +
+                            std::to_string(m_records.size() + 1) +
+                            " is no pattern name of up to 32 printable characters and a height");
         }
-        if (got == kHeightRecordSize) {
-            m_records.push_back(decodeHeightRecord(bytes));
-            continue;
-        }
-        if (std::ferror(m_file)) {
-            std::fclose(m_file);
-            m_file = nullptr;
-            throw common::IoError(m_path, "read error");
-        }
-        m_strayBytes = got;
-        break;
+        m_records.push_back(decodeHeightRecord(bytes));
+    }
+    if (std::ferror(m_file) || got != 0) {
+        const bool failed = std::ferror(m_file) != 0;
+        std::fclose(m_file);
+        m_file = nullptr;
+        throw common::IoError(m_path, failed ? "read error" : "changed while it was read");
     }
 }
 
@@ -122,7 +144,6 @@ void HeightFile::append(std::string_view pattern, int height) {
         throw common::IoError(m_path, osError(errno));
     }
     m_records.push_back(HeightRecord{std::string(name), height});
-    m_strayBytes = 0;  // fewer than 40, so the new record covered them
 }
 
 }  // namespace padloom::annotate

@@ -25,6 +25,13 @@ struct HeightRecord {
 /// height as a signed 32-bit little-endian integer at offset 36; every other byte zero.
 std::array<unsigned char, kHeightRecordSize> encodeHeightRecord(std::string_view name,
                                                                 std::int32_t height);
+/// The most records a height file may hold: one per footprint ever asked for, so far more than
+/// any library has; a larger file is not read.
+constexpr size_t kMaxHeightRecords = 100000;
+
+/// Whether 40 bytes look like a height record: a name length of 0 to 32, that many printable
+/// characters, and a height within the range of a board field.
+bool isHeightRecord(const unsigned char* bytes);
 /// Reads a record from its 40 bytes; a length byte above 32 counts as 32.
 HeightRecord decodeHeightRecord(const unsigned char* bytes);
 
@@ -35,8 +42,9 @@ HeightRecord decodeHeightRecord(const unsigned char* bytes);
 class HeightFile {
 public:
     /// Opens the file, creating it when missing, and reads its records. Throws IoError, and
-    /// FormatError when a record gives a name longer than a record holds: then the file is no
-    /// height file and is left as it is.
+    /// FormatError when its size is no whole number of records (or more than
+    /// kMaxHeightRecords) or a record does not look like one (isHeightRecord): then the file
+    /// is no height file (another program's .DAT beside the board) and is left as it is.
     explicit HeightFile(std::string path);
     ~HeightFile();
     HeightFile(const HeightFile&) = delete;
@@ -53,16 +61,12 @@ public:
     void append(std::string_view pattern, int height);
 
     const std::vector<HeightRecord>& records() const { return m_records; }
-    /// Bytes at the end of the file that make no whole record (from an interrupted write);
-    /// they are ignored, and the next record appended is written over them.
-    size_t strayBytes() const { return m_strayBytes; }
     const std::string& path() const { return m_path; }
 
 private:
     std::string m_path;
     std::FILE* m_file = nullptr;
     std::vector<HeightRecord> m_records;
-    size_t m_strayBytes = 0;
 };
 
 }  // namespace padloom::annotate

@@ -155,6 +155,7 @@ common::Outcome changeComponentTextSize(common::Host& host, const TextResizeOpti
         return common::Outcome::Cancelled;
     }
     const std::string& boardPath = chosen.front();
+    common::checkInputFile(boardPath);
     if (!common::fileExists(boardPath)) {
         host.show(common::Box::Plain, "Invalid file name!", common::Place::Screen);
         return common::Outcome::Refused;

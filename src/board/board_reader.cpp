@@ -689,6 +689,27 @@ std::optional<RecordKind> BoardReader::next() {
     return kind;
 }
 
+namespace {
+
+// "PCB FILE", then perhaps a version number; blanks and control characters may follow.
+bool isHeaderLine(std::string_view line) {
+    line.remove_prefix(8);
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    size_t i = 0;
+    while (i < line.size() && blank(line[i])) {
+        ++i;
+    }
+    while (i < line.size() && ((line[i] >= '0' && line[i] <= '9') || line[i] == '.')) {
+        ++i;
+    }
+    while (i < line.size() && blank(line[i])) {
+        ++i;
+    }
+    return i == line.size();
+}
+
+}  // namespace
+
 std::optional<RecordKind> BoardReader::readNext() {
     while (!m_stopped) {
         if (m_joinAt && m_lines->offset() == *m_joinAt) {
@@ -701,6 +722,13 @@ std::optional<RecordKind> BoardReader::readNext() {
         }
         if (m_lines->lineNumber() == 1 && m_from == 0) {
             m_hasHeader = m_line.compare(0, 8, "PCB FILE") == 0;
+            if (m_hasHeader && !isHeaderLine(m_line)) {
+                // the records on the header line: a board whose line ends were lost
+                throw common::FormatError(
+                    path(),
+                    "not an Autotrax board file: its first line holds more than \"PCB "
+                    "FILE\" and its version (were its line ends lost?)");
+            }
         }
         ClearRecordFields(m_record);
         const std::optional<RecordKind> kind = kindOfKeyword(m_line);
@@ -828,6 +856,8 @@ std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
     if (ec || size < halvesFrom) {
         return whole();
     }
+    // the first block tells a board from binary data before any half of the file is read
+    BoardReader{path};
     const std::optional<std::uint64_t> middle = recordStartAfter(path, size / 2);
     if (!middle || *middle >= size) {
         return whole();

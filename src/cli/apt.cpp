@@ -2,6 +2,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
+#include "common/text_io.h"
 #include "convert/pcb_to_apt.h"
 #include <CLI/CLI.hpp>
 
@@ -35,6 +36,9 @@ const RegisterCommand reg(
             board::RunValues runValues;
             auto outcome = convert::makeAptFile(host, a->options, runValues);
             if (outcome != common::Outcome::Done) {
+                if (outcome == common::Outcome::Refused && !common::fileExists(a->board)) {
+                    std::cerr << "padloom-cli apt: " << a->board << ": no such file\n";
+                }
                 return 1;
             }
             if (host.declined) {

@@ -1,8 +1,9 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iostream>
 
-#include <QSaveFile>
+#include <QBuffer>
 
 #include "cli/commands.h"
 #include "common/errors.h"
@@ -13,9 +14,6 @@
 
 namespace padloom::cli {
 namespace {
-
-// Pictures larger than this would not fit in memory on an ordinary machine.
-constexpr double kMaxPixels = 400e6;
 
 struct RenderArgs {
     std::vector<std::string> files;
@@ -95,7 +93,9 @@ int runRender(const RenderArgs& a) {
     std::optional<view::Box> window;
     if (!a.window.empty()) {
         std::vector<double> v;
-        if (!parseNumbers(a.window, v) || v.size() != 4 || v[2] <= v[0] || v[3] <= v[1]) {
+        if (!parseNumbers(a.window, v) || v.size() != 4 ||
+            !std::all_of(v.begin(), v.end(), [](double d) { return std::isfinite(d); }) ||
+            v[2] <= v[0] || v[3] <= v[1]) {
             return usage("--window wants X0,Y0,X1,Y1 with X1 > X0 and Y1 > Y0");
         }
         double toInch = a.units == "mm" ? 1 / 25.4 : a.units == "mil" ? 0.001 : 1.0;
@@ -122,12 +122,16 @@ int runRender(const RenderArgs& a) {
         double margin = std::max(all.width(), all.height()) * a.border / 100.0;
         window = all.grown(margin);
     }
-    double pixels = window->width() * a.dpi * window->height() * a.dpi;
-    if (pixels > kMaxPixels) {
-        throw common::IoError(
-            a.output, "a picture of " + std::to_string(std::lround(window->width() * a.dpi)) +
-                          " x " + std::to_string(std::lround(window->height() * a.dpi)) +
-                          " pixels is too large; lower --dpi or narrow --window");
+    if (!view::pictureFits(*window, a.dpi)) {
+        auto pixels = [](double d) {
+            return std::isfinite(d) && d < 1e15 ? std::to_string(std::llround(d)) : "countless";
+        };
+        throw common::IoError(a.output,
+                              "a picture of " + pixels(window->width() * a.dpi) + " x " +
+                                  pixels(window->height() * a.dpi) + " pixels is more than the " +
+                                  std::to_string(std::llround(view::kMaxPicturePixels / 1e6)) +
+                                  " million a picture may have; lower --dpi or narrow "
+                                  "--window");
     }
     view::ViewWindow view = view::ViewWindow::over(*window, a.dpi);
 
@@ -144,10 +148,16 @@ int runRender(const RenderArgs& a) {
     view::LayerRenderer renderer(!a.noAntialias);
     QImage picture = renderer.compose(layers, view, *background);
 
-    QSaveFile file(QString::fromLocal8Bit(a.output.c_str()));
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit()) {
-        throw common::IoError(a.output, file.errorString().toStdString());
+    // the PNG is made in memory and written as every other output is: to a temporary file,
+    // every write checked, then renamed over the target
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) {
+        throw common::IoError(a.output, "the picture could not be made into a PNG");
     }
+    common::LineWriter out(a.output);
+    out.write(std::string_view(png.constData(), static_cast<size_t>(png.size())));
+    out.commit();
     return 0;
 }
 

@@ -61,10 +61,7 @@ LineReader::LineReader(const std::string& path) : LineReader(path, 0) {}
 
 LineReader::LineReader(const std::string& path, std::uint64_t offset)
     : m_path(path), m_buffer(kBufferSize), m_base(offset) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw IoError(path, "is a folder, not a file");
-    }
+    checkInputFile(path);
     m_file = std::fopen(path.c_str(), "rb");
     if (!m_file) {
         throw IoError(path, osError(errno));
@@ -124,6 +121,13 @@ bool LineReader::next(std::string& line) {
             end = static_cast<unsigned char>(*p);
             ++m_pos;
             break;
+        }
+        if (line.size() > kLongestLine) {
+            // no text file these tools read has such a line: binary data, or a file whose line
+            // ends were lost; reading on would hold all of it in memory
+            throw FormatError(m_path, "line " + std::to_string(m_lineNumber + 1) +
+                                          " runs on past " + std::to_string(kLongestLine) +
+                                          " bytes without a line end: not a text file");
         }
         fill();
         if (m_eof) {
@@ -230,6 +234,18 @@ bool looksBinary(std::string_view bytes) {
 bool fileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
+}
+
+void checkInputFile(const std::string& path) {
+    std::error_code ec;
+    const auto type = std::filesystem::status(path, ec).type();
+    if (type == std::filesystem::file_type::directory) {
+        throw IoError(path, "is a folder");
+    }
+    if (!ec && type != std::filesystem::file_type::regular &&
+        type != std::filesystem::file_type::not_found) {
+        throw IoError(path, "is not a regular file");
+    }
 }
 
 void refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs) {

@@ -26,6 +26,9 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
+    /// The longest line next() gives; a longer one throws FormatError.
+    static constexpr size_t kLongestLine = size_t{1} << 24;
+
     /// Reads the next line into `line`; false at the end of the file.
     bool next(std::string& line);
     /// 1-based number of the line last read (0 before the first).
@@ -190,6 +193,12 @@ bool looksBinary(std::string_view bytes);
 
 /// Whether a file exists (and is a file, not a folder).
 bool fileExists(const std::string& path);
+
+/// The check every input of every tool passes before it is opened: a folder, a FIFO or a
+/// device is refused with an IoError naming it and saying what it is ("is a folder", "is not a
+/// regular file"), since opening a FIFO waits for a writer and a device may never end. A file
+/// that does not exist passes: the tool that asked for it says so in its own words.
+void checkInputFile(const std::string& path);
 
 /// Throws IoError when `output` names the same file as one of `inputs`: no tool ever writes
 /// over one of its own inputs.

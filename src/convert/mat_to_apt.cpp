@@ -132,10 +132,9 @@ std::optional<std::string> aptTextOfMatFile(common::Host& host, const std::strin
     }
 
     if (entries.empty()) {
-        // the aperture file is written all the same, empty, but the user must know why
-        host.warn(matPath +
-                  ": not an aperture matrix: no line gives a D-code after its \":\"; the "
-                  "aperture file is empty");
+        // an empty aperture file would replace a good one and plot nothing
+        throw common::FormatError(matPath,
+                                  "not an aperture matrix: no line gives a D-code after its \":\"");
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.dcode < b.dcode; });
@@ -161,6 +160,7 @@ common::Outcome matToApt(common::Host& host, const MatToAptOptions& options,
     host.setProgress(-1);
     host.setStatus("pass 1.  Reading MAT file.");
     host.letMessagesRun();
+    common::checkInputFile(matPath);
     if (!common::fileExists(matPath)) {
         throw common::IoError(matPath, "no such file");
     }

@@ -33,7 +33,9 @@ constexpr size_t kMatMaxDcodes = 4096;
 
 /// The aperture file text (CR LF lines) of a whole matrix file: the first line of each D-code,
 /// sorted by D-code. Returns nullopt, after telling the host which line overflowed, when the
-/// matrix holds more than kMatMaxDcodes distinct D-codes. Throws IoError.
+/// matrix holds more than kMatMaxDcodes distinct D-codes. Throws IoError, and FormatError when
+/// it holds binary data or no aperture line at all (an empty aperture file would replace a
+/// good one).
 std::optional<std::string> aptTextOfMatFile(common::Host& host, const std::string& matPath);
 
 struct MatToAptOptions {

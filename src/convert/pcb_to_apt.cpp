@@ -295,6 +295,7 @@ common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::Ru
         return common::Outcome::Cancelled;
     }
     const std::string& boardPath = chosen.front();
+    common::checkInputFile(boardPath);
     if (!common::fileExists(boardPath)) {
         host.show(Box::Plain, "Invalid file name!", Place::Screen);
         return common::Outcome::Refused;

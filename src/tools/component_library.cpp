@@ -8,6 +8,7 @@
 #include "common/base_name.h"
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "common/text_io.h"
 
 namespace padloom::tools {
 
@@ -19,6 +20,7 @@ constexpr size_t kMaxLibraryBytes =
 
 // Reads at most `limit` bytes from the start of a file.
 std::string readBytes(const std::string& path, size_t limit) {
+    common::checkInputFile(path);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         throw common::IoError(path, std::generic_category().message(errno));

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/base_name.h"
+#include "common/errors.h"
 #include "common/number_format.h"
 #include "common/text_io.h"
 
@@ -179,6 +180,7 @@ common::Outcome mergeDrillFile(common::Host& host, const ToolTable& table) {
     }
     common::LineWriter out(xlnPath);
     bool header = true;
+    long toolLines = 0;  // in the header
     std::string line;
     while (in.next(line)) {
         if (!header) {
@@ -187,6 +189,7 @@ common::Outcome mergeDrillFile(common::Host& host, const ToolTable& table) {
         }
         std::string_view text = trimmed(line);
         if (!text.empty() && text.front() == 'T') {
+            toolLines += text.size() > 1 && isDigit(text[1]) ? 1 : 0;
             std::string sized = sizedToolLine(text, table);
             host.addLine(sized);
             out.line(sized);
@@ -194,6 +197,14 @@ common::Outcome mergeDrillFile(common::Host& host, const ToolTable& table) {
             out.line(text);
         }
         header = text != "%";
+    }
+    // a copy that sizes nothing would pass for a merged drill file
+    if (in.lineNumber() == 0) {
+        throw common::FormatError(drillPath, "not a drill file: it is empty");
+    }
+    if (toolLines == 0) {
+        throw common::FormatError(drillPath,
+                                  "not a drill file: no tool line (\"T01\") before its \"%\" line");
     }
     out.commit();
     host.addLine("Created: " + common::fileNameOf(drillPath) + ".xln");

@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <numbers>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "common/errors.h"
+#include "common/text_io.h"
 #include "view/excellon_reader.h"
 #include "view/gerber_reader.h"
 
@@ -119,10 +122,92 @@ bool looksLikeExcellon(const std::string& bytes) {
     return false;
 }
 
-LayerImage readLayerBytes(const std::string& path, const std::string& bytes) {
+namespace {
+
+// A block (the text up to its "*" or line end) longer than this is no Gerber or drill
+// statement: the file is read no further.
+constexpr size_t kLongestBlock = size_t{1} << 16;
+// This many control bytes in a row (besides TAB, CR, LF, form feed, Ctrl-Z and escape) are no
+// text either.
+constexpr size_t kControlRun = 8;
+// The first block of a file, which tells text from binary data.
+constexpr size_t kFirstBlock = size_t{1} << 16;
+
+bool isTextControl(unsigned char c) {
+    return c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0x1a || c == 0x1b;
+}
+
+// Watches the bytes of a fab file go by, chunk after chunk, and finds where they stop being
+// text, so that no more of the file is read or kept than can be a Gerber or drill file.
+class TextWatch {
+public:
+    explicit TextWatch(const std::string& path) : m_path(path) {}
+
+    // How many bytes at the start of `chunk` (the next bytes of the file) are text. The first
+    // chunk decides whether the file is text at all: one that looks binary is refused.
+    size_t take(std::string_view chunk) {
+        if (m_offset == 0 && !chunk.empty() &&
+            common::looksBinary(chunk.substr(0, std::min(chunk.size(), kFirstBlock)))) {
+            throw common::FormatError(m_path, "not a Gerber or drill file: binary data at byte " +
+                                                  std::to_string(firstBinaryByte(chunk)));
+        }
+        for (size_t i = 0; i < chunk.size(); ++i) {
+            const auto c = static_cast<unsigned char>(chunk[i]);
+            if (c == 0) {
+                return stopAt(i, "binary data at byte " + std::to_string(m_offset + i));
+            }
+            if (c < 32 && !isTextControl(c)) {
+                if (++m_controls == kControlRun) {
+                    // the run may have begun in the chunk before
+                    const std::uint64_t start = m_offset + i + 1 - kControlRun;
+                    return stopAt(i + 1 >= kControlRun ? i + 1 - kControlRun : 0,
+                                  "binary data at byte " + std::to_string(start));
+                }
+            } else {
+                m_controls = 0;
+            }
+            if (c == '*' || c == '\n' || c == '\r') {
+                m_block = 0;
+            } else if (++m_block > kLongestBlock) {
+                return stopAt(i, "a statement runs on past " + std::to_string(kLongestBlock) +
+                                     " bytes without \"*\" or a line end at byte " +
+                                     std::to_string(m_offset + i + 1 - m_block));
+            }
+        }
+        m_offset += chunk.size();
+        return chunk.size();
+    }
+    // Why the reading stopped, or "" when the whole file was text.
+    const std::string& stop() const { return m_stop; }
+
+private:
+    static size_t firstBinaryByte(std::string_view bytes) {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            const auto c = static_cast<unsigned char>(bytes[i]);
+            if (c == 0 || (c < 32 && !isTextControl(c))) {
+                return i;
+            }
+        }
+        return 0;
+    }
+    // Ends the reading: `kept` bytes of the chunk are text, and `why` tells the rest.
+    size_t stopAt(size_t kept, std::string why) {
+        m_stop = std::move(why) + "; the file is read no further";
+        return kept;
+    }
+
+    const std::string& m_path;
+    std::uint64_t m_offset = 0;
+    size_t m_block = 0;     // bytes since the last "*" or line end
+    size_t m_controls = 0;  // control bytes in a row
+    std::string m_stop;
+};
+
+// The image of a file's text, with the reason the reading stopped early, if it did.
+LayerImage imageOf(const std::string& path, const std::string& bytes, const std::string& stop) {
     LayerImage image;
     image.path = path;
-    if (bytes.empty()) {
+    if (bytes.empty() && stop.empty()) {
         image.problems.push_back({Severity::Error, 0, "the file is empty"});
         return image;
     }
@@ -131,30 +216,53 @@ LayerImage readLayerBytes(const std::string& path, const std::string& bytes) {
     } else {
         readGerber(image, bytes);
     }
+    if (!stop.empty()) {
+        image.problems.push_back({Severity::Error, image.lineCount, stop});
+    }
     return image;
 }
 
-LayerImage readLayerFile(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw common::IoError(path, "is a folder, not a file");
+}  // namespace
+
+LayerImage readLayerBytes(const std::string& path, const std::string& bytes) {
+    TextWatch watch(path);
+    const size_t text = watch.take(bytes);
+    if (text < bytes.size()) {
+        return imageOf(path, bytes.substr(0, text), watch.stop());
     }
+    return imageOf(path, bytes, "");
+}
+
+LayerImage readLayerFile(const std::string& path) {
+    common::checkInputFile(path);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         throw common::IoError(path, std::generic_category().message(errno));
     }
+    // read in blocks, keeping only what is text
     std::string bytes;
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        bytes.append(buffer, n);
+    TextWatch watch(path);
+    std::vector<char> buffer(kFirstBlock);
+    bool failed = false;
+    try {
+        size_t n;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+            const size_t text = watch.take(std::string_view(buffer.data(), n));
+            bytes.append(buffer.data(), text);
+            if (text < n) {
+                break;
+            }
+        }
+        failed = std::ferror(file) != 0;
+    } catch (...) {
+        std::fclose(file);
+        throw;
     }
-    bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
         throw common::IoError(path, "read error");
     }
-    return readLayerBytes(path, bytes);
+    return imageOf(path, bytes, watch.stop());
 }
 
 }  // namespace padloom::view

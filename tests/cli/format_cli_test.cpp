@@ -93,7 +93,7 @@ TEST(CliFormats, InputsThatAreNotTheirFormatAreRefused) {
         {"a text that is no TANGO board", "NOTES.PCB", crlf({"Shopping list"}), "tango FILE --all-layers",
          "not a TANGO board file: it holds no TANGO record (LINE, POLY, PAD, VIA, ARC, TEXT or COMP)"},
         {"another program's .DAT beside the board", "b.DAT", crlf({"Settings of another program"}), "dxf DIR/b.pcb",
-         "not a component height file: record 1 gives a name of 83 characters (a record holds 32)",
+         "not a component height file: its 29 bytes are no whole number of 40-byte records",
          {{"b.pcb", crlf({"PCB FILE 4", "COMP", "U1", "DIP8", "", "0 0 60 0 8 7", "0 0 60 0 8 7",
                           "0 0 1 1 0", "ENDCOMP", "ENDPCB"})}}},
     };
@@ -146,9 +146,8 @@ TEST(CliFormats, SecondInputsAreCheckedToo) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("b.GTL")));
 }
 
-// What the format allows goes on: an empty board with its header is a board, a matrix without
-// a single aperture line gives an empty aperture file, and a board without its "PCB FILE" line
-// but with records is plotted; each of the last two with one line saying so.
+// What the format allows goes on: an empty board with its header is a board, and a board
+// without its "PCB FILE" line but with records is plotted, with one line saying so.
 TEST(CliFormats, WhatTheFormatAllowsGoesOn) {
     testing::TempDir dir;
     const std::string empty = dir.write("e.pcb", crlf({"PCB FILE 4", "ENDPCB"}));
@@ -157,13 +156,6 @@ TEST(CliFormats, WhatTheFormatAllowsGoesOn) {
               0);
     EXPECT_EQ(err, "");
     EXPECT_TRUE(std::filesystem::exists(dir.file("e.GTL")));
-
-    const std::string matrix = dir.write("m.MAT", crlf({"Shopping list"}));
-    EXPECT_EQ(runCommand(cli("mat2apt " + matrix + " 2>&1 >/dev/null"), &err), 0);
-    EXPECT_EQ(err, matrix +
-                       ": not an aperture matrix: no line gives a D-code after its \":\"; the "
-                       "aperture file is empty\n");
-    EXPECT_EQ(testing::readFile(dir.file("m.APT")), "");
 
     const std::string headless = dir.write("h.pcb", crlf({"FV", "0 0 50 20"}));
     EXPECT_EQ(runCommand(cli("plot " + headless + " --layers GTL 2>&1 >/dev/null"), &err), 0);

@@ -61,11 +61,17 @@ TEST(MatToApt, FirstLineOfEachDcodeSortedByDcode) {
         (std::vector<std::string>{"open|3|", "status|pass 1.  Reading MAT file.", "status|Ready"}));
 }
 
-TEST(MatToApt, NoUsableLineGivesAnEmptyFileAndTheViewerOpensIt) {
-    MatRun r;
-    r.run("n.MAT", crlf({"nothing here", "X : D12"}), {true});
-    EXPECT_EQ(readFile(r.dir.file("n.APT")), "");
-    EXPECT_EQ(r.host.viewed, (std::vector<std::string>{r.dir.file("n.APT")}));
+// A matrix without an aperture line (or an empty file) is refused, and an aperture file the
+// user agreed to replace stays as it was.
+TEST(MatToApt, NoUsableLineIsRefusedAndWritesNothing) {
+    for (const std::string& bytes : {crlf({"nothing here", "X : D12"}), std::string()}) {
+        MatRun r;
+        r.dir.write("n.APT", "good");
+        r.host.yesNoAnswers.push_back(true);
+        EXPECT_THROW(r.run("n.MAT", bytes, {true}), common::FormatError);
+        EXPECT_EQ(readFile(r.dir.file("n.APT")), "good");
+        EXPECT_TRUE(r.host.viewed.empty());
+    }
 }
 
 TEST(MatToApt, AsksBeforeReplacingAndKeepsTheFileOnNo) {

@@ -167,8 +167,14 @@ void ViewerTest::launcherOpensOutputsAndListsProblems() {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("%FSLAX23Y23*%\r\n%MOIN*%\r\n%ADD10C,.010*%\r\nD11*\r\nX100Y100D03*\r\nM02*\r\n");
     f.close();
+    // a picture is no layer at all
+    QFile png(dir.filePath("picture.png"));
+    QVERIFY(png.open(QIODevice::WriteOnly));
+    png.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    png.close();
     Harness h;
-    h.host.openAnswers.push_back({broken.toStdString(), dir.filePath("missing.GTL").toStdString()});
+    h.host.openAnswers.push_back({broken.toStdString(), dir.filePath("missing.GTL").toStdString(),
+                                  png.fileName().toStdString()});
     OutputViewer* viewer = nullptr;
     h.onModal = [&](QDialog& w) {
         viewer = qobject_cast<OutputViewer*>(&w);
@@ -183,6 +189,8 @@ void ViewerTest::launcherOpensOutputsAndListsProblems() {
     QVERIFY2(problems.contains("missing.GTL\n    No such file or directory"), qPrintable(problems));
     QVERIFY2(problems.contains("broken.gbr\n    line 4: error: aperture D11 is not defined"),
              qPrintable(problems));  // each file named once, its problems under it
+    QVERIFY2(problems.contains("picture.png\n    not a Gerber or drill file: binary data at byte 8"),
+             qPrintable(problems));
     QVERIFY(!problems.contains(dir.path()));
     QCOMPARE(viewer->problemList()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 

@@ -107,6 +107,13 @@ ViewWindow ViewWindow::over(const Box& box, double dpi) {
     return v;
 }
 
+bool pictureFits(const Box& box, double dpi, double maxPixels) {
+    const double width = box.width() * dpi;
+    const double height = box.height() * dpi;
+    return std::isfinite(width) && std::isfinite(height) &&
+           std::max(width, 1.0) * std::max(height, 1.0) <= maxPixels;
+}
+
 Point ViewWindow::boardPoint(double px, double py) const {
     return {left + px / pixelsPerInch, bottom + (size.height() - py) / pixelsPerInch};
 }

@@ -30,6 +30,13 @@ struct ViewWindow {
     Point boardPoint(double px, double py) const;
 };
 
+/// The most pixels a picture is drawn with: 64 million, some 8000 pixels square, is more than
+/// anyone looks at at once, and each layer's mask of a larger picture takes gigabytes.
+constexpr double kMaxPicturePixels = 64e6;
+
+/// Whether a picture of `box` at `dpi` has a finite size of at most `maxPixels` pixels.
+bool pictureFits(const Box& box, double dpi, double maxPixels = kMaxPicturePixels);
+
 /// One file drawn in a colour.
 struct StyledLayer {
     const LayerImage* image = nullptr;
