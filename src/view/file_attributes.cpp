@@ -284,7 +284,9 @@ void checkFunctionAgainstName(const LayerImage& image, ProblemList& problems) {
     }
     if (!agrees) {
         std::string role(file->role);
-        role[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(role[0])));
+        if (role.size() > 1 && std::islower(static_cast<unsigned char>(role[1]))) {
+            role[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(role[0])));
+        }
         problems.add(Severity::Warning, 0,
                      "the file says it is \"" + image.fileFunction + "\", but its extension " +
                          image.path.substr(image.path.rfind('.')) + " is that of the " + role);
