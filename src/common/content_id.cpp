@@ -34,7 +34,8 @@ std::string uuidOf(Sha1& sha) {
 
 }  // namespace
 
-Sha1::Sha1() : m_state{0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0} {}
+Sha1::Sha1() : m_state{0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0} {
+}
 
 void Sha1::block(const std::uint8_t* data) {
     std::uint32_t w[80];

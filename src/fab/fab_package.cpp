@@ -276,8 +276,9 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
 
     PackageResult result;
     result.zipPath = zipPath;
-    const plot::CopperStack stack =
-        options.x2Facts ? options.x2Facts->stack : plot::CopperStack(fabLayers(runValues.boardFile));
+    const plot::CopperStack stack = options.x2Facts
+                                        ? options.x2Facts->stack
+                                        : plot::CopperStack(fabLayers(runValues.boardFile));
     const std::string stem = common::fileNameOf(runValues.baseName);
     std::vector<std::string> readBack;  // the Gerber and drill files
     for (const plot::SetFile& set : plot::setFiles()) {
@@ -338,9 +339,9 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                         }
                     }
                     readBackOnce();
-                    made.emplace_back(stem + ".gbrjob", plot::gerberJobFile(
-                                                             withOutlineSize(*options.x2Facts, images),
-                                                             jobFiles));
+                    made.emplace_back(
+                        stem + ".gbrjob",
+                        plot::gerberJobFile(withOutlineSize(*options.x2Facts, images), jobFiles));
                     result.files.push_back({"", made.back().first, row.role, ""});
                 }
                 break;

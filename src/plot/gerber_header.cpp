@@ -85,8 +85,7 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
 }
 
 void writeApertureDefinitions(LayerFile& file, int layer, const std::string& aptPath,
-                              int pourEnlargement, board::ApertureTable& table,
-                              const X2Facts* x2) {
+                              int pourEnlargement, board::ApertureTable& table, const X2Facts* x2) {
     auto& out = file.out;
     out.line("G04 Format statement*");
     out.line("%FSLAX23Y23*%");

@@ -155,8 +155,8 @@ void writeGerberJobFile(common::Host& host, const PlotOptions& options,
     for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
         if (options.layers[static_cast<size_t>(layer)]) {
             const std::string path = layerOutputPath(rv, std::string(layerExtension(layer)));
-            files.push_back(jobFileOf(*options.x2Facts, *setFileOfLayer(layer),
-                                      common::fileNameOf(path)));
+            files.push_back(
+                jobFileOf(*options.x2Facts, *setFileOfLayer(layer), common::fileNameOf(path)));
         }
     }
     if (options.ncDrill) {

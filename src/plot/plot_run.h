@@ -50,8 +50,9 @@ struct PlotOptions {
 
 /// The plot run after the aperture file was made: lists the file names and the board's
 /// dimensions, writes each ticked layer in plot layer order, then the NC drill file and the
-/// BOM when ticked, with X2 attributes the job file, and adds "Done" to the message list. Does nothing when the run values say
-/// no aperture file was made. Throws IoError on a file error; files finished before it stay.
+/// BOM when ticked, with X2 attributes the job file, and adds "Done" to the message list. Does
+/// nothing when the run values say no aperture file was made. Throws IoError on a file error; files
+/// finished before it stay.
 void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& runValues);
 
 /// The Gerber job file of a plot run with X2 attributes (base name + ".gbrjob"): every file the

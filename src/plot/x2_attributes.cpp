@@ -429,7 +429,10 @@ void ApertureAttributeWriter::before(int dcode) {
     if (f == AperFunction::None) {
         m_out.write(kAttributeComment).line("TD*");
     } else {
-        m_out.write(kAttributeComment).write("TA.AperFunction,").write(aperFunctionText(f)).line("*");
+        m_out.write(kAttributeComment)
+            .write("TA.AperFunction,")
+            .write(aperFunctionText(f))
+            .line("*");
     }
     m_current = f;
 }

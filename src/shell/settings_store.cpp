@@ -129,9 +129,8 @@ const WindowRules& aptBuilderWindowRules() {
 }
 
 const WindowRules& gerberPlotWindowRules() {
-    static const WindowRules rules{kGerberPlotKey, {{ControlKind::CheckBox}}, "SpinEdit",
-                                   "SpinEdit",     {"GerberX2"},              192,
-                                   114};
+    static const WindowRules rules{
+        kGerberPlotKey, {{ControlKind::CheckBox}}, "SpinEdit", "SpinEdit", {"GerberX2"}, 192, 114};
     return rules;
 }
 

@@ -254,8 +254,8 @@ void noteApertureFunctions(const TangoBoard& board, const TangoOptions& options,
             switch (o.kind) {
                 case ObjectKind::Pad:
                 case ObjectKind::Via: {
-                    auto role = o.shape == kUnset ? std::nullopt
-                                                  : padRoleOn(o.layer, layer, o.holeSize);
+                    auto role =
+                        o.shape == kUnset ? std::nullopt : padRoleOn(o.layer, layer, o.holeSize);
                     if (!role) {
                         break;
                     }
@@ -517,7 +517,8 @@ common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
     if (options.x2) {
         // a TANGO board has its copper on the two sides only
         plot::CopperUse sides{};
-        plot::X2Facts facts = plot::x2FactsFor(path, plot::CopperStack(sides), options.creationDate);
+        plot::X2Facts facts =
+            plot::x2FactsFor(path, plot::CopperStack(sides), options.creationDate);
         noteApertureFunctions(board, options, facts);
         const board::Extents& e = board.extents;
         if (!e.empty()) {

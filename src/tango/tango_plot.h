@@ -65,8 +65,8 @@ void writeTangoText(plot::LayerFile& file, int x, int y, int aperture, std::stri
 
 /// The plot run on a chosen board: names and dimensions in the message list, the collection
 /// pass, each ticked layer in plot layer order (the drill drawing as the 9th), the NC drill
-/// file, with X2 attributes the job file, and "Done". Refused when the collection pass refuses the board (nothing is written).
-/// Throws IoError on a file error; files finished before it stay.
+/// file, with X2 attributes the job file, and "Done". Refused when the collection pass refuses the
+/// board (nothing is written). Throws IoError on a file error; files finished before it stay.
 common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
                                const std::string& path);
 

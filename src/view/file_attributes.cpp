@@ -71,7 +71,8 @@ bool isIsoDateTime(std::string_view t) {
         return false;
     }
     for (size_t i = 0; i < kShape.size(); ++i) {
-        if (kShape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(t[i])) : t[i] != kShape[i]) {
+        if (kShape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(t[i]))
+                             : t[i] != kShape[i]) {
             return false;
         }
     }
@@ -113,10 +114,10 @@ std::string fileFunctionFault(const std::vector<std::string>& f) {
     if (type == "Plated" || type == "NonPlated") {
         if (n < 4 || !isDigits(f[1]) || !isDigits(f[2]) || number(f[1]) > number(f[2]) ||
             number(f[1]) < 1 ||
-            !oneOf(f[3], type == "Plated" ? std::initializer_list<std::string_view>{"PTH", "Blind",
-                                                                                    "Buried"}
-                                          : std::initializer_list<std::string_view>{
-                                                "NPTH", "Blind", "Buried"})) {
+            !oneOf(f[3],
+                   type == "Plated"
+                       ? std::initializer_list<std::string_view>{"PTH", "Blind", "Buried"}
+                       : std::initializer_list<std::string_view>{"NPTH", "Blind", "Buried"})) {
             return "drill data needs the layers it spans and its kind (\"" + type + ",1,2," +
                    (type == "Plated" ? "PTH" : "NPTH") + "\")";
         }
@@ -128,8 +129,8 @@ std::string fileFunctionFault(const std::vector<std::string>& f) {
     if (type == "Other") {
         return n >= 2 && !f[1].empty() ? "" : "\"Other\" needs a description";
     }
-    if (oneOf(type, {"Drillmap", "FabricationDrawing", "Vcutmap", "AssemblyDrawing",
-                     "ArrayDrawing", "OtherDrawing", "Depthrout", "Vcut", "Viafill", "Pads"})) {
+    if (oneOf(type, {"Drillmap", "FabricationDrawing", "Vcutmap", "AssemblyDrawing", "ArrayDrawing",
+                     "OtherDrawing", "Depthrout", "Vcut", "Viafill", "Pads"})) {
         return "";
     }
     return "unknown file function \"" + type + "\"";
@@ -137,8 +138,7 @@ std::string fileFunctionFault(const std::vector<std::string>& f) {
 
 }  // namespace
 
-void readFileAttribute(LayerImage& image, ProblemList& problems, std::string_view text,
-                       long line) {
+void readFileAttribute(LayerImage& image, ProblemList& problems, std::string_view text, long line) {
     std::vector<std::string> fields = splitFields(text);
     FileAttribute attribute{fields.front(), {fields.begin() + 1, fields.end()}, line};
     const std::string& name = attribute.name;
@@ -204,13 +204,14 @@ void checkApertureAttribute(ProblemList& problems, std::string_view text, long l
     }
     const bool known =
         f.size() >= 2 &&
-        oneOf(f[1], {"ViaDrill", "BackDrill", "ComponentDrill", "MechanicalDrill",
-                     "CastellatedDrill", "OtherDrill", "ComponentPad", "SMDPad", "BGAPad",
-                     "ConnectorPad", "HeatsinkPad", "ViaPad", "TestPad", "CastellatedPad",
-                     "FiducialPad", "ThermalReliefPad", "WasherPad", "AntiPad", "OtherPad",
-                     "Conductor", "EtchedComponent", "NonConductor", "CopperBalancing", "Border",
-                     "OtherCopper", "ComponentMain", "ComponentOutline", "ComponentPin", "Profile",
-                     "NonMaterial", "Material", "Other"});
+        oneOf(f[1], {"ViaDrill",         "BackDrill",      "ComponentDrill",   "MechanicalDrill",
+                     "CastellatedDrill", "OtherDrill",     "ComponentPad",     "SMDPad",
+                     "BGAPad",           "ConnectorPad",   "HeatsinkPad",      "ViaPad",
+                     "TestPad",          "CastellatedPad", "FiducialPad",      "ThermalReliefPad",
+                     "WasherPad",        "AntiPad",        "OtherPad",         "Conductor",
+                     "EtchedComponent",  "NonConductor",   "CopperBalancing",  "Border",
+                     "OtherCopper",      "ComponentMain",  "ComponentOutline", "ComponentPin",
+                     "Profile",          "NonMaterial",    "Material",         "Other"});
     if (!known) {
         problems.add(Severity::Warning, line,
                      "malformed aperture attribute \"" + clipped(text) + "\": unknown function");
@@ -255,10 +256,9 @@ void checkFunctionAgainstName(const LayerImage& image, ProblemList& problems) {
         case plot::FileKind::Copper:
         case plot::FileKind::Plane:
             agrees = f[0] == "Other" ||
-                     (f[0] == "Copper" &&
-                      side == (file->side == plot::Side::Top      ? "Top"
-                               : file->side == plot::Side::Bottom ? "Bot"
-                                                                  : "Inr"));
+                     (f[0] == "Copper" && side == (file->side == plot::Side::Top      ? "Top"
+                                                   : file->side == plot::Side::Bottom ? "Bot"
+                                                                                      : "Inr"));
             break;
         case plot::FileKind::SolderMask:
         case plot::FileKind::Legend:

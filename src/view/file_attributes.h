@@ -10,8 +10,7 @@ namespace padloom::view {
 /// Reads a file attribute: the text after "TF" of a "%TF...*%" block, or of a drill file's
 /// "; #@! TF..." comment (".FileFunction,Copper,L1,Top"). Keeps it in the image (a function
 /// or polarity also as the image's own) and reports what is malformed in it.
-void readFileAttribute(LayerImage& image, ProblemList& problems, std::string_view text,
-                       long line);
+void readFileAttribute(LayerImage& image, ProblemList& problems, std::string_view text, long line);
 
 /// Checks an aperture attribute: the text after "TA" (".AperFunction,ComponentPad").
 void checkApertureAttribute(ProblemList& problems, std::string_view text, long line);

@@ -153,7 +153,7 @@ struct LayerImage {
     std::vector<FileAttribute> fileAttributes;
     std::string fileFunction;
     std::string filePolarity;
-    std::vector<Aperture> apertures;      // as defined, in order
+    std::vector<Aperture> apertures;  // as defined, in order
     std::vector<GraphicObject> objects;
     std::vector<Contour> contours;
     std::vector<DrillTool> tools;  // Excellon

@@ -74,9 +74,8 @@ LayerRole layerRole(std::string_view path, int index) {
         }
     }
     if (file) {
-        const Look& look =
-            kLooks[static_cast<size_t>(file->plotLayer == 0 ? plot::kPlotLayerCount
-                                                            : file->plotLayer - 1)];
+        const Look& look = kLooks[static_cast<size_t>(file->plotLayer == 0 ? plot::kPlotLayerCount
+                                                                           : file->plotLayer - 1)];
         return {std::string(file->role), look.colour, look.rank, look.rank == kDrillRank};
     }
     LayerRole role;

@@ -32,7 +32,7 @@ TEST(ContentId, UuidOfBytesIsNameBasedAndStable) {
     for (size_t dash : {8u, 13u, 18u, 23u}) {
         EXPECT_EQ(a[dash], '-');
     }
-    EXPECT_EQ(a[14], '5');                                      // version 5
+    EXPECT_EQ(a[14], '5');                                          // version 5
     EXPECT_NE(std::string("89ab").find(a[19]), std::string::npos);  // RFC 4122 variant
     EXPECT_EQ(contentUuid("PCB FILE 4\r\nENDPCB\r\n"), a);
     EXPECT_NE(contentUuid("PCB FILE 4\r\nENDPCB\r\n "), a);

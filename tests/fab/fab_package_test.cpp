@@ -59,17 +59,26 @@ INSTANTIATE_TEST_SUITE_P(Fab, FabLayers, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
+// The demo board in a folder of its own, its aperture file made as the plot window makes it.
+struct DemoBoard {
     TempDir dir;
-    const std::string board = dir.file("demo.pcb");
-    std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
     common::ScriptedHost host;
-    host.openAnswers.push_back({board});
     board::RunValues run;
-    run.reset();
-    convert::AptOptions apt;
-    apt.plotMode = true;
-    ASSERT_EQ(convert::makeAptFile(host, apt, run), common::Outcome::Done);
+
+    DemoBoard() {
+        const std::string board = dir.file("demo.pcb");
+        std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
+        host.openAnswers.push_back({board});
+        run.reset();
+        convert::AptOptions apt;
+        apt.plotMode = true;
+        EXPECT_EQ(convert::makeAptFile(host, apt, run), common::Outcome::Done);
+    }
+};
+
+TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
+    DemoBoard demo;
+    auto& [dir, host, run] = demo;
     const std::string zip = dir.file("demo.zip");
     plot::PlotOptions options;
     options.x2 = true;
@@ -141,16 +150,8 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
 }
 
 TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
-    TempDir dir;
-    const std::string board = dir.file("demo.pcb");
-    std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
-    common::ScriptedHost host;
-    host.openAnswers.push_back({board});
-    board::RunValues run;
-    run.reset();
-    convert::AptOptions apt;
-    apt.plotMode = true;
-    ASSERT_EQ(convert::makeAptFile(host, apt, run), common::Outcome::Done);
+    DemoBoard demo;
+    auto& [dir, host, run] = demo;
     PackageResult result = makeFabPackage(host, {}, {}, run, dir.file("demo.zip"));
     ASSERT_EQ(result.files.size(), 16u);
     EXPECT_EQ(result.files[11].name, "demo.GKO");

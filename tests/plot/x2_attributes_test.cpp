@@ -228,13 +228,14 @@ TEST(X2Attributes, DrillFileAndJobFile) {
     const Lines drill = testing::crlfLines(run.file(".TXT"));
     ASSERT_GE(drill.size(), 10u);
     const std::string guid = common::fileContentUuid(run.board);
-    EXPECT_EQ(Lines(drill.begin() + 3, drill.begin() + 10),
-              (Lines{"M72", "; #@! TF.GenerationSoftware,Padloom,padloom," +
-                                std::string(common::programVersion()),
-                     std::string("; #@! TF.CreationDate,") + kDate,
-                     "; #@! TF.ProjectId,j\\u002Cb," + guid + ",rev?",
-                     "; #@! TF.SameCoordinates,j\\u002Cb", "; #@! TF.FileFunction,Plated,1,2,PTH",
-                     "; #@! TF.FilePolarity,Positive"}));
+    EXPECT_EQ(
+        Lines(drill.begin() + 3, drill.begin() + 10),
+        (Lines{
+            "M72",
+            "; #@! TF.GenerationSoftware,Padloom,padloom," + std::string(common::programVersion()),
+            std::string("; #@! TF.CreationDate,") + kDate,
+            "; #@! TF.ProjectId,j\\u002Cb," + guid + ",rev?", "; #@! TF.SameCoordinates,j\\u002Cb",
+            "; #@! TF.FileFunction,Plated,1,2,PTH", "; #@! TF.FilePolarity,Positive"}));
     // the board's size is the outline's extent with its pen: 1510 by 10 mils
     EXPECT_EQ(run.file(".gbrjob"),
               "{\r\n"

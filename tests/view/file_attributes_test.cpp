@@ -79,7 +79,8 @@ TEST(FileAttributes, AreKeptInOrderAndAFunctionOnlyOnce) {
                      kBody);
     ASSERT_EQ(image.fileAttributes.size(), 3u);
     EXPECT_EQ(image.fileAttributes[0].name, ".GenerationSoftware");
-    EXPECT_EQ(image.fileAttributes[0].fields, (std::vector<std::string>{"Padloom", "padloom", "4.6"}));
+    EXPECT_EQ(image.fileAttributes[0].fields,
+              (std::vector<std::string>{"Padloom", "padloom", "4.6"}));
     EXPECT_EQ(image.fileAttributes[0].line, 4);
     EXPECT_EQ(image.fileFunction, "Legend,Top");
     EXPECT_EQ(problemsOf(image),
@@ -114,23 +115,26 @@ TEST(FileAttributes, AFunctionThatContradictsTheNameIsReported) {
     }
     LayerImage gtl =
         readLayerBytes("b.GTL", kHeader + "G04 #@! TF.FileFunction,Copper,L4,Bot*\r\n" + kBody);
-    EXPECT_EQ(problemsOf(gtl), "the file says it is \"Copper,L4,Bot\", but its extension .GTL is "
-                               "that of the top copper\n");
+    EXPECT_EQ(problemsOf(gtl),
+              "the file says it is \"Copper,L4,Bot\", but its extension .GTL is "
+              "that of the top copper\n");
 }
 
 TEST(FileAttributes, DrillFilesGiveThemInHeaderComments) {
     LayerImage drill = readLayerBytes(
-        "b.TXT", "M48\r\n;FILE_FORMAT=2:3\r\nINCH,LZ\r\n; #@! TF.FileFunction,Plated,1,2,PTH\r\n"
-                 "; #@! TF.FilePolarity,Positive\r\nT01C0.032\r\n%\r\nT01\r\nX01000Y01000\r\n"
-                 "M30\r\n");
+        "b.TXT",
+        "M48\r\n;FILE_FORMAT=2:3\r\nINCH,LZ\r\n; #@! TF.FileFunction,Plated,1,2,PTH\r\n"
+        "; #@! TF.FilePolarity,Positive\r\nT01C0.032\r\n%\r\nT01\r\nX01000Y01000\r\n"
+        "M30\r\n");
     EXPECT_EQ(drill.format, FileFormat::Excellon);
     EXPECT_EQ(drill.fileFunction, "Plated,1,2,PTH");
     EXPECT_EQ(drill.filePolarity, "Positive");
     EXPECT_EQ(problemsOf(drill), "");
     LayerImage misnamed = readLayerBytes(
         "b.TXT", "M48\r\n; #@! TF.FileFunction,Legend,Top\r\nINCH,LZ\r\n%\r\nM30\r\n");
-    EXPECT_EQ(problemsOf(misnamed), "the file says it is \"Legend,Top\", but its extension .TXT is "
-                                    "that of the NC drill\n");
+    EXPECT_EQ(problemsOf(misnamed),
+              "the file says it is \"Legend,Top\", but its extension .TXT is "
+              "that of the NC drill\n");
 }
 
 }  // namespace
