@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Plots every sample and example board, and the TANGO example, with Gerber X2 attributes and
-# checks the set: gerbv loads every file without a problem, each file's function (as `info`
-# reads it) is the one its name calls for, and the job file parses and lists exactly the files
-# of the set with the functions the files give.
+# checks the set: each file's function (as `info` reads it) is the one its name calls for, and
+# the job file parses and lists exactly the files of the set with the functions the files give.
+# gerbv loads every file of the first board's set and of the TANGO set without a problem (the
+# attributes are the same comments in every file; test_package_samples.sh loads every board's
+# fab set, which has them too).
 # usage: test_x2_samples.sh CLI_PATH SHARED_DIR SOURCE_DIR
 set -u
 cli=$1
@@ -47,8 +49,11 @@ for board in "${boards[@]}"; do
         continue
     fi
     files=("$dir"/*.G?? "$dir"/*.TXT)
-    /usr/bin/python3 "$source/tests/conformance/gerbv_check.py" "${files[@]}" >"$dir/gerbv.log" 2>&1
-    check "$name" "$dir/gerbv.log"
+    if [ "$board" = "${boards[0]}" ] || [ "$name" = DEMO.PCB ]; then
+        /usr/bin/python3 "$source/tests/conformance/gerbv_check.py" "${files[@]}" \
+            >"$dir/gerbv.log" 2>&1
+        check "$name" "$dir/gerbv.log"
+    fi
     /usr/bin/python3 "$source/tests/conformance/x2_check.py" "$cli" "$job" "${files[@]}" \
         >"$dir/x2.log" 2>&1
     check "$name" "$dir/x2.log"
