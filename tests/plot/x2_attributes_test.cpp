@@ -7,7 +7,6 @@
 
 #include "common/content_id.h"
 #include "common/scripted_host.h"
-#include "common/text_io.h"
 #include "common/version.h"
 #include "convert/pcb_to_apt.h"
 #include "plot/plot_run.h"
@@ -102,16 +101,6 @@ TEST(X2Attributes, FileFunctionsCountTheCopperTheBoardUses) {
     }
     EXPECT_EQ(filePolarity(*setFileOfLayer(13)), "Negative");
     EXPECT_EQ(filePolarity(*setFileOfLayer(1)), "Positive");
-}
-
-TEST(X2Attributes, FilesOfTheSetAreFoundByEitherName) {
-    EXPECT_EQ(setFileNamed("/jobs/b.GM1"), setFileOfLayer(2));
-    EXPECT_EQ(setFileNamed("b.g1"), setFileOfLayer(2));
-    EXPECT_EQ(setFileNamed("B.OUT.GKO"), setFileOfLayer(17));
-    EXPECT_EQ(setFileNamed("b.GBD"), setFileOfLayer(17));
-    EXPECT_EQ(setFileNamed("b.txt"), &ncDrillSetFile());
-    EXPECT_EQ(setFileNamed("b.G"), nullptr);
-    EXPECT_EQ(setFileNamed("dir.GTL/b"), nullptr);
 }
 
 TEST(X2Attributes, TwoLayerBoardGivesItsReferenceAttributes) {
@@ -262,17 +251,6 @@ TEST(X2Attributes, DrillFileAndJobFile) {
                   "\"FilePolarity\": \"Positive\"}\r\n"
                   "  ]\r\n"
                   "}\r\n");
-}
-
-TEST(X2Attributes, WithoutTheOptionNothingIsSaid) {
-    X2Run run(testing::crlf({"PCB FILE 4", "FP", "1000 1000 60 60 1 32 0 13", "1", "ENDPCB"}));
-    run.options.x2 = false;
-    run.options.layers[1] = true;
-    run.options.ncDrill = true;
-    run.plot();
-    EXPECT_EQ(run.file(".GTL").find("#@!"), std::string::npos);
-    EXPECT_EQ(run.file(".TXT").find("#@!"), std::string::npos);
-    EXPECT_FALSE(common::fileExists(run.rv.baseName + ".gbrjob"));
 }
 
 TEST(X2Attributes, FieldsAndDates) {
