@@ -55,7 +55,9 @@ const RegisterCommand reg(
         a->setup.addOptions(app);
         app.footer(
             "The layer files, NC drill file, BOM and X/Y file are written beside the board as "
-            "a plot run writes them. Exit status 1 when the files read back with errors.");
+            "a plot run writes them; in the zip they take the names fab software recognises "
+            "(mid layers G1..G4, planes GP1 and GP2, outline GKO, drill drawing GD1, drill guide "
+            "GG1). Exit status 1 when the files read back with errors.");
         run = [a] { return runPackage(*a); };
     });
 

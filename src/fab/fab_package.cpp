@@ -276,9 +276,9 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
 
     PackageResult result;
     result.zipPath = zipPath;
-    const plot::CopperStack stack = options.x2Facts
-                                        ? options.x2Facts->stack
-                                        : plot::CopperStack(fabLayers(runValues.boardFile));
+    // the fab set holds the copper layers the board uses, no others
+    const plot::CopperStack stack =
+        options.x2Facts ? options.x2Facts->stack : plot::CopperStack(options.layers);
     const std::string stem = common::fileNameOf(runValues.baseName);
     std::vector<std::string> readBack;  // the Gerber and drill files
     for (const plot::SetFile& set : plot::setFiles()) {

@@ -45,23 +45,12 @@ int number(std::string_view digits) {
     return n;
 }
 
-// "8-4-4-4-12" hex digits.
-bool isUuid(std::string_view text) {
-    static constexpr size_t kGroups[] = {8, 4, 4, 4, 12};
-    size_t at = 0;
-    for (size_t i = 0; i < 5; ++i) {
-        if (at + kGroups[i] > text.size() || !isHex(text.substr(at, kGroups[i]))) {
-            return false;
-        }
-        at += kGroups[i];
-        if (i < 4) {
-            if (at >= text.size() || text[at] != '-') {
-                return false;
-            }
-            ++at;
-        }
-    }
-    return at == text.size();
+// Hex digits, perhaps in groups joined by "-" ("8-4-4-4-12" for a UUID).
+bool isGuidLike(std::string_view text) {
+    return !text.empty() && text.front() != '-' && text.back() != '-' &&
+           std::all_of(text.begin(), text.end(), [](char c) {
+               return c == '-' || std::isxdigit(static_cast<unsigned char>(c));
+           });
 }
 
 // "2026-12-08T07:30:00", then perhaps a fraction of a second, then "Z" or "+01:00".
@@ -107,8 +96,13 @@ std::string fileFunctionFault(const std::vector<std::string>& f) {
         }
         return "";
     }
+    if (type == "Component") {
+        return n >= 3 && f[1].size() >= 2 && f[1][0] == 'L' && side(2)
+                   ? ""
+                   : "a component layer needs its copper layer and side (\"Component,L1,Top\")";
+    }
     if (oneOf(type, {"Soldermask", "Legend", "Paste", "Glue", "Carbonmask", "Goldmask",
-                     "Heatsinkmask", "Peelablemask", "Silvermask", "Tinmask", "Component"})) {
+                     "Heatsinkmask", "Peelablemask", "Silvermask", "Tinmask"})) {
         return side(1) ? "" : type + " needs its side, Top or Bot";
     }
     if (type == "Plated" || type == "NonPlated") {
@@ -172,7 +166,8 @@ void readFileAttribute(LayerImage& image, ProblemList& problems, std::string_vie
             bad("not an ISO 8601 date and time (\"2026-12-08T07:30:00+00:00\")");
         }
     } else if (name == ".ProjectId") {
-        if (v.size() != 3 || !isUuid(v[1])) {
+        // the GUID should be a UUID; some programs write other hex digits, which are taken
+        if (v.size() != 3 || !isGuidLike(v[1])) {
             bad("it needs a name, a GUID (\"8-4-4-4-12\" hex digits) and a revision");
         }
     } else if (name == ".GenerationSoftware") {
@@ -202,16 +197,23 @@ void checkApertureAttribute(ProblemList& problems, std::string_view text, long l
     if (f[0] != ".AperFunction") {
         return;
     }
-    const bool known =
-        f.size() >= 2 &&
-        oneOf(f[1], {"ViaDrill",         "BackDrill",      "ComponentDrill",   "MechanicalDrill",
-                     "CastellatedDrill", "OtherDrill",     "ComponentPad",     "SMDPad",
-                     "BGAPad",           "ConnectorPad",   "HeatsinkPad",      "ViaPad",
-                     "TestPad",          "CastellatedPad", "FiducialPad",      "ThermalReliefPad",
-                     "WasherPad",        "AntiPad",        "OtherPad",         "Conductor",
-                     "EtchedComponent",  "NonConductor",   "CopperBalancing",  "Border",
-                     "OtherCopper",      "ComponentMain",  "ComponentOutline", "ComponentPin",
-                     "Profile",          "NonMaterial",    "Material",         "Other"});
+    const bool known = f.size() >= 2 && oneOf(f[1], {"Plated",           "NonPlated",
+                                                     "ViaDrill",         "BackDrill",
+                                                     "ComponentDrill",   "MechanicalDrill",
+                                                     "CastellatedDrill", "OtherDrill",
+                                                     "ComponentPad",     "SMDPad",
+                                                     "BGAPad",           "ConnectorPad",
+                                                     "HeatsinkPad",      "ViaPad",
+                                                     "TestPad",          "CastellatedPad",
+                                                     "FiducialPad",      "ThermalReliefPad",
+                                                     "WasherPad",        "AntiPad",
+                                                     "OtherPad",         "Conductor",
+                                                     "EtchedComponent",  "NonConductor",
+                                                     "CopperBalancing",  "Border",
+                                                     "OtherCopper",      "ComponentMain",
+                                                     "ComponentOutline", "ComponentPin",
+                                                     "Profile",          "NonMaterial",
+                                                     "Material",         "Other"});
     if (!known) {
         problems.add(Severity::Warning, line,
                      "malformed aperture attribute \"" + clipped(text) + "\": unknown function");
