@@ -272,20 +272,22 @@ private:
                 outline.add(r.x1, r.y1, half);
                 outline.add(r.x2, r.y2, half);
             } else {
-                const int radius = r.radius == 0 ? 1 : r.radius;
+                const double radius = r.radius == 0 ? 1 : r.radius;
+                const double x = r.x1;
+                const double y = r.y1;
                 const int q = r.quadrantMask;
                 // each quarter runs between two of the circle's axis points
                 if (q & (1 | 2)) {
-                    outline.add(r.x1, r.y1 + radius, half);
+                    outline.add(x, y + radius, half);
                 }
                 if (q & (2 | 4)) {
-                    outline.add(r.x1 - radius, r.y1, half);
+                    outline.add(x - radius, y, half);
                 }
                 if (q & (4 | 8)) {
-                    outline.add(r.x1, r.y1 - radius, half);
+                    outline.add(x, y - radius, half);
                 }
                 if (q & (8 | 1)) {
-                    outline.add(r.x1 + radius, r.y1, half);
+                    outline.add(x + radius, y, half);
                 }
             }
             if (m_o.layers[kDrillDrawing]) {
@@ -384,8 +386,8 @@ X2Facts gatherX2Facts(const PlotOptions& options, const board::RunValues& rv) {
                                (pass.outline.y1 - pass.outline.y0) * kMillimetresPerMil};
     } else if (!rv.extents.empty()) {
         const board::Extents& e = rv.extents;
-        facts.size = BoardSize{(e.maxX - e.minX) * kMillimetresPerMil,
-                               (e.maxY - e.minY) * kMillimetresPerMil};
+        facts.size = BoardSize{(double(e.maxX) - e.minX) * kMillimetresPerMil,
+                               (double(e.maxY) - e.minY) * kMillimetresPerMil};
     }
     return facts;
 }

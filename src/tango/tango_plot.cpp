@@ -522,7 +522,8 @@ common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
         noteApertureFunctions(board, options, facts);
         const board::Extents& e = board.extents;
         if (!e.empty()) {
-            facts.size = plot::BoardSize{(e.maxX - e.minX) * 0.0254, (e.maxY - e.minY) * 0.0254};
+            facts.size = plot::BoardSize{(double(e.maxX) - e.minX) * 0.0254,
+                                         (double(e.maxY) - e.minY) * 0.0254};
         }
         plotting.x2 = std::make_shared<const plot::X2Facts>(std::move(facts));
     }
