@@ -15,11 +15,13 @@ namespace {
 struct PackageArgs {
     std::string board;
     std::string output;
+    bool noX2 = false;
     PlotSetup setup;
 };
 
 int runPackage(const PackageArgs& a) {
     plot::PlotOptions options;
+    options.x2 = !a.noX2;
     a.setup.applyTo(options);
 
     CliHost host({a.board}, a.setup.yes);
@@ -34,7 +36,7 @@ int runPackage(const PackageArgs& a) {
         fab::makeFabPackage(host, options, annotate::PlacementOptions{}, runValues, zip);
     if (result.hasErrors) {
         std::cerr << "padloom-cli package: " << zip
-                  << ": written, but its files have errors (see README.txt)\n";
+                  << ": written, but its files have errors (see README.md)\n";
         return 1;
     }
     return 0;
@@ -42,16 +44,20 @@ int runPackage(const PackageArgs& a) {
 
 const RegisterCommand reg(
     "package",
-    "the fab set of a board (copper, masks, legends, outline, drill, drill drawing, BOM, X/Y) "
-    "and a README.txt in one zip",
+    "the fab set of a board (copper, masks, legends, outline, drill, drill drawing, BOM, X/Y, "
+    "job file) and a README.md in one zip, under the names fab software recognises",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<PackageArgs>();
         app.add_option("BOARD", a->board, "Autotrax board file (.PCB)")->required();
         app.add_option("-o,--output", a->output, "zip file (default: beside the board, .zip)");
+        app.add_flag("--no-x2", a->noX2,
+                     "no Gerber X2 attributes in the files and no Gerber job file");
         a->setup.addOptions(app);
         app.footer(
             "The layer files, NC drill file, BOM and X/Y file are written beside the board as "
-            "a plot run writes them. Exit status 1 when the files read back with errors.");
+            "a plot run writes them; in the zip they take the names fab software recognises "
+            "(mid layers G1..G4, planes GP1 and GP2, outline GKO, drill drawing GD1, drill guide "
+            "GG1). Exit status 1 when the files read back with errors.");
         run = [a] { return runPackage(*a); };
     });
 

@@ -15,6 +15,7 @@ struct PlotArgs {
     bool allLayers = false;
     bool ncDrill = false;
     bool bom = false;
+    bool x2 = false;
     PlotSetup setup;
 };
 
@@ -39,6 +40,7 @@ int runPlot(const PlotArgs& a) {
     }
     options.ncDrill = a.ncDrill;
     options.bom = a.bom;
+    options.x2 = a.x2;
     a.setup.applyTo(options);
 
     CliHost host({a.board}, a.setup.yes);
@@ -64,6 +66,9 @@ const RegisterCommand reg(
         app.add_flag("--all-layers", a->allLayers, "plot all 17 layers")->excludes(layers);
         app.add_flag("--nc-drill", a->ncDrill, "write the NC drill file (.TXT)");
         app.add_flag("--bom", a->bom, "write the bill of materials (.csv)");
+        app.add_flag("--x2", a->x2,
+                     "Gerber X2 attributes: each file says what it is, and a Gerber job file "
+                     "(.gbrjob) lists the set");
         a->setup.addOptions(app);
         run = [a] { return runPlot(*a); };
     });

@@ -15,6 +15,7 @@ struct TangoArgs {
     bool allLayers = false;
     bool ncDrill = false;
     std::string drillFormat = "2.3";
+    bool x2 = false;
     tango::TangoSizes sizes;
 };
 
@@ -49,6 +50,7 @@ int runTango(const TangoArgs& a) {
     options.ncDrill = a.ncDrill;
     options.drillFormat24 = a.drillFormat == "2.4";
     options.sizes = a.sizes;
+    options.x2 = a.x2;
 
     CliHost host({a.board}, false);
     switch (tango::plotTangoBoard(host, options, a.board)) {
@@ -82,6 +84,9 @@ const RegisterCommand reg(
             ->capture_default_str();
         app.add_option("--drill-guide", a->sizes.drillGuide, "drill guide size, mils")
             ->capture_default_str();
+        app.add_flag("--x2", a->x2,
+                     "Gerber X2 attributes: each file says what it is, and a Gerber job file "
+                     "(.gbrjob) lists the set");
         run = [a] { return runTango(*a); };
     });
 

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "board/board_reader.h"
 #include "common/base_name.h"
 #include "common/errors.h"
 #include "common/text_io.h"
 #include "common/version.h"
 #include "plot/layer_plot.h"
-#include "view/layer_roles.h"
+#include "plot/layer_use.h"
+#include "plot/x2_attributes.h"
 #include "view/layer_summary.h"
 #include <zip.h>
 
@@ -18,26 +18,17 @@ namespace {
 
 // Plot layers by number.
 constexpr int kTopCopper = 1;
-constexpr int kBottomCopper = 6;
 constexpr int kTopLegend = 7;
 constexpr int kBottomLegend = 8;
 constexpr int kDrillDrawing = 9;
 constexpr int kTopMask = 11;
 constexpr int kBottomMask = 12;
-constexpr int kGroundPlane = 13;
-constexpr int kPowerPlane = 14;
 constexpr int kTopPaste = 15;
 constexpr int kBottomPaste = 16;
 constexpr int kBoardOutline = 17;
 
 // Board layers.
 constexpr int kBoardBottomOverlay = 8;
-constexpr int kBoardGroundPlane = 9;
-constexpr int kBoardPowerPlane = 10;
-
-bool isCopper(int plotLayer) {
-    return plotLayer <= kBottomCopper || plotLayer == kGroundPlane || plotLayer == kPowerPlane;
-}
 
 // "name" padded with blanks to `width` characters.
 std::string padded(std::string text, size_t width) {
@@ -62,146 +53,108 @@ std::string zipError(int code) {
 }  // namespace
 
 std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPath) {
-    std::array<bool, board::kMultiLayer + 1> used{};
-    bool groundConnected = false;
-    bool powerConnected = false;
-    bool topPads = false;
-    bool bottomPads = false;
-    auto use = [&](int layer) {
-        if (layer >= 0 && layer <= board::kMultiLayer) {
-            used[layer] = true;
-        }
-    };
-    board::BoardReader reader(boardPath);
-    while (auto kind = reader.next()) {
-        const board::CurrentRecord& r = reader.record();
-        switch (*kind) {
-            case board::RecordKind::Via:
-                use(board::kMultiLayer);
-                break;
-            case board::RecordKind::Component: {
-                const board::ComponentHeader& c = reader.component();
-                if (c.designatorShown == 1) {
-                    use(c.designatorText.layer);
-                }
-                if (c.commentShown == 1) {
-                    use(c.commentText.layer);
-                }
-                break;
-            }
-            case board::RecordKind::Pad:
-                groundConnected = groundConnected || r.planeCode == 2 || r.planeCode == 3;
-                powerConnected = powerConnected || r.planeCode == 4 || r.planeCode == 5;
-                topPads = topPads || r.layer == kTopCopper;
-                bottomPads = bottomPads || r.layer == kBottomCopper;
-                use(r.layer);
-                break;
-            default:
-                use(r.layer);
-                break;
-        }
-    }
-    std::array<bool, plot::kPlotLayerCount + 1> layers{};
-    for (int p : {kTopCopper, kBottomCopper, kTopLegend, kDrillDrawing, kTopMask, kBottomMask,
-                  kBoardOutline}) {
+    const plot::LayerUse use = plot::layerUse(boardPath);
+    std::array<bool, plot::kPlotLayerCount + 1> layers = use.copper();
+    for (int p : {kTopLegend, kDrillDrawing, kTopMask, kBottomMask, kBoardOutline}) {
         layers[p] = true;
     }
-    for (int mid = 2; mid <= 5; ++mid) {
-        layers[mid] = used[mid];  // plot layers 2 to 5 are board layers 2 to 5
-    }
-    layers[kBottomLegend] = used[kBoardBottomOverlay];
-    layers[kGroundPlane] = used[kBoardGroundPlane] || groundConnected;
-    layers[kPowerPlane] = used[kBoardPowerPlane] || powerConnected;
-    layers[kTopPaste] = topPads;
-    layers[kBottomPaste] = bottomPads;
+    layers[kBottomLegend] = use.used[kBoardBottomOverlay];
+    layers[kTopPaste] = use.topPads;
+    layers[kBottomPaste] = use.bottomPads;
     return layers;
 }
 
 std::string packageReadme(const std::string& boardPath, const std::vector<PackageFile>& files,
                           const std::vector<view::LayerImage>& images, bool drillFormat24) {
-    auto imageOf = [&](const std::string& extension) -> const view::LayerImage* {
+    auto imageOf = [&](const plot::SetFile& wanted) -> const view::LayerImage* {
         for (const auto& image : images) {
-            std::string name = common::fileNameOf(image.path);
-            if (name.size() >= extension.size() &&
-                name.compare(name.size() - extension.size(), extension.size(), extension) == 0) {
+            if (plot::setFileNamed(image.path) == &wanted) {
                 return &image;
             }
         }
         return nullptr;
     };
     int copper = 0;
-    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
-        std::string ext(plot::layerExtension(layer));
-        if (isCopper(layer) && std::any_of(files.begin(), files.end(), [&](const PackageFile& f) {
-                return f.name.size() >= ext.size() &&
-                       f.name.compare(f.name.size() - ext.size(), ext.size(), ext) == 0;
-            })) {
+    for (const PackageFile& f : files) {
+        const plot::SetFile* set = plot::setFileNamed(f.name);
+        if (set && (set->kind == plot::FileKind::Copper || set->kind == plot::FileKind::Plane)) {
             ++copper;
         }
     }
 
+    // the facts and tables are indented blocks: they read the same as plain text and in a
+    // markdown viewer
     std::vector<std::string> out;
-    out.push_back("Fab package of " + common::fileNameOf(boardPath));
+    out.push_back("# Fab package of " + common::fileNameOf(boardPath));
+    out.push_back("");
     out.push_back(std::string("Made by Padloom ") + common::programVersion());
     out.push_back("");
-    const view::LayerImage* outline = imageOf(std::string(plot::layerExtension(kBoardOutline)));
+    const view::LayerImage* outline = imageOf(*plot::setFileOfLayer(kBoardOutline));
     if (outline && !outline->extent.empty()) {
         const view::Box& b = outline->extent;
-        out.push_back("Board size:    " + view::fixed(b.width(), 4) + " x " +
+        out.push_back("    Board size:    " + view::fixed(b.width(), 4) + " x " +
                       view::fixed(b.height(), 4) + " in (" + view::fixed(b.width() * 25.4, 3) +
                       " x " + view::fixed(b.height() * 25.4, 3) +
                       " mm), the extent of the board outline");
     } else {
         // no outline: the board house must be told, and given the copper's span at least
         view::Box copperSpan;
-        for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
-            const view::LayerImage* image = imageOf(std::string(plot::layerExtension(layer)));
-            if (image && isCopper(layer) && !image->negative) {
+        for (const plot::SetFile& set : plot::setFiles()) {
+            const view::LayerImage* image = imageOf(set);
+            if (image && set.kind == plot::FileKind::Copper) {
                 copperSpan.add(image->extent);
             }
         }
-        std::string text = "Board size:    not given: the board outline file draws nothing";
+        std::string text = "    Board size:    not given: the board outline file draws nothing";
         if (!copperSpan.empty()) {
             text += "; the copper spans " + view::fixed(copperSpan.width(), 4) + " x " +
                     view::fixed(copperSpan.height(), 4) + " in";
         }
         out.push_back(text);
     }
-    out.push_back("Copper layers: " + std::to_string(copper));
-    const view::LayerImage* top = imageOf(std::string(plot::layerExtension(kTopCopper)));
+    out.push_back("    Copper layers: " + std::to_string(copper));
+    const view::LayerImage* top = imageOf(*plot::setFileOfLayer(kTopCopper));
     if (top) {
-        out.push_back("Gerber files:  RS274X, " +
+        out.push_back("    Gerber files:  RS274X, " +
                       std::string(top->units == view::Units::Inch ? "inch" : "mm") + ", " +
                       top->coordinateFormat);
     }
-    const view::LayerImage* drill = imageOf(".TXT");
+    const view::LayerImage* drill = imageOf(plot::ncDrillSetFile());
     if (drill) {
-        out.push_back(std::string("Drill file:    Excellon, inch, ") +
+        out.push_back(std::string("    Drill file:    Excellon, inch, ") +
                       (drillFormat24 ? "2.4" : "2.3") +
                       ", leading zeros kept (LZ), absolute, plated holes");
     }
     out.push_back("");
-    out.push_back("Files");
+    out.push_back("## Files");
+    out.push_back("");
     for (const PackageFile& f : files) {
-        out.push_back("  " + padded(f.name, 22) + " " + f.role);
+        std::string line = "    " + padded(f.name, 22) + " " + padded(f.role, 20);
+        if (!f.function.empty()) {
+            line += " " + f.function;
+        }
+        while (line.back() == ' ') {
+            line.pop_back();
+        }
+        out.push_back(line);
     }
-    out.push_back("  " + padded("README.txt", 22) + " This file");
     if (drill) {
         out.push_back("");
-        out.push_back("Drill table (" + common::fileNameOf(drill->path) + ")");
-        out.push_back("  " + padded("Tool", 6) + padded("Diameter", 24) + "  Holes");
+        out.push_back("## Drill table (" + common::fileNameOf(drill->path) + ")");
+        out.push_back("");
+        out.push_back("    " + padded("Tool", 6) + padded("Diameter", 24) + "  Holes");
         long total = 0;
         for (const view::DrillTool& t : drill->tools) {
             std::string size = t.sized ? view::fixed(t.diameter, 4) + " in (" +
                                              view::fixed(t.diameter * 25.4, 3) + " mm)"
                                        : std::string("no diameter");
             std::string hits = std::to_string(t.hits);
-            out.push_back("  " + padded(toolName(t.number), 6) + padded(size, 24) +
+            out.push_back("    " + padded(toolName(t.number), 6) + padded(size, 24) +
                           std::string(hits.size() < 7 ? 7 - hits.size() : 0, ' ') + hits);
             total += t.hits;
         }
         std::string sum = std::to_string(total);
-        out.push_back("  " + padded("Total", 30) +
+        out.push_back("    " + padded("Total", 30) +
                       std::string(sum.size() < 7 ? 7 - sum.size() : 0, ' ') + sum);
     }
     std::vector<std::string> problems;
@@ -213,9 +166,10 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     }
     if (!problems.empty()) {
         out.push_back("");
-        out.push_back("Problems found reading the files back");
+        out.push_back("## Problems found reading the files back");
+        out.push_back("");
         for (const auto& p : problems) {
-            out.push_back("  " + p);
+            out.push_back("    " + p);
         }
     }
     std::string text;
@@ -237,31 +191,69 @@ void writeZip(const std::string& zipPath, const std::vector<PackageFile>& files,
         zip_discard(archive);  // the target stays as it was
         throw common::IoError(zipPath, text);
     };
-    for (const PackageFile& f : files) {
-        zip_source_t* source = zip_source_file(archive, f.path.c_str(), 0, -1);
+    // every entry a plain file readable by all and writable by its owner, whatever the umask
+    // or the source of its bytes would give
+    auto add = [&](const std::string& name, zip_source_t* source, const std::string& what) {
         if (!source) {
-            fail(f.path);
+            fail(what);
         }
-        if (zip_file_add(archive, f.name.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+        const zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
+        if (index < 0) {
             zip_source_free(source);
-            fail(f.name);
+            fail(name);
         }
+        constexpr zip_uint32_t kRegularFile0644 = 0100644;
+        if (zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0,
+                                             ZIP_OPSYS_UNIX, kRegularFile0644 << 16) < 0) {
+            fail(name);
+        }
+    };
+    for (const PackageFile& f : files) {
+        add(f.name, zip_source_file(archive, f.path.c_str(), 0, -1), f.path);
     }
     for (const auto& [name, bytes] : extra) {
-        zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-        if (!source) {
-            fail(name);
-        }
-        if (zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
-            zip_source_free(source);
-            fail(name);
-        }
+        add(name, zip_source_buffer(archive, bytes.data(), bytes.size(), 0), name);
     }
     // the archive is written to a temporary file and renamed over the target only now
     if (zip_close(archive) < 0) {
         fail("writing the archive");
     }
 }
+
+namespace {
+
+// What a package holds besides the plotted layer files and the NC drill file, in zip order
+// after them. A new kind of file is one more row (and, when it is made here, its case below).
+enum class Made { Bom, Placement, JobFile, Readme };
+struct PackageRow {
+    Made made;
+    const char* role;
+};
+constexpr PackageRow kOtherFiles[] = {
+    {Made::Bom, "Bill of materials"},
+    {Made::Placement, "X/Y placement (pick and place)"},
+    {Made::JobFile, "Gerber job file"},
+    {Made::Readme, "This file"},
+};
+
+constexpr const char* kReadmeName = "README.md";
+
+// The facts of the set with the board's size that the README gives: the extent of the board
+// outline read back, none when the outline draws nothing.
+plot::X2Facts withOutlineSize(const plot::X2Facts& facts,
+                              const std::vector<view::LayerImage>& images) {
+    plot::X2Facts sized = facts;
+    sized.size.reset();
+    for (const view::LayerImage& image : images) {
+        const plot::SetFile* set = plot::setFileNamed(image.path);
+        if (set && set->kind == plot::FileKind::Profile && !image.extent.empty()) {
+            sized.size = plot::BoardSize{image.extent.width() * 25.4, image.extent.height() * 25.4};
+        }
+    }
+    return sized;
+}
+
+}  // namespace
 
 PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                              const annotate::PlacementOptions& placement,
@@ -275,53 +267,103 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
     options.layers = fabLayers(runValues.boardFile);  // can throw
     options.ncDrill = true;
     options.bom = true;
+    if (options.x2 && !options.x2Facts) {
+        // the facts of the plot run are those of the zip's files and its job file
+        options.x2Facts = std::make_shared<const plot::X2Facts>(
+            plot::gatherX2Facts(options, runValues));  // can throw
+    }
     plot::plotBoard(host, options, runValues);  // can throw
 
     PackageResult result;
     result.zipPath = zipPath;
-    for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
-        if (options.layers[layer]) {
-            std::string ext(plot::layerExtension(layer));
-            std::string path = plot::layerOutputPath(runValues, ext);
-            result.files.push_back({path, common::fileNameOf(path), view::layerRole(ext).name});
+    // the fab set holds the copper layers the board uses, no others
+    const plot::CopperStack stack =
+        options.x2Facts ? options.x2Facts->stack : plot::CopperStack(options.layers);
+    const std::string stem = common::fileNameOf(runValues.baseName);
+    std::vector<std::string> readBack;  // the Gerber and drill files
+    for (const plot::SetFile& set : plot::setFiles()) {
+        if (set.plotLayer == 0 ? options.ncDrill : options.layers[set.plotLayer]) {
+            std::string path = plot::layerOutputPath(runValues, std::string(set.extension));
+            result.files.push_back({path, stem + std::string(set.fabExtension),
+                                    std::string(set.role), plot::fileFunction(set, stack)});
+            readBack.push_back(path);
         }
     }
-    std::string drill = plot::layerOutputPath(runValues, ".TXT");
-    result.files.push_back({drill, common::fileNameOf(drill), "NC drill (Excellon)"});
-    std::string bom = plot::layerOutputPath(runValues, ".csv");
-    result.files.push_back({bom, common::fileNameOf(bom), "Bill of materials"});
 
-    annotate::PlacementOptions xyOptions = placement;
-    xyOptions.openNotepad = false;
-    annotate::PlacementResult xy =
-        annotate::writePlacementFile(runValues.boardFile, xyOptions);  // can throw
-    for (const std::string& p : xy.problems) {
-        host.addLine(p);
-    }
-    result.files.push_back(
-        {xy.outputPath, common::fileNameOf(xy.outputPath), "X/Y placement (pick and place)"});
-
-    // every Gerber and drill file read back as the board house will read it
+    // every Gerber and drill file read back as the board house will read it, once the files
+    // made beside the board are all there
     std::vector<view::LayerImage> images;
-    for (const PackageFile& f : result.files) {
-        if (f.path != bom && f.path != xy.outputPath) {
-            images.push_back(view::readLayerFile(f.path));  // can throw
+    auto readBackOnce = [&] {
+        if (!images.empty() || readBack.empty()) {
+            return;
+        }
+        for (const std::string& path : readBack) {
+            images.push_back(view::readLayerFile(path));  // can throw
             for (const auto& p : images.back().problems) {
                 result.problems.push_back(images.back().describe(p));
                 result.hasErrors = result.hasErrors || p.severity == view::Severity::Error;
             }
         }
+        for (const std::string& p : result.problems) {
+            host.addLine(p);
+        }
+    };
+
+    std::vector<std::pair<std::string, std::string>> made;  // files made in memory
+    for (const PackageRow& row : kOtherFiles) {
+        switch (row.made) {
+            case Made::Bom: {
+                std::string bom = plot::layerOutputPath(runValues, ".csv");
+                result.files.push_back({bom, common::fileNameOf(bom), row.role, ""});
+                break;
+            }
+            case Made::Placement: {
+                annotate::PlacementOptions xyOptions = placement;
+                xyOptions.openNotepad = false;
+                annotate::PlacementResult xy =
+                    annotate::writePlacementFile(runValues.boardFile, xyOptions);  // can throw
+                for (const std::string& p : xy.problems) {
+                    host.addLine(p);
+                }
+                result.files.push_back(
+                    {xy.outputPath, common::fileNameOf(xy.outputPath), row.role, ""});
+                break;
+            }
+            case Made::JobFile:
+                if (options.x2Facts) {
+                    // the job file names the files as the zip does
+                    std::vector<plot::JobFile> jobFiles;
+                    for (const PackageFile& f : result.files) {
+                        if (const plot::SetFile* set = plot::setFileNamed(f.name)) {
+                            jobFiles.push_back(plot::jobFileOf(*options.x2Facts, *set, f.name));
+                        }
+                    }
+                    readBackOnce();
+                    made.emplace_back(
+                        stem + ".gbrjob",
+                        plot::gerberJobFile(withOutlineSize(*options.x2Facts, images), jobFiles));
+                    result.files.push_back({"", made.back().first, row.role, ""});
+                }
+                break;
+            case Made::Readme:
+                readBackOnce();
+                result.files.push_back({"", kReadmeName, row.role, ""});
+                result.readme =
+                    packageReadme(runValues.boardFile, result.files, images, options.drillFormat24);
+                made.emplace_back(kReadmeName, result.readme);
+                break;
+        }
     }
-    for (const std::string& p : result.problems) {
-        host.addLine(p);
-    }
-    result.readme = packageReadme(runValues.boardFile, result.files, images, options.drillFormat24);
+
+    std::vector<PackageFile> onDisk;
     for (const PackageFile& f : result.files) {
-        inputs.push_back(f.path);
+        if (!f.path.empty()) {
+            inputs.push_back(f.path);
+            onDisk.push_back(f);
+        }
     }
     common::refuseOverwritingInput(zipPath, inputs);
-    writeZip(zipPath, result.files, {{"README.txt", result.readme}});  // can throw
-    result.files.push_back({"", "README.txt", "This file"});
+    writeZip(zipPath, onDisk, made);  // can throw
     host.addLine("Package " + zipPath + ": " + std::to_string(result.files.size()) + " files");
     return result;
 }

@@ -12,17 +12,19 @@
 
 namespace padloom::fab {
 
-/// One file of a fab package: where it is, its name in the package and what it is for.
+/// One file of a fab package: where it is, its name in the package, what it is for and, for a
+/// Gerber or drill file, its function as the X2 attributes give it.
 struct PackageFile {
-    std::string path;
+    std::string path;  // empty for a file made in memory (the README, the job file)
     std::string name;
     std::string role;
+    std::string function;
 };
 
 /// What a package run made.
 struct PackageResult {
     std::string zipPath;
-    std::vector<PackageFile> files;  // README.txt last
+    std::vector<PackageFile> files;  // in zip order, README.md last
     std::string readme;
     /// Problems found reading the Gerber and drill files back ("file:line: ..."); errors
     /// among them make the package unfit to send.
@@ -36,25 +38,28 @@ struct PackageResult {
 /// outline and the drill drawing. Reads the board once; throws IoError.
 std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPath);
 
-/// The README of a package: each file's role, the board size (the extent of the board
-/// outline, as `info` gives it), the copper layer count and the drill table of the NC drill
-/// file. `images` are the Gerber and drill files of `files` read back, in any order; the drill
-/// file's number format is the plot's (2.3 or 2.4 digits, leading zeros kept).
+/// The README of a package (markdown, its tables as indented blocks): each file's role and
+/// function, the board size (the extent of the board outline, as `info` gives it), the copper
+/// layer count and the drill table of the NC drill file. `images` are the Gerber and drill
+/// files of `files` read back, in any order; the drill file's number format is the plot's (2.3
+/// or 2.4 digits, leading zeros kept).
 std::string packageReadme(const std::string& boardPath, const std::vector<PackageFile>& files,
                           const std::vector<view::LayerImage>& images, bool drillFormat24);
 
 /// The fab package of a board whose aperture file the run values say was made: plots the fab
 /// set beside the board (the layers of fabLayers(), NC drill and BOM, with the other plot
-/// options as given), writes the X/Y placement file, reads every Gerber and drill file back
-/// and puts them with a README.txt into the zip `zipPath`, which is written whole or not at
-/// all. Messages go to the Host's message list. Throws IoError.
+/// options as given, X2 attributes when `options.x2`), writes the X/Y placement file, reads
+/// every Gerber and drill file back and puts them, under the names board houses' CAM software
+/// recognises, with a README.md (and with X2 attributes a Gerber job file) into the zip
+/// `zipPath`, which is written whole or not at all. Messages go to the Host's message list.
+/// Throws IoError.
 PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                              const annotate::PlacementOptions& placement,
                              const board::RunValues& runValues, const std::string& zipPath);
 
 /// Writes a zip of the files (stored under their names) and of `extra` texts (name, bytes),
-/// in that order, replacing `zipPath` only when the whole archive could be written. Throws
-/// IoError.
+/// in that order, each readable by all and writable by its owner (mode 0644), replacing
+/// `zipPath` only when the whole archive could be written. Throws IoError.
 void writeZip(const std::string& zipPath, const std::vector<PackageFile>& files,
               const std::vector<std::pair<std::string, std::string>>& extra);
 

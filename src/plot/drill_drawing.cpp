@@ -177,7 +177,7 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
     }
 }
 
-void plotDrillDrawing(common::Host& host, const PlotOptions&, const board::RunValues& rv,
+void plotDrillDrawing(common::Host& host, const PlotOptions& options, const board::RunValues& rv,
                       int layer) {
     const std::string extension(layerExtension(layer));
     host.addLine(extension);
@@ -185,7 +185,8 @@ void plotDrillDrawing(common::Host& host, const PlotOptions&, const board::RunVa
     auto& out = file.out;
     file.reset();
     board::ApertureTable table;
-    writeApertureDefinitions(file, layer, rv.aptFile, rv.enlargements.pour, table);
+    writeApertureDefinitions(file, layer, rv.aptFile, rv.enlargements.pour, table,
+                             options.x2Facts.get());
     const auto defined = definedDcodes(table);
     const bool penUsable = usableAperture(defined, kPenDcode);
     if (!penUsable) {

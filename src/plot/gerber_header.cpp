@@ -5,6 +5,7 @@
 
 #include "common/number_format.h"
 #include "common/text_io.h"
+#include "plot/x2_attributes.h"
 
 namespace padloom::plot {
 
@@ -84,23 +85,33 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
 }
 
 void writeApertureDefinitions(LayerFile& file, int layer, const std::string& aptPath,
-                              int pourEnlargement, board::ApertureTable& table) {
+                              int pourEnlargement, board::ApertureTable& table, const X2Facts* x2) {
     auto& out = file.out;
     out.line("G04 Format statement*");
     out.line("%FSLAX23Y23*%");
     out.line("%MOIN*%");
+    if (x2) {
+        out.write(gerberFileAttributes(*x2, *setFileOfLayer(layer)));
+    }
     out.line(layer == 13 || layer == 14 ? "%IPNEG*%" : "%IPPOS*%");
     out.line("G04 Apeture information*");  // sic
     table.clear();
     common::LineReader reader(aptPath);
     board::refuseBinaryAptFile(reader);
     std::string line;
+    static const ApertureFunctions kNoFunctions;
+    ApertureAttributeWriter attributes(
+        out, x2 ? x2->functions[static_cast<size_t>(layer)] : kNoFunctions);
     while (reader.next(line)) {
         board::AptLine apt = board::ParseAptLine(line);
         if (auto code = table.addLine(apt)) {
+            if (x2) {
+                attributes.before(table.entries().back().dcode);
+            }
             out.write(apertureDefinition(table.entries().back(), pourEnlargement));
         }
     }
+    attributes.end();
     board::refuseEmptyAptFile(table, aptPath);
     out.line("G04 End of apeture information*");  // sic
 }

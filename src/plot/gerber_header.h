@@ -7,13 +7,17 @@
 
 namespace padloom::plot {
 
+struct X2Facts;
+
 /// Writes the RS274X header of a layer file (format, units, image polarity) and the aperture
 /// definitions of every aperture file line with a known shape, loading `table` from the same
 /// lines in the same pass. Plot layers 13 and 14 (the planes) are negative images.
-/// `pourEnlargement` sizes the spokes of the outer relief macros. Throws IoError when the
-/// aperture file cannot be read.
+/// `pourEnlargement` sizes the spokes of the outer relief macros. With `x2`, the file attributes
+/// follow the format and units, and each definition is preceded by its aperture function.
+/// Throws IoError when the aperture file cannot be read.
 void writeApertureDefinitions(LayerFile& file, int layer, const std::string& aptPath,
-                              int pourEnlargement, board::ApertureTable& table);
+                              int pourEnlargement, board::ApertureTable& table,
+                              const X2Facts* x2 = nullptr);
 
 /// The definition line(s) of one aperture, each ending in CR LF: "%ADD10C,.062*%" for a
 /// circle, a macro line and its "%ADD" line for the macro shapes. Empty for unknown shapes.

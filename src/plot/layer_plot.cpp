@@ -129,7 +129,8 @@ void LayerPlotter::run() {
 
 void LayerPlotter::begin() {
     m_file.reset();
-    writeApertureDefinitions(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table);
+    writeApertureDefinitions(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table,
+                             m_options.x2Facts.get());
     m_defined = definedDcodes(m_table);
     if (m_pourLayer) {
         pours();

@@ -8,6 +8,7 @@
 #include "board/board_reader.h"
 #include "common/number_format.h"
 #include "plot/layer_plot.h"
+#include "plot/x2_attributes.h"
 
 namespace padloom::plot {
 
@@ -105,6 +106,11 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
     out.line(options.drillFormat24 ? ";FILE_FORMAT=2:4" : ";FILE_FORMAT=2:3");
     out.line("INCH,LZ");
     out.line("M72");
+    if (options.x2Facts) {
+        for (const std::string& comment : drillFileAttributes(*options.x2Facts)) {
+            out.line(comment);
+        }
+    }
     for (size_t i = 0; i < tally.size(); ++i) {
         out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" + toolSize(tally[i].holeSize));
     }

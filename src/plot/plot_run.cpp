@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/base_name.h"
 #include "common/number_format.h"
 #include "common/recording_host.h"
 #include "common/text_io.h"
@@ -14,15 +15,9 @@
 #include "plot/drill_drawing.h"
 #include "plot/layer_plot.h"
 #include "plot/nc_drill.h"
+#include "plot/x2_attributes.h"
 
 namespace padloom::plot {
-
-std::string_view layerExtension(int plotLayer) {
-    static constexpr std::string_view kExtensions[] = {
-        "",     ".GTL", ".GM1", ".GM2", ".GM3", ".GM4", ".GBL", ".GTO", ".GBO",
-        ".GDD", ".GDG", ".GTS", ".GBS", ".GGD", ".GPW", ".GTP", ".GBP", ".GBD"};
-    return plotLayer >= 1 && plotLayer <= kPlotLayerCount ? kExtensions[plotLayer] : "";
-}
 
 std::optional<int> plotLayerNamed(std::string name) {
     if (name.empty()) {
@@ -153,9 +148,33 @@ std::vector<Share> shareOut(std::vector<PlottedLayer>& layers,
 
 }  // namespace
 
-void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& rv) {
+void writeGerberJobFile(common::Host& host, const PlotOptions& options,
+                        const board::RunValues& rv) {
+    host.addLine("Job file");
+    std::vector<JobFile> files;
+    for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
+        if (options.layers[static_cast<size_t>(layer)]) {
+            const std::string path = layerOutputPath(rv, std::string(layerExtension(layer)));
+            files.push_back(
+                jobFileOf(*options.x2Facts, *setFileOfLayer(layer), common::fileNameOf(path)));
+        }
+    }
+    if (options.ncDrill) {
+        const std::string path = layerOutputPath(rv, std::string(ncDrillSetFile().extension));
+        files.push_back(jobFileOf(*options.x2Facts, ncDrillSetFile(), common::fileNameOf(path)));
+    }
+    common::LineWriter out(layerOutputPath(rv, ".gbrjob"));
+    out.write(gerberJobFile(*options.x2Facts, files));
+    out.commit();
+}
+
+void plotBoard(common::Host& host, const PlotOptions& given, const board::RunValues& rv) {
     if (!rv.aptMade) {
         return;  // no aperture file was made: nothing to plot with, nothing to say
+    }
+    PlotOptions options = given;
+    if (options.x2 && !options.x2Facts) {
+        options.x2Facts = std::make_shared<const X2Facts>(gatherX2Facts(options, rv));
     }
     using common::decimal;
     host.addLine(rv.boardFile);
@@ -257,6 +276,9 @@ void plotBoard(common::Host& host, const PlotOptions& options, const board::RunV
     }
     if (options.bom) {
         sideOutput(bom);
+    }
+    if (options.x2Facts) {
+        writeGerberJobFile(host, options, rv);
     }
     host.addLine("Done");
 }

@@ -2,20 +2,18 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "board/run_values.h"
 #include "common/host.h"
+#include "plot/plot_layers.h"
 
 namespace padloom::plot {
 
-/// Number of plot layers; plot layer numbers run from 1 to kPlotLayerCount.
-constexpr int kPlotLayerCount = 17;
-
-/// File extension of a plot layer (".GTL" for 1 ... ".GBD" for 17); "" outside 1 to 17.
-std::string_view layerExtension(int plotLayer);
+struct X2Facts;
 
 /// The plot layer a user names by its extension ("GTL", ".gtl") or its number ("1" to "17").
 std::optional<int> plotLayerNamed(std::string name);
@@ -41,12 +39,25 @@ struct PlotOptions {
     /// Comparison of BOM texts without regard to case (< 0, 0, > 0); the desktop program
     /// passes the user's locale collation. Empty: byte order of the upper-cased texts.
     std::function<int(std::string_view, std::string_view)> compareText;
+    /// Gerber X2 attributes: every layer file says what it is and what its apertures are for,
+    /// the NC drill file says it in header comments, and a Gerber job file lists the set.
+    bool x2 = false;
+    /// The creation date the attributes give (ISO 8601 with offset); empty: the run's time.
+    std::string creationDate;
+    /// What the attributes say, gathered by the plot run when x2 is on; null otherwise.
+    std::shared_ptr<const X2Facts> x2Facts;
 };
 
 /// The plot run after the aperture file was made: lists the file names and the board's
 /// dimensions, writes each ticked layer in plot layer order, then the NC drill file and the
-/// BOM when ticked, and adds "Done" to the message list. Does nothing when the run values say
-/// no aperture file was made. Throws IoError on a file error; files finished before it stay.
+/// BOM when ticked, with X2 attributes the job file, and adds "Done" to the message list. Does
+/// nothing when the run values say no aperture file was made. Throws IoError on a file error; files
+/// finished before it stay.
 void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& runValues);
+
+/// The Gerber job file of a plot run with X2 attributes (base name + ".gbrjob"): every file the
+/// run's options make, with its function and polarity. Needs options.x2Facts.
+void writeGerberJobFile(common::Host& host, const PlotOptions& options,
+                        const board::RunValues& runValues);
 
 }  // namespace padloom::plot

@@ -230,11 +230,82 @@ void TangoLayerPlotter::run() {
     }
 }
 
+// The functions of the apertures of each ticked layer file, by the same layer rules and
+// apertures as the layer plotter: pads and vias flashed with their own, mask or paste aperture
+// take the pad's function; lines, outlines and arcs are conductors on copper and drawings on
+// the legend; texts are drawings. A drill guide's flashes have no function of their own.
+void noteApertureFunctions(const TangoBoard& board, const TangoOptions& options,
+                           plot::X2Facts& facts) {
+    using plot::AperFunction;
+    auto note = [&](int layer, const ApertureKey& key, AperFunction f) {
+        facts.functions[static_cast<size_t>(layer)].note(findAperture(board.apertures, key), f);
+    };
+    if (options.layers[kDrillDrawing]) {
+        note(kDrillDrawing, {board::kCircular, kDrillPenSize, kDrillPenSize},
+             AperFunction::NonConductor);
+    }
+    TangoReader reader(board.path);
+    while (reader.next()) {
+        const PlotObject& o = reader.object();
+        for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
+            if (!options.layers[static_cast<size_t>(layer)] || layer == kDrillDrawing) {
+                continue;
+            }
+            switch (o.kind) {
+                case ObjectKind::Pad:
+                case ObjectKind::Via: {
+                    auto role =
+                        o.shape == kUnset ? std::nullopt : padRoleOn(o.layer, layer, o.holeSize);
+                    if (!role) {
+                        break;
+                    }
+                    const AperFunction f = o.kind == ObjectKind::Via ? AperFunction::ViaPad
+                                           : o.layer == kAllCopperLayers
+                                               ? AperFunction::ComponentPad
+                                               : AperFunction::SmdPad;
+                    if (layer == kDrillGuide) {
+                        const int guide = std::max(options.sizes.drillGuide, 0);
+                        note(layer,
+                             *role == PadRole::DrillGuide
+                                 ? ApertureKey{board::kCircular, guide, guide}
+                                 : ownAperture(o),
+                             AperFunction::None);
+                    } else if (*role == PadRole::SolderMask) {
+                        note(layer, enlargedAperture(o, options.sizes.solderMask), f);
+                    } else if (*role == PadRole::Paste) {
+                        note(layer, enlargedAperture(o, options.sizes.paste), f);
+                    } else {
+                        note(layer, ownAperture(o), f);
+                    }
+                    break;
+                }
+                case ObjectKind::Line:
+                case ObjectKind::PolylinePoint:
+                case ObjectKind::Arc:
+                    if (drawnOn(o, layer)) {
+                        note(layer, ownAperture(o),
+                             layer == kTopLegend ? AperFunction::NonConductor
+                                                 : AperFunction::Conductor);
+                    }
+                    break;
+                case ObjectKind::Text:
+                    if (drawnOn(o, layer) && !isHiddenText(o.text)) {
+                        note(layer, ownAperture(o), AperFunction::NonConductor);
+                    }
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+}
+
 struct Run {
     common::Host& host;
     const TangoOptions& options;
     const TangoBoard& board;
     std::string base;
+    std::shared_ptr<const plot::X2Facts> x2;  // with X2 attributes
 
     std::string outputPath(std::string_view suffix) const {
         std::string path = base + std::string(suffix);
@@ -246,7 +317,7 @@ struct Run {
         const std::string_view suffix = plot::layerExtension(layer);
         host.addLine(suffix);
         LayerFile file(outputPath(suffix));
-        writeTangoHeader(file, layer, board.apertures);
+        writeTangoHeader(file, layer, board.apertures, x2.get());
         TangoLayerPlotter(host, board, options.sizes, layer, file).run();
         file.out.line("M02*");
         file.out.commit();
@@ -272,7 +343,7 @@ struct Run {
         const std::string_view suffix = plot::layerExtension(kDrillDrawing);
         host.addLine(suffix);
         LayerFile file(outputPath(suffix));
-        writeTangoHeader(file, kDrillDrawing, board.apertures);
+        writeTangoHeader(file, kDrillDrawing, board.apertures, x2.get());
         const int pen =
             findAperture(board.apertures, {board::kCircular, kDrillPenSize, kDrillPenSize});
         // the marks follow the hole sizes in order of first appearance, each size's hits in
@@ -319,7 +390,21 @@ struct Run {
                          });
         plot::PlotOptions format;
         format.drillFormat24 = options.drillFormat24;
+        format.x2Facts = x2;
         plot::writeDrillFile(host, format, drill, board.drillHits, true);
+    }
+
+    void jobFile() {
+        host.addLine("Job file");
+        std::vector<plot::JobFile> files;
+        for (const std::string& path : tangoOutputPaths(options, board.path)) {
+            if (const plot::SetFile* set = plot::setFileNamed(path)) {
+                files.push_back(plot::jobFileOf(*x2, *set, common::fileNameOf(path)));
+            }
+        }
+        common::LineWriter out(outputPath(".gbrjob"));
+        out.write(plot::gerberJobFile(*x2, files));
+        out.commit();
     }
 };
 
@@ -337,19 +422,28 @@ bool isPlaneLayer(int plotLayer) {
     return plotLayer == 13 || plotLayer == 14;
 }
 
-void writeTangoHeader(LayerFile& file, int plotLayer, const board::ApertureTable& apertures) {
+void writeTangoHeader(LayerFile& file, int plotLayer, const board::ApertureTable& apertures,
+                      const plot::X2Facts* x2) {
     auto& out = file.out;
     file.reset();
     out.line("G04 Format statement*");
     out.line("%FSLAX23Y23*%");
     out.line("%MOIN*%");
+    if (x2) {
+        out.write(plot::gerberFileAttributes(*x2, *plot::setFileOfLayer(plotLayer)));
+    }
     out.line(isPlaneLayer(plotLayer) ? "%IPNEG*%" : "%IPPOS*%");
     out.line("G04 Apeture information*");  // sic
+    static const plot::ApertureFunctions kNoFunctions;
+    plot::ApertureAttributeWriter attributes(
+        out, x2 ? x2->functions[static_cast<size_t>(plotLayer)] : kNoFunctions);
     for (const auto& entry : apertures.entries()) {
         if (entry.shape == board::kCircular || entry.shape == board::kRectangular) {
+            attributes.before(entry.dcode);
             out.write(plot::apertureDefinition(entry, 0));
         }
     }
+    attributes.end();
     out.line("G04 End of apeture information*");  // sic
 }
 
@@ -424,7 +518,20 @@ common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
     if (collectBoard(host, path, options.sizes, board) != common::Outcome::Done) {
         return common::Outcome::Refused;
     }
-    Run plotting{host, options, board, base};
+    Run plotting{host, options, board, base, nullptr};
+    if (options.x2) {
+        // a TANGO board has its copper on the two sides only
+        plot::CopperUse sides{};
+        plot::X2Facts facts =
+            plot::x2FactsFor(path, plot::CopperStack(sides), options.creationDate);
+        noteApertureFunctions(board, options, facts);
+        const board::Extents& e = board.extents;
+        if (!e.empty()) {
+            facts.size = plot::BoardSize{(double(e.maxX) - e.minX) * 0.0254,
+                                         (double(e.maxY) - e.minY) * 0.0254};
+        }
+        plotting.x2 = std::make_shared<const plot::X2Facts>(std::move(facts));
+    }
     const board::Extents& e = board.extents;
     host.addLine("Dimentions are: " + decimal(e.minX) + " " + decimal(e.minY) + ", " +  // sic
                  decimal(e.maxX) + ", " + decimal(e.maxY));
@@ -447,6 +554,9 @@ common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
     }
     if (options.bom) {
         host.addLine("BOM not written: a TANGO board has no component list");
+    }
+    if (plotting.x2) {
+        plotting.jobFile();
     }
     host.addLine("Done");
     return common::Outcome::Done;

@@ -10,6 +10,7 @@
 #include "common/host.h"
 #include "plot/layer_file.h"
 #include "plot/plot_run.h"
+#include "plot/x2_attributes.h"
 #include "tango/collection.h"
 
 namespace padloom::tango {
@@ -21,6 +22,10 @@ struct TangoOptions {
     bool bom = false;            // offered disabled: a TANGO board has no component list
     bool drillFormat24 = false;  // "2,4"; otherwise the 2,3 form
     TangoSizes sizes;
+    /// Gerber X2 attributes in the files and a Gerber job file (base name + ".gbrjob").
+    bool x2 = false;
+    /// The creation date the attributes give (ISO 8601 with offset); empty: the run's time.
+    std::string creationDate;
 };
 
 /// The name every output is named from: the board's path with each ".PCB" of its file name
@@ -35,8 +40,10 @@ std::string apertureNameShown(const std::string& path);
 bool isPlaneLayer(int plotLayer);
 
 /// Header and aperture definitions of one TANGO layer file: every aperture of the table in
-/// D-code order, round ("C") and rectangular ("R") ones.
-void writeTangoHeader(plot::LayerFile& file, int plotLayer, const board::ApertureTable& apertures);
+/// D-code order, round ("C") and rectangular ("R") ones; with `x2`, the file attributes after
+/// the format and units and the aperture functions before the definitions.
+void writeTangoHeader(plot::LayerFile& file, int plotLayer, const board::ApertureTable& apertures,
+                      const plot::X2Facts* x2 = nullptr);
 
 /// r cos(a) and r sin(a) for a whole number of degrees, each truncated toward zero. Right
 /// angles are exact, and values within 1e-9 of a whole number count as that number, so the
@@ -58,8 +65,8 @@ void writeTangoText(plot::LayerFile& file, int x, int y, int aperture, std::stri
 
 /// The plot run on a chosen board: names and dimensions in the message list, the collection
 /// pass, each ticked layer in plot layer order (the drill drawing as the 9th), the NC drill
-/// file, and "Done". Refused when the collection pass refuses the board (nothing is written).
-/// Throws IoError on a file error; files finished before it stay.
+/// file, with X2 attributes the job file, and "Done". Refused when the collection pass refuses the
+/// board (nothing is written). Throws IoError on a file error; files finished before it stay.
 common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
                                const std::string& path);
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "view/aperture_shapes.h"
+#include "view/file_attributes.h"
 #include "view/reader_support.h"
 
 namespace padloom::view {
@@ -106,6 +107,7 @@ void ExcellonParser::run() {
     if (!m_ended) {
         m_problems.add(Severity::Warning, number, "no end of program (M30)");
     }
+    checkFunctionAgainstName(m_image, m_problems);
     m_image.lineCount = number;
     m_image.units = m_metric ? Units::Millimetre : Units::Inch;
     m_image.coordinateFormat =
@@ -171,6 +173,10 @@ void ExcellonParser::line(std::string_view text, long number) {
 }
 
 void ExcellonParser::comment(std::string_view text, long number) {
+    // attributes as header comments: "; #@! TF.FileFunction,Plated,1,2,PTH"
+    if (readAttributeComment(m_image, m_problems, text.substr(1), number)) {
+        return;
+    }
     constexpr std::string_view kFormat = ";FILE_FORMAT=";
     if (!text.starts_with(kFormat)) {
         return;

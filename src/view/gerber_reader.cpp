@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "view/aperture_shapes.h"
+#include "view/file_attributes.h"
 #include "view/reader_support.h"
 
 namespace padloom::view {
@@ -139,6 +140,7 @@ void GerberParser::run() {
     if (!m_ended) {
         m_problems.add(Severity::Error, m_lastLine, "no end of file (M02)");
     }
+    checkFunctionAgainstName(m_image, m_problems);
     m_image.lineCount = m_line;
     m_image.coordinateFormat =
         describeFormat(m_xInteger, m_xDecimals, m_zeros, m_incremental, m_formatSeen);
@@ -272,8 +274,11 @@ void GerberParser::parameter(std::string_view text, long line) {
         m_image.layerNames.emplace_back(rest);
     } else if (code == "AD") {
         apertureDefinition(rest, line);
-    } else if (code == "IN" || code == "TF" || code == "TA" || code == "TO" || code == "TD" ||
-               code == "IJ" || code == "IC") {
+    } else if (code == "TF") {
+        readFileAttribute(m_image, m_problems, rest, line);
+    } else if (code == "TA") {
+        checkApertureAttribute(m_problems, rest, line);
+    } else if (code == "IN" || code == "TO" || code == "TD" || code == "IJ" || code == "IC") {
         // image name and file attributes do not change the picture
     } else if (code == "OF" || code == "SF" || code == "IO" || code == "AS" || code == "IR" ||
                code == "MI" || code == "SR" || code == "LM" || code == "LR" || code == "LS" ||
@@ -487,7 +492,9 @@ void GerberParser::dataStatement(std::string_view text, long line) {
                 return;
             }
             if (n == 4) {
-                return;  // a comment runs to the end of the statement
+                // a comment runs to the end of the statement; it may hold an attribute
+                readAttributeComment(m_image, m_problems, text.substr(p), line);
+                return;
             }
             gCode(n, line);
         } else if (c == 'D') {

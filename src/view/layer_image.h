@@ -133,6 +133,13 @@ struct DrillTool {
     int aperture = -1;  // the round aperture its hits are drawn with
 };
 
+/// A file attribute as the file gives it: its name (".FileFunction") and its fields.
+struct FileAttribute {
+    std::string name;
+    std::vector<std::string> fields;
+    long line = 0;
+};
+
 /// Everything read from one Gerber or Excellon file, in inches, ready to draw.
 struct LayerImage {
     std::string path;
@@ -141,7 +148,12 @@ struct LayerImage {
     std::string coordinateFormat;         // e.g. "2.3, leading zeros omitted, absolute"
     bool negative = false;                // image polarity negative (%IPNEG)
     std::vector<std::string> layerNames;  // %LN names in order
-    std::vector<Aperture> apertures;      // as defined, in order
+    /// The file attributes (%TF, or "; #@! TF" comments of a drill file) in file order, and
+    /// the function and polarity they give ("Copper,L1,Top", "Positive"); "" when not given.
+    std::vector<FileAttribute> fileAttributes;
+    std::string fileFunction;
+    std::string filePolarity;
+    std::vector<Aperture> apertures;  // as defined, in order
     std::vector<GraphicObject> objects;
     std::vector<Contour> contours;
     std::vector<DrillTool> tools;  // Excellon

@@ -15,10 +15,12 @@ struct LayerRole {
     bool drill = false;  // an Excellon drill file: drawn on top of everything
 };
 
-/// The role of a file named `path` (".GTL" top copper ... ".TXT"/".XLN"/".DRL" drills); the
-/// extension is compared without regard to case, and a TANGO output such as "BOARD.OUT.GTL"
-/// counts by its last extension. Unknown files get a colour from a small palette chosen by
-/// `index` and a rank between the bottom and the top layers.
+/// The role of a file named `path`, by the plot set's table of files (".GTL" top copper, ".GKO"
+/// board outline ... ".TXT" the NC drill file; the plot run's extensions and the fab package's
+/// both), or ".XLN"/".DRL"/".DRD" drills; the extension is compared without regard to case,
+/// and a TANGO output such as "BOARD.OUT.GTL" counts by its last extension. Unknown files get a
+/// colour from a small palette chosen by `index` and a rank between the bottom and the top
+/// layers.
 LayerRole layerRole(std::string_view path, int index = 0);
 
 /// Ranks of the layer stack as the viewer draws it, bottom side first.

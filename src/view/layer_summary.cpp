@@ -3,7 +3,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/json_text.h"
+
 namespace padloom::view {
+
+using common::jsonString;
 
 namespace {
 
@@ -13,40 +17,6 @@ std::string severityName(Severity s) {
 
 std::string formatName(FileFormat f) {
     return f == FileFormat::Gerber ? "gerber" : f == FileFormat::Excellon ? "excellon" : "unknown";
-}
-
-// JSON string; bytes of 0x80 and above are taken as Latin-1, as the desktop program shows them.
-std::string jsonString(std::string_view s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c >= 0x7f) {
-                    static const char kHex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += kHex[c >> 4];
-                    out += kHex[c & 15];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    return out + "\"";
 }
 
 std::string jsonNumber(double v) {
@@ -108,6 +78,11 @@ std::string describeLayer(const LayerImage& image) {
         out += "  format:     Excellon drill, " + units + ", " + image.coordinateFormat + "\n";
     } else {
         out += "  format:     unknown\n";
+    }
+    if (!image.fileFunction.empty() || !image.filePolarity.empty()) {
+        out += "  function:   " +
+               (image.fileFunction.empty() ? std::string("not given") : image.fileFunction) +
+               (image.filePolarity.empty() ? "" : ", polarity " + image.filePolarity) + "\n";
     }
     if (image.extent.empty()) {
         out += "  extent:     nothing drawn\n";
@@ -192,6 +167,13 @@ std::string layersAsJson(const std::vector<LayerImage>& images) {
         out += ", \"coordinateFormat\": " + jsonString(image.coordinateFormat);
         out += ", \"imagePolarity\": \"" + std::string(image.negative ? "negative" : "positive") +
                "\"";
+        // the file's own word on what it is, where its attributes give it
+        if (!image.fileFunction.empty()) {
+            out += ", \"fileFunction\": " + jsonString(image.fileFunction);
+        }
+        if (!image.filePolarity.empty()) {
+            out += ", \"filePolarity\": " + jsonString(image.filePolarity);
+        }
         if (image.extent.empty()) {
             out += ", \"extent\": null";
         } else {

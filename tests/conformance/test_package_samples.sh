@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Makes the fab package of every sample and example board and checks it as the board house
-# would: `unzip -t` accepts the zip, gerbv loads every Gerber and drill file in it without a
-# problem, and the README's board size and drill counts are those `info` gives for the files.
+# would: `unzip -t` accepts the zip and every entry is a plain file of mode 0644, gerbv loads
+# every Gerber and drill file in it without a problem, the README's board size, drill counts
+# and file functions are those `info` gives for the files, the job file lists exactly the
+# Gerber and drill files with the functions they give themselves, and whats-that-gerber (an
+# independent identifier of fab files by name, installed from the npm registry into the build
+# folder; skipped without node and npm) takes each file for what it is.
 # usage: test_package_samples.sh CLI_PATH SHARED_DIR SOURCE_DIR
 set -u
 cli=$1
@@ -19,6 +23,19 @@ if ! command -v unzip >/dev/null; then
 fi
 
 . "$(dirname "$0")/boards.sh"
+
+# whats-that-gerber, once, into the build folder
+wtg="$(cd "$(dirname "$cli")" && pwd)/npm/node_modules/whats-that-gerber"
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    echo "note: node or npm is not installed; file names not checked with whats-that-gerber"
+    wtg=""
+elif [ ! -f "$wtg/package.json" ] &&
+    ! npm install --prefix "$(dirname "$(dirname "$wtg")")" --no-audit --no-fund --silent \
+        whats-that-gerber@4.2.7 >"$work/npm.log" 2>&1; then
+    echo "note: whats-that-gerber could not be installed from the npm registry; file names not checked"
+    cat "$work/npm.log"
+    wtg=""
+fi
 
 passed=0
 failed=0
@@ -43,19 +60,40 @@ for board in "${boards[@]}"; do
         continue
     fi
     unzip -q "$dir/$stem.zip" -d "$dir/unpacked"
-    readme="$dir/unpacked/README.txt"
-    files=("$dir/unpacked"/*.G?? "$dir/unpacked"/*.TXT)
+    if unzip -Z "$dir/$stem.zip" | grep -E "^[-d][rwx-]{9}" | grep -qv "^-rw-r--r--"; then
+        fail "zip entries of another mode than -rw-r--r--"
+        unzip -Z "$dir/$stem.zip"
+    fi
+    readme="$dir/unpacked/README.md"
+    files=("$dir/unpacked"/*.G?? "$dir/unpacked"/*.G? "$dir/unpacked"/*.TXT)
+    files=($(ls "${files[@]}" 2>/dev/null))
     /usr/bin/python3 "$source/tests/conformance/gerbv_check.py" "${files[@]}" >"$dir/gerbv.log" 2>&1
     if grep -q "^FAIL" "$dir/gerbv.log"; then
         fail "gerbv reports problems"
         grep -A3 "^FAIL" "$dir/gerbv.log"
     fi
+    # the job file against the files, and each file's function against its name
+    if ! /usr/bin/python3 "$source/tests/conformance/x2_check.py" "$cli" \
+        "$dir/unpacked/$stem.gbrjob" "${files[@]}" >"$dir/x2.log" 2>&1; then
+        fail "the job file or the files' attributes"
+        grep -v "^ok" "$dir/x2.log"
+    fi
+    # the README's functions against info
+    for f in "${files[@]}"; do
+        base=$(basename "$f")
+        said=$(tr -d '\r' <"$readme" | sed -n "s/^    $base  *.*  \([A-Z][A-Za-z]*,[^ ]*\|Drillmap\)$/\1/p")
+        read=$("$cli" info "$f" | sed -n 's/^  function: *\([^ ]*\), polarity.*/\1/p')
+        if [ -z "$said" ] || [ "$said" != "$read" ]; then
+            fail "README says $base is \"$said\", info \"$read\""
+        fi
+    done
 
     # board size: README against the outline file's `info`
-    size=$("$cli" info "$dir/unpacked/$stem.GBD" | sed -n 's/^  size: *//p' | tr -d '\r')
-    told=$(sed -n 's/^Board size: *\(.*\), the extent of the board outline.*/\1/p' "$readme" | tr -d '\r')
-    if grep -q "^Board size: *not given: the board outline file draws nothing" "$readme"; then
-        if ! "$cli" info "$dir/unpacked/$stem.GBD" | grep -q "^  extent: *nothing drawn"; then
+    outline="$dir/unpacked/$stem.GKO"
+    size=$("$cli" info "$outline" | sed -n 's/^  size: *//p' | tr -d '\r')
+    told=$(sed -n 's/^    Board size: *\(.*\), the extent of the board outline.*/\1/p' "$readme" | tr -d '\r')
+    if grep -q "^    Board size: *not given: the board outline file draws nothing" "$readme"; then
+        if ! "$cli" info "$outline" | grep -q "^  extent: *nothing drawn"; then
             fail "README says the outline draws nothing; info disagrees"
         fi
     elif [ -z "$size" ] || [ "$size" != "$told" ]; then
@@ -64,10 +102,16 @@ for board in "${boards[@]}"; do
     # drill counts: each tool's hits in the README against `info` of the drill file
     "$cli" info "$dir/unpacked/$stem.TXT" |
         sed -n 's/^    \(T[0-9]*\) \(.*\): \([0-9]*\) hits*$/\1 \2 \3/p' >"$dir/info-tools"
-    sed -n 's/^  \(T[0-9][0-9]*\) *\(.*mm)\) *\([0-9][0-9]*\)\r*$/\1 \2 \3/p' "$readme" >"$dir/readme-tools"
+    sed -n 's/^    \(T[0-9][0-9]*\) *\(.*mm)\) *\([0-9][0-9]*\)\r*$/\1 \2 \3/p' "$readme" >"$dir/readme-tools"
     if ! [ -s "$dir/info-tools" ] || ! diff "$dir/info-tools" "$dir/readme-tools" >/dev/null; then
         fail "README drill table differs from info"
         diff "$dir/info-tools" "$dir/readme-tools"
+    fi
+    # the names, as an independent identifier takes them
+    if [ -n "$wtg" ] && ! node "$source/tests/conformance/fab_names_check.js" "$wtg" \
+        $(unzip -Z1 "$dir/$stem.zip") >"$dir/names.log" 2>&1; then
+        fail "whats-that-gerber takes files for something else"
+        grep -v "^ok" "$dir/names.log"
     fi
     passed=$((passed + 1))
 done

@@ -4,6 +4,7 @@
 
 #include "common/errors.h"
 #include "common/scripted_host.h"
+#include "common/text_io.h"
 #include "convert/pcb_to_apt.h"
 #include "support/test_support.h"
 #include "view/layer_summary.h"
@@ -58,60 +59,106 @@ INSTANTIATE_TEST_SUITE_P(Fab, FabLayers, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
+// The demo board in a folder of its own, its aperture file made as the plot window makes it.
+struct DemoBoard {
     TempDir dir;
-    const std::string board = dir.file("demo.pcb");
-    std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
     common::ScriptedHost host;
-    host.openAnswers.push_back({board});
     board::RunValues run;
-    run.reset();
-    convert::AptOptions apt;
-    apt.plotMode = true;
-    ASSERT_EQ(convert::makeAptFile(host, apt, run), common::Outcome::Done);
+
+    DemoBoard() {
+        const std::string board = dir.file("demo.pcb");
+        std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
+        host.openAnswers.push_back({board});
+        run.reset();
+        convert::AptOptions apt;
+        apt.plotMode = true;
+        EXPECT_EQ(convert::makeAptFile(host, apt, run), common::Outcome::Done);
+    }
+};
+
+TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
+    DemoBoard demo;
+    auto& [dir, host, run] = demo;
     const std::string zip = dir.file("demo.zip");
-    PackageResult result = makeFabPackage(host, {}, {}, run, zip);
+    plot::PlotOptions options;
+    options.x2 = true;
+    PackageResult result = makeFabPackage(host, options, {}, run, zip);
     EXPECT_FALSE(result.hasErrors);
     EXPECT_EQ(result.problems, std::vector<std::string>{});
 
+    // the plot run's names beside the board, the names fab software recognises in the zip
     std::string names;
     for (const auto& f : result.files) {
         names += f.name + " ";
     }
     EXPECT_EQ(names,
-              "demo.GTL demo.GBL demo.GTO demo.GBO demo.GDD demo.GTS demo.GBS demo.GGD demo.GPW "
-              "demo.GTP demo.GBP demo.GBD demo.TXT demo.csv demo.UCM README.txt ");
+              "demo.GTL demo.GBL demo.GTO demo.GBO demo.GD1 demo.GTS demo.GBS demo.GP1 demo.GP2 "
+              "demo.GTP demo.GBP demo.GKO demo.TXT demo.csv demo.UCM demo.gbrjob README.md ");
+    EXPECT_TRUE(common::fileExists(dir.file("demo.GBD")));
     if (testing::runCommand("command -v unzip >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "unzip not installed";
     }
     std::string out;
     ASSERT_EQ(testing::runCommand("unzip -tq '" + zip + "'", &out), 0) << out;
-    ASSERT_EQ(testing::runCommand("unzip -p '" + zip + "' README.txt", &out), 0);
+    ASSERT_EQ(testing::runCommand("unzip -p '" + zip + "' README.md", &out), 0);
     EXPECT_EQ(out, result.readme);
     ASSERT_EQ(testing::runCommand("unzip -p '" + zip + "' demo.GTL", &out), 0);
     EXPECT_EQ(out, testing::readFile(dir.file("demo.GTL")));
+    // every entry a plain file of mode 0644, the texts made in memory too
+    ASSERT_EQ(testing::runCommand("unzip -Z '" + zip + "'", &out), 0);
+    size_t entries = 0;
+    for (size_t at = out.find("\n-"); at != std::string::npos; at = out.find("\n-", at + 1)) {
+        EXPECT_EQ(out.substr(at + 1, 10), "-rw-r--r--") << out;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 17u);
+    // the job file names the files as the zip does, with the functions the files give
+    ASSERT_EQ(testing::runCommand("unzip -p '" + zip + "' demo.gbrjob", &out), 0);
+    EXPECT_NE(out.find("{\"Path\": \"demo.GP2\", \"FileFunction\": \"Copper,L3,Inr,Plane\", "
+                       "\"FilePolarity\": \"Negative\"}"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"Size\": {\"X\": 51.054, \"Y\": 38.354}"), std::string::npos);
+    EXPECT_EQ(view::readLayerFile(dir.file("demo.GPW")).fileFunction, "Copper,L3,Inr,Plane");
 
     // the README's board size and drill table are what `info` tells of the same files
     std::string outline = view::describeLayer(view::readLayerFile(dir.file("demo.GBD")));
     EXPECT_NE(outline.find("size:       2.0100 x 1.5100 in (51.054 x 38.354 mm)"),
               std::string::npos);
-    EXPECT_NE(result.readme.find("Board size:    2.0100 x 1.5100 in (51.054 x 38.354 mm), the "
-                                 "extent of the board outline\r\n"),
+    EXPECT_NE(result.readme.find("    Board size:    2.0100 x 1.5100 in (51.054 x 38.354 mm), "
+                                 "the extent of the board outline\r\n"),
               std::string::npos)
         << result.readme;
-    EXPECT_NE(result.readme.find("Copper layers: 4\r\n"), std::string::npos);
-    EXPECT_NE(result.readme.find("  demo.GGD               Ground plane\r\n"), std::string::npos);
-    EXPECT_NE(result.readme.find("Drill file:    Excellon, inch, 2.3, leading zeros kept (LZ), "
+    EXPECT_NE(result.readme.find("    Copper layers: 4\r\n"), std::string::npos);
+    EXPECT_NE(result.readme.find("    demo.GP1               Ground plane         "
+                                 "Copper,L2,Inr,Plane\r\n"),
+              std::string::npos);
+    EXPECT_NE(result.readme.find("    demo.csv               Bill of materials\r\n"),
+              std::string::npos);
+    EXPECT_NE(result.readme.find("    Drill file:    Excellon, inch, 2.3, leading zeros kept (LZ), "
                                  "absolute, plated holes\r\n"),
               std::string::npos);
-    EXPECT_NE(result.readme.find("  Tool  Diameter                  Holes\r\n"
-                                 "  T01   0.0200 in (0.508 mm)          3\r\n"
-                                 "  T02   0.0320 in (0.813 mm)          8\r\n"
-                                 "  T03   0.0400 in (1.016 mm)          2\r\n"
-                                 "  T04   0.1100 in (2.794 mm)          2\r\n"
-                                 "  Total                              15\r\n"),
+    EXPECT_NE(result.readme.find("## Drill table (demo.TXT)\r\n\r\n"
+                                 "    Tool  Diameter                  Holes\r\n"
+                                 "    T01   0.0200 in (0.508 mm)          3\r\n"
+                                 "    T02   0.0320 in (0.813 mm)          8\r\n"
+                                 "    T03   0.0400 in (1.016 mm)          2\r\n"
+                                 "    T04   0.1100 in (2.794 mm)          2\r\n"
+                                 "    Total                              15\r\n"),
               std::string::npos)
         << result.readme;
+}
+
+TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
+    DemoBoard demo;
+    auto& [dir, host, run] = demo;
+    PackageResult result = makeFabPackage(host, {}, {}, run, dir.file("demo.zip"));
+    ASSERT_EQ(result.files.size(), 16u);
+    EXPECT_EQ(result.files[11].name, "demo.GKO");
+    EXPECT_EQ(result.files[11].function, "Profile,NP");  // the README still says what it is
+    EXPECT_EQ(result.files.back().name, "README.md");
+    EXPECT_EQ(view::readLayerFile(dir.file("demo.GBD")).fileFunction, "");
+    EXPECT_FALSE(common::fileExists(dir.file("demo.gbrjob")));
 }
 
 TEST(FabPackage, AFailedZipLeavesTheOldOneAndNothingElse) {
@@ -121,7 +168,7 @@ TEST(FabPackage, AFailedZipLeavesTheOldOneAndNothingElse) {
     EXPECT_THROW(writeZip(zip,
                           {{present, "a.GTL", "Top copper"},
                            {dir.file("missing.GBL"), "missing.GBL", "Bottom copper"}},
-                          {{"README.txt", "x"}}),
+                          {{"README.md", "x"}}),
                  common::IoError);
     EXPECT_EQ(testing::readFile(zip), "old");
     size_t count = 0;

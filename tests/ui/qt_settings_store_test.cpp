@@ -170,6 +170,10 @@ void QtSettingsStoreTest::earlierSettingsRoundTripThroughEveryWindow() {
         QVERIFY(paste);
         QCOMPARE(paste->value(), 1);
         QCOMPARE(shell.launcher->pos(), QPoint(270, 280));
+        // settings of a version without the X2 box leave it off
+        auto* x2 = shell.gerberPlotWindow->findChild<QCheckBox*>("GerberX2Box");
+        QVERIFY(x2);
+        QVERIFY(!x2->isChecked());
 
         for (QWidget* w : shell.windows()) {
             if (auto* d = qobject_cast<QDialog*>(w)) {
@@ -182,6 +186,9 @@ void QtSettingsStoreTest::earlierSettingsRoundTripThroughEveryWindow() {
     }
     QVERIFY(boxes.isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), files.size());
+    // every value comes back as it was; the plot windows add their X2 box, off
+    files["Castorvane-6"].insert("GerberX2", "0");
+    files["Castorvane-9"].insert("GerberX2", "0");
     for (auto it = files.begin(); it != files.end(); ++it) {
         QCOMPARE(iniValues(dir.filePath(it.key() + ".ini")), it.value());
     }

@@ -465,7 +465,8 @@ void ShellTest::windowsSaveByTagWhenClosedAfterShowing() {
     QCOMPARE(h.store.readInt(k6, "CheckBox23"), std::optional<int>(1));
     QCOMPARE(h.store.readInt(k6, "CheckBox18"), std::optional<int>(1));
     QCOMPARE(h.store.readInt(k6, "CheckBox15"), std::optional<int>(0));  // "Top Paste mask"
-    QCOMPARE(h.store.valueNames(k6).size(), size_t{27 + 2});
+    QCOMPARE(h.store.valueNames(k6).size(), size_t{27 + 2 + 1});         // and "GerberX2"
+    QCOMPARE(h.store.readInt(k6, "GerberX2"), std::optional<int>(0));
 
     AptBuilderWindow* f3 = h.shell->aptBuilderWindow;
     child<SpinEdit>(f3, "SpinEdit3")->setValue(4);  // "Paste mask enlarement", tag 2

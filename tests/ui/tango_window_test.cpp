@@ -67,6 +67,7 @@ private slots:
     void plotFromTheWindow();
     void disabledBoxesTickedThroughStoredSettings();
     void runsThatEndWithoutOutput();
+    void x2BoxIsKeptByNameAndMakesFilesSayWhatTheyAre();
 };
 
 void TangoWindowTest::plotFromTheWindow() {
@@ -128,6 +129,28 @@ void TangoWindowTest::disabledBoxesTickedThroughStoredSettings() {
                       ".GGD not written: a TANGO board has no plane layers") != lines.end());
     QVERIFY(std::find(lines.begin(), lines.end(),
                       "BOM not written: a TANGO board has no component list") != lines.end());
+}
+
+void TangoWindowTest::x2BoxIsKeptByNameAndMakesFilesSayWhatTheyAre() {
+    Harness h;
+    h.store.writeInt("\\Software\\Castorvane-9", "gerberx2", 1);  // names match in any case
+    h.start();
+    auto* x2 = h.window()->findChild<QCheckBox*>("GerberX2Box");
+    QVERIFY(x2);
+    QVERIFY(x2->isChecked());
+    QCOMPARE(x2->text(), QString("Gerber X2 attributes"));
+    h.box("CheckBox1")->click();   // Top Copper
+    h.box("CheckBox17")->click();  // NC Drill
+    h.host.openAnswers.push_back({h.example()});
+    h.plot();
+    QVERIFY(h.output(".GTL").contains("G04 #@! TF.FileFunction,Copper,L1,Top*\r\n"));
+    QVERIFY(h.output(".TXT").contains("; #@! TF.FileFunction,Plated,1,2,PTH\r\n"));
+    QVERIFY(h.written(".gbrjob"));
+
+    x2->setChecked(false);
+    h.window()->show();
+    h.window()->close();
+    QCOMPARE(h.store.readInt("\\Software\\Castorvane-9", "GerberX2"), std::optional<int>(0));
 }
 
 void TangoWindowTest::runsThatEndWithoutOutput() {

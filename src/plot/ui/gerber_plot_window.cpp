@@ -53,13 +53,16 @@ void GerberPlotWindow::restoreSettings() {
     const auto& rules = shell::gerberPlotWindowRules();
     move(rules.defaultX, rules.defaultY);
     shell::WindowState state = collectState(this, m_tagged);
+    state.extras = {m_x2Box->isChecked() ? 1 : 0};
     shell::readSettings(m_shell.settings(), rules, state);
     applyState(this, m_tagged, state);
+    m_x2Box->setChecked(state.extras[0] != 0);
 }
 
 void GerberPlotWindow::onClosedAfterShown() {
-    shell::saveSettings(m_shell.settings(), shell::gerberPlotWindowRules(),
-                        collectState(this, m_tagged));
+    shell::WindowState state = collectState(this, m_tagged);
+    state.extras = {m_x2Box->isChecked() ? 1 : 0};
+    shell::saveSettings(m_shell.settings(), shell::gerberPlotWindowRules(), state);
 }
 
 bool GerberPlotWindow::fillsByFlash() const {
@@ -84,6 +87,7 @@ plot::PlotOptions GerberPlotWindow::plotOptions() const {
     o.thermalsOnExternalLayers = m_thermalsBox->isChecked();
     o.drillFormat24 = m_drill24Box->isChecked();
     o.fillMode = m_flashFillBox->isChecked() ? plot::FillMode::Flash : plot::FillMode::Polygon;
+    o.x2 = m_x2Box->isChecked();
     // the bill of materials groups texts as the user's language orders them, ignoring case
     auto collator = std::make_shared<QCollator>(QLocale());
     collator->setCaseSensitivity(Qt::CaseInsensitive);
@@ -153,7 +157,8 @@ void GerberPlotWindow::onPackageClicked() {
         run.boardImage.reset();
         return;
     }
-    const plot::PlotOptions options = plotOptions();
+    plot::PlotOptions options = plotOptions();
+    options.x2 = true;  // a package always says what its files are
     const annotate::PlacementOptions placement = m_shell.placementWindow->placementOptions();
     m_shell.guarded(this, [&] {
         fab::PackageResult result =
@@ -170,7 +175,7 @@ void GerberPlotWindow::onPackageClicked() {
             host->show(common::Box::Error,
                        "The package " + *zip +
                            " was written, but its files have errors; they are listed in the "
-                           "message list and in its README.txt.",
+                           "message list and in its README.md.",
                        common::Place::Screen);
         }
     });

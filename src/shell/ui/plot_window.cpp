@@ -83,6 +83,13 @@ PlotWindow::PlotWindow(Shell& shell, QWidget* parent, const QString& caption,
     pairGroup(m_fillModeGroup, "GroupBox5", "Fill mode", m_polygonFillBox, "CheckBox27", 30,
               m_flashFillBox, "CheckBox28", 31);
 
+    m_x2Box = new QCheckBox("Gerber X2 attributes", this);
+    m_x2Box->setObjectName("GerberX2Box");
+    m_x2Box->setToolTip(
+        "Each file says what it is (its layer, side and polarity) and what its apertures are "
+        "for, and a Gerber job file (.gbrjob) lists the set, so that a board house's CAM "
+        "software reads the files right by itself");
+
     m_plotButton = new QPushButton("Plot", this);
     m_plotButton->setObjectName("Button1");
     m_previewButton = new QPushButton("Preview", this);
@@ -109,6 +116,7 @@ void PlotWindow::layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int he
     pairs->addWidget(m_drillFormatGroup);
     pairs->addWidget(m_fillModeGroup);
     side->addLayout(pairs);
+    side->addWidget(m_x2Box);
     side->addStretch();
 
     auto* top = new QHBoxLayout;

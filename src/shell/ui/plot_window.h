@@ -17,7 +17,8 @@ namespace padloom::ui {
 
 /// What the two plot windows (Autotrax and TANGO) share: the "Layers to plot" boxes, the
 /// "Include" group, the drill number format and fill mode pairs with their guard flag, the
-/// message list and the "Plot" button. Each window adds its own options beside them.
+/// "Gerber X2 attributes" box, the message list and the "Plot" button. Each window adds its
+/// own options beside them.
 class PlotWindow : public ToolWindow {
     Q_OBJECT
 public:
@@ -56,6 +57,7 @@ protected:
     QGroupBox* m_fillModeGroup;     // "Fill mode"
     QCheckBox* m_polygonFillBox;    // "G36/G37 polygon"
     QCheckBox* m_flashFillBox;      // "D3 flash"
+    QCheckBox* m_x2Box;             // "Gerber X2 attributes": kept by name, not by tag
     QPushButton* m_plotButton;
     QPushButton* m_previewButton;  // shows the last run's files in the output viewer
     QVBoxLayout* m_buttonColumn = nullptr;

@@ -47,18 +47,19 @@ void TangoPlotWindow::restoreSettings() {
     move(rules.defaultX, rules.defaultY);
     shell::WindowState state = collectState(this, m_tagged);
     state.extras = {m_solderMaskSpin->toolValue(), m_pasteMaskSpin->toolValue(),
-                    m_drillGuideSpin->toolValue()};
+                    m_drillGuideSpin->toolValue(), m_x2Box->isChecked() ? 1 : 0};
     shell::readSettings(m_shell.settings(), rules, state);
     applyState(this, m_tagged, state);
     m_solderMaskSpin->setValue(state.extras[0]);
     m_pasteMaskSpin->setValue(state.extras[1]);
     m_drillGuideSpin->setValue(state.extras[2]);
+    m_x2Box->setChecked(state.extras[3] != 0);
 }
 
 void TangoPlotWindow::onClosedAfterShown() {
     shell::WindowState state = collectState(this, m_tagged);
     state.extras = {m_solderMaskSpin->toolValue(), m_pasteMaskSpin->toolValue(),
-                    m_drillGuideSpin->toolValue()};
+                    m_drillGuideSpin->toolValue(), m_x2Box->isChecked() ? 1 : 0};
     shell::saveSettings(m_shell.settings(), shell::tangoPlotWindowRules(), state);
 }
 
@@ -70,6 +71,7 @@ tango::TangoOptions TangoPlotWindow::plotOptions() const {
     o.ncDrill = m_ncDrillBox->isChecked();
     o.bom = m_bomBox->isChecked();
     o.drillFormat24 = m_drill24Box->isChecked();
+    o.x2 = m_x2Box->isChecked();
     o.sizes = {m_solderMaskSpin->toolValue(), m_pasteMaskSpin->toolValue(),
                m_drillGuideSpin->toolValue()};
     return o;

@@ -44,6 +44,9 @@ QString layerText(const view::LayerImage& image) {
         role = image.format == view::FileFormat::Excellon ? "NC drill" : "Layer";
     }
     QString text = fromBytes(role) + "  -  " + fromBytes(common::fileNameOf(image.path));
+    if (!image.fileFunction.empty()) {
+        text += "  [" + fromBytes(image.fileFunction) + "]";  // what the file says it is
+    }
     if (image.hasErrors()) {
         text += "  (errors)";
     }

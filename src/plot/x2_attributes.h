@@ -1,0 +1,122 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "board/run_values.h"
+#include "common/text_io.h"
+#include "plot/plot_layers.h"
+
+namespace padloom::plot {
+
+struct PlotOptions;
+
+/// What an aperture is for, as the Gerber X2 aperture attribute says it. None: no function
+/// can be given (the aperture serves several, or one the attribute has no word for).
+enum class AperFunction : std::uint8_t {
+    None,
+    ComponentPad,
+    SmdPad,
+    ViaPad,
+    Conductor,
+    NonConductor,
+    Profile,
+    AntiPad,
+};
+
+/// The attribute value of a function: "ComponentPad", "SMDPad,CuDef" ...; "" for None.
+std::string_view aperFunctionText(AperFunction function);
+
+/// What each aperture of one layer file is for, noted use by use. An aperture used for two
+/// different things on the layer gets no function: an attribute must be true of every object
+/// drawn with it.
+class ApertureFunctions {
+public:
+    void note(int dcode, AperFunction function);
+    AperFunction of(int dcode) const;
+
+private:
+    std::unordered_map<int, AperFunction> m_functions;
+};
+
+/// The board's size in millimetres, as the job file gives it.
+struct BoardSize {
+    double x = 0;
+    double y = 0;
+};
+
+/// What the Gerber X2 attributes of a plot set say, gathered before its files are written.
+struct X2Facts {
+    std::string version;       // of this program
+    std::string creationDate;  // ISO 8601 with offset, the same for every file of the set
+    std::string projectName;   // the board file's name without its extension
+    std::string projectGuid;   // a UUID of the board file's bytes
+    std::string projectRevision = "rev?";  // a board file has no revision
+    CopperStack stack;
+    /// The functions of the apertures of each layer file, by plot layer.
+    std::array<ApertureFunctions, kPlotLayerCount + 1> functions;
+    /// The extent of the board outline, with its pen; or the span of the board's tracks when
+    /// it has no outline. Unknown for a board with neither.
+    std::optional<BoardSize> size;
+};
+
+/// The time now in ISO 8601 with its offset: "2026-12-08T07:30:00+00:00" (UTC).
+std::string isoDateNow();
+
+/// A field of an attribute: the characters an attribute may not hold (",", "*", "%", "\",
+/// control characters and bytes of 128 and above, taken as Latin-1) written as \uXXXX.
+std::string attributeField(std::string_view text);
+
+/// The facts a plot run's attributes give, from one pass over the board: the copper stack
+/// the board uses, the function of each aperture of each ticked layer file, the board's size.
+/// Throws IoError when the board or the aperture file cannot be read.
+X2Facts gatherX2Facts(const PlotOptions& options, const board::RunValues& runValues);
+
+/// The facts common to every plot run of a board: program, date, project; the copper stack.
+X2Facts x2FactsFor(const std::string& boardFile, const CopperStack& stack,
+                   const std::string& creationDate);
+
+/// The file attributes of a Gerber file of the set, each in a "G04 #@! TF...*" comment line
+/// ending in CR LF.
+std::string gerberFileAttributes(const X2Facts& facts, const SetFile& file);
+
+/// The file attributes of the NC drill file as header comments ("; #@! TF.FileFunction,..."),
+/// one a line.
+std::vector<std::string> drillFileAttributes(const X2Facts& facts);
+
+/// Writes the aperture attributes of a file's aperture definitions, as attribute comments:
+/// before each definition whose function differs from the one before, "TA.AperFunction,..."
+/// (or "TD" before one without a function); after the last, "TD" when a function is still set.
+class ApertureAttributeWriter {
+public:
+    ApertureAttributeWriter(common::LineWriter& out, const ApertureFunctions& functions)
+        : m_out(out), m_functions(functions) {}
+    void before(int dcode);
+    void end();
+
+private:
+    common::LineWriter& m_out;
+    const ApertureFunctions& m_functions;
+    AperFunction m_current = AperFunction::None;
+};
+
+/// One file of a job file: its name, function and polarity.
+struct JobFile {
+    std::string path;
+    std::string function;
+    std::string polarity;
+};
+
+/// A Gerber job file (JSON) of a set: the program and date, the project, the board's size and
+/// copper layer count, and each file with its function and polarity.
+std::string gerberJobFile(const X2Facts& facts, const std::vector<JobFile>& files);
+
+/// The job file's entry of a file of the set named `name`.
+JobFile jobFileOf(const X2Facts& facts, const SetFile& file, const std::string& name);
+
+}  // namespace padloom::plot
