@@ -3,7 +3,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/json_text.h"
+
 namespace padloom::view {
+
+using common::jsonString;
 
 namespace {
 
@@ -13,40 +17,6 @@ std::string severityName(Severity s) {
 
 std::string formatName(FileFormat f) {
     return f == FileFormat::Gerber ? "gerber" : f == FileFormat::Excellon ? "excellon" : "unknown";
-}
-
-// JSON string; bytes of 0x80 and above are taken as Latin-1, as the desktop program shows them.
-std::string jsonString(std::string_view s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c >= 0x7f) {
-                    static const char kHex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += kHex[c >> 4];
-                    out += kHex[c & 15];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    return out + "\"";
 }
 
 std::string jsonNumber(double v) {
