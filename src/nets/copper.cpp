@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <thread>
 #include <tuple>
 
 #include "board/aperture_table.h"
@@ -92,6 +94,35 @@ struct Seam {
     std::uint32_t piece;
 };
 
+// A box of a pour cut out on its own: the pour's area in it, the clearances that reach into it,
+// and the pieces of copper left.
+struct PourLeaf {
+    Box box;
+    Rings area;
+    std::vector<std::uint32_t> cuts;
+    std::vector<Piece> pieces;
+};
+
+// Runs `job(i)` for i from 0 to n - 1 on the machine's cores.
+void inParallel(size_t n, const std::function<void(size_t)>& job) {
+    const size_t threads =
+        std::min<size_t>({n, std::max(1u, std::thread::hardware_concurrency()), 8});
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < n; i = next++) {
+            job(i);
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < threads; ++t) {
+        helpers.emplace_back(work);
+    }
+    work();
+    for (std::thread& t : helpers) {
+        t.join();
+    }
+}
+
 int toMils(std::int64_t u) {
     return static_cast<int>(std::llround(double(u) / double(kUnitsPerMil)));
 }
@@ -135,10 +166,9 @@ private:
               bool cleared);
     void joinTouching();
     void pours(int which);
-    void pourLeaf(int which, const Box& box, const Rings& area,
-                  const std::vector<std::uint32_t>& cuts);
-    void pourLeaves(int which, const Box& box, Rings area, std::vector<std::uint32_t> cuts,
-                    int depth);
+    void splitPour(const Box& box, Rings area, std::vector<std::uint32_t> cuts, int depth,
+                   std::vector<PourLeaf>& leaves);
+    void joinLeaf(int which, const PourLeaf& leaf);
     void joinSeams();
     void touchTexts();
     Copper collect();
@@ -674,14 +704,36 @@ void CopperTracer::pours(int which) {
             cuts.push_back(static_cast<std::uint32_t>(i));
         }
     }
-    pourLeaves(which, box, std::move(area), std::move(cuts), 0);
+    std::vector<PourLeaf> leaves;
+    splitPour(box, std::move(area), std::move(cuts), 0, leaves);
+    // the leaves are cut out on all cores, a batch at a time, and joined in order
+    constexpr size_t kBatch = 256;
+    for (size_t first = 0; first < leaves.size(); first += kBatch) {
+        const size_t end = std::min(leaves.size(), first + kBatch);
+        inParallel(end - first, [&](size_t i) {
+            PourLeaf& leaf = leaves[first + i];
+            Rings cutRings;
+            cutRings.reserve(leaf.cuts.size());
+            for (std::uint32_t c : leaf.cuts) {
+                Ring ring = ringAround(m_cuts[which][c], m_cutPolygons, kPourSag);
+                if (ring.size() >= 3) {
+                    cutRings.push_back(std::move(ring));
+                }
+            }
+            leaf.pieces = subtract(leaf.area, cutRings);
+        });
+        for (size_t i = first; i < end; ++i) {
+            joinLeaf(which, leaves[i]);
+            leaves[i] = PourLeaf{};
+        }
+    }
 }
 
-void CopperTracer::pourLeaves(int which, const Box& box, Rings area,
-                              std::vector<std::uint32_t> cuts, int depth) {
+void CopperTracer::splitPour(const Box& box, Rings area, std::vector<std::uint32_t> cuts, int depth,
+                             std::vector<PourLeaf>& leaves) {
     const std::int64_t w = box.x1 - box.x0, h = box.y1 - box.y0;
     if (cuts.size() <= kLeafCuts || depth >= 40 || std::max(w, h) < 4 * kUnitsPerMil) {
-        pourLeaf(which, box, area, cuts);
+        leaves.push_back(PourLeaf{box, std::move(area), std::move(cuts), {}});
         return;
     }
     Box halves[2] = {box, box};
@@ -701,23 +753,15 @@ void CopperTracer::pourLeaves(int which, const Box& box, Rings area,
                 inside.push_back(c);
             }
         }
-        pourLeaves(which, half, std::move(part), std::move(inside), depth + 1);
+        splitPour(half, std::move(part), std::move(inside), depth + 1, leaves);
     }
 }
 
-void CopperTracer::pourLeaf(int which, const Box& box, const Rings& area,
-                            const std::vector<std::uint32_t>& cuts) {
+void CopperTracer::joinLeaf(int which, const PourLeaf& leaf) {
     const int layer = kPourLayers[which];
     const unsigned bit = 1u << (layer - 1);
-    Rings cutRings;
-    cutRings.reserve(cuts.size());
-    for (std::uint32_t c : cuts) {
-        Ring ring = ringAround(m_cuts[which][c], m_cutPolygons, kPourSag);
-        if (ring.size() >= 3) {
-            cutRings.push_back(std::move(ring));
-        }
-    }
-    const std::vector<Piece> pieces = subtract(area, cutRings);
+    const Box& box = leaf.box;
+    const std::vector<Piece>& pieces = leaf.pieces;
     if (pieces.empty()) {
         return;
     }
