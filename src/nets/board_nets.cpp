@@ -128,31 +128,49 @@ std::vector<Links> linksOfIslands(const Copper& copper) {
     return links;
 }
 
-// Where copper reached from pins of one net first meets copper reached from another: a walk
-// out from every pin of the island at once along the links that joined it.
+// Where copper of one net meets copper of the others. The links that joined the island form a
+// tree; cutting one of them splits the island in two, and the link whose cut leaves fewest pins
+// on the wrong side is where the nets meet. Among equal ones, copper that only crosses other
+// copper goes before copper that ends in it, as a track meant to join ends on what it joins.
 std::pair<int, int> meetingPoint(const Copper& copper, const Island& island, Links& links,
-                                 const std::vector<std::pair<std::uint32_t, int>>& starts) {
-    std::unordered_map<std::uint32_t, int> reachedFrom;
-    std::deque<std::uint32_t> queue;
-    for (const auto& [object, net] : starts) {
-        if (reachedFrom.emplace(object, net).second) {
-            queue.push_back(object);
-        }
-    }
-    while (!queue.empty()) {
-        const std::uint32_t o = queue.front();
-        queue.pop_front();
-        const int net = reachedFrom[o];
-        for (const auto& [next, j] : links[o]) {
-            auto [it, fresh] = reachedFrom.emplace(next, net);
-            if (fresh) {
-                queue.push_back(next);
-            } else if (it->second != net) {
-                return {copper.joints[j].x, copper.joints[j].y};
+                                 const std::vector<std::pair<std::uint32_t, int>>& pins,
+                                 int firstNet) {
+    // the tree from the first pin: the order objects are reached in, and the link to each
+    const std::uint32_t root = pins.front().first;
+    std::vector<std::uint32_t> order{root};
+    std::unordered_map<std::uint32_t, size_t> linkTo{{root, copper.joints.size()}};
+    for (size_t k = 0; k < order.size(); ++k) {
+        for (const auto& [next, j] : links[order[k]]) {
+            if (linkTo.emplace(next, j).second) {
+                order.push_back(next);
             }
         }
     }
-    return {island.x, island.y};
+    // pins of the first net and of the others under each object
+    std::unordered_map<std::uint32_t, std::pair<int, int>> under;
+    int first = 0, others = 0;
+    for (const auto& [object, net] : pins) {
+        auto& u = under[object];
+        (net == firstNet ? u.first : u.second) += 1;
+        (net == firstNet ? first : others) += 1;
+    }
+    std::pair<int, int> best{island.x, island.y};
+    std::pair<int, bool> bestScore{first + others + 1, true};
+    for (size_t k = order.size(); k-- > 1;) {
+        const std::uint32_t o = order[k];
+        const Joint& link = copper.joints[linkTo[o]];
+        const auto [f, n] = under[o];
+        const std::uint32_t parent = link.a == o ? link.b : link.a;
+        under[parent].first += f;
+        under[parent].second += n;
+        const int wrong = std::min(f + (others - n), n + (first - f));
+        const std::pair<int, bool> score{wrong, link.meant};
+        if (score <= bestScore) {
+            bestScore = score;
+            best = {link.x, link.y};
+        }
+    }
+    return best;
 }
 
 std::string islandName(const BoardNets& nets, int island) {
@@ -235,7 +253,7 @@ NetDifferences compareWithNetlist(const BoardNets& nets, const ReferenceNetlist&
             if (links.empty()) {
                 links = linksOfIslands(copper);
             }
-            s.at = meetingPoint(copper, island, links[i], starts);
+            s.at = meetingPoint(copper, island, links[i], starts, netsHere.front());
             diff.shorts.push_back(std::move(s));
         }
     }

@@ -123,6 +123,25 @@ void inParallel(size_t n, const std::function<void(size_t)>& job) {
     }
 }
 
+// Whether an end of `s` (the ends of a track, the centre of a pad, via or fill) lies in the
+// copper of `t`.
+bool endsIn(const Shape& s, const Shape& t, const PolygonStore& polygons) {
+    auto in = [&](Pt p) { return touches(Shape::point(p, 0), t, polygons); };
+    switch (s.core) {
+        case Core::Point:
+            return in(s.a());
+        case Core::Segment:
+            return in(s.a()) || in(s.b());
+        case Core::Box:
+            return in(Pt{(std::int64_t{s.ax} + s.bx) / 2, (std::int64_t{s.ay} + s.by) / 2});
+        case Core::Polygon: {
+            const Box b = boxOf(s, polygons);
+            return in(Pt{(b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2});
+        }
+    }
+    return false;
+}
+
 int toMils(std::int64_t u) {
     return static_cast<int>(std::llround(double(u) / double(kUnitsPerMil)));
 }
@@ -609,7 +628,8 @@ void CopperTracer::joinTouching() {
         }
         m_uf.uniteRoots(ra, rb);
         const Pt m = middleOf(m_boxes[i], m_boxes[j]);
-        m_joints.push_back(Joint{m_owner[i], m_owner[j], toMils(m.x), toMils(m.y)});
+        const bool meant = endsIn(a, b, m_polygons) || endsIn(b, a, m_polygons);
+        m_joints.push_back(Joint{m_owner[i], m_owner[j], toMils(m.x), toMils(m.y), meant});
     });
 
     // texts touch copper, but join nothing

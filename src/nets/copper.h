@@ -60,6 +60,9 @@ struct TextContact {
 struct Joint {
     std::uint32_t a = 0, b = 0;  // objects
     int x = 0, y = 0;            // mils
+    /// Whether one object ends in the other (a track end, a pad's or via's centre), as copper
+    /// that is meant to join does; false where copper only crosses or grazes other copper.
+    bool meant = true;
 };
 
 /// The copper of a board as the plot run draws it, joined into islands.
