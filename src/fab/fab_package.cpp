@@ -7,6 +7,8 @@
 #include "common/errors.h"
 #include "common/text_io.h"
 #include "common/version.h"
+#include "nets/ipc356.h"
+#include "nets/netlist_check.h"
 #include "plot/layer_plot.h"
 #include "view/layer_roles.h"
 #include "view/layer_summary.h"
@@ -315,6 +317,16 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
     for (const std::string& p : result.problems) {
         host.addLine(p);
     }
+    // the bare-board test netlist of the same copper
+    const std::string ipc = plot::layerOutputPath(runValues, ".ipc");
+    std::vector<std::string> notes;
+    nets::writeIpc356(nets::findNets(runValues.boardFile,
+                                     {nets::copperOptionsOf(options, runValues.enlargements), ""}),
+                      runValues.boardFile, ipc, notes);  // can throw
+    for (const std::string& note : notes) {
+        host.addLine(ipc + ": " + note);
+    }
+    result.files.push_back({ipc, common::fileNameOf(ipc), "IPC-D-356A netlist (electrical test)"});
     result.readme = packageReadme(runValues.boardFile, result.files, images, options.drillFormat24);
     for (const PackageFile& f : result.files) {
         inputs.push_back(f.path);

@@ -98,8 +98,11 @@ def pixel(window, height, x_mils, y_mils):
     return x_mils - x0, height - (y_mils - y0)
 
 
-def main(cli, top, bottom, drill, ipc, nets_json):
-    window = extents(cli, [top, bottom])
+def main(cli, drill, ipc, nets_json, *layers):
+    window = extents(cli, list(layers))
+    top = next(f for f in layers if f.endswith(".GTL"))
+    bottom = next(f for f in layers if f.endswith(".GBL"))
+    others = [f for f in layers if f not in (top, bottom)]
 
     # pads of the test netlist: pin, net, place, sides
     aliases, pads = {}, []
@@ -124,7 +127,7 @@ def main(cli, top, bottom, drill, ipc, nets_json):
     # the regions under the pads and holes, both sides in one union-find
     parent, at = [], {}
     with tempfile.TemporaryDirectory() as work:
-        for side, layer in (("top", top), ("bottom", bottom)):
+        for side, layer in [("top", top), ("bottom", bottom)] + [(f, f) for f in others]:
             pixels, width, height = picture(layer, window, work)
             queries = {}
             for i, (pin, net, x, y, sides) in enumerate(pads):
@@ -136,11 +139,12 @@ def main(cli, top, bottom, drill, ipc, nets_json):
                                       parent).items():
                 for key in queries[point]:
                     at[(side, key)] = rid
-    # holes join the two sides
+    # holes join the layers
     for i in range(len(holes)):
-        t, b = at.get(("top", ("hole", i))), at.get(("bottom", ("hole", i)))
-        if t is not None and b is not None:
-            union(parent, t, b)
+        found = [at.get((side, ("hole", i))) for side in ["top", "bottom"] + others]
+        found = [f for f in found if f is not None]
+        for f in found[1:]:
+            union(parent, found[0], f)
 
     texts = json.load(open(nets_json))["possibleShorts"]
     bridged = {frozenset(t["nets"]) for t in texts}

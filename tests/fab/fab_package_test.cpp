@@ -80,7 +80,7 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
     }
     EXPECT_EQ(names,
               "demo.GTL demo.GBL demo.GTO demo.GBO demo.GDD demo.GTS demo.GBS demo.GGD demo.GPW "
-              "demo.GTP demo.GBP demo.GBD demo.TXT demo.csv demo.UCM README.txt ");
+              "demo.GTP demo.GBP demo.GBD demo.TXT demo.csv demo.UCM demo.ipc README.txt ");
     if (testing::runCommand("command -v unzip >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "unzip not installed";
     }

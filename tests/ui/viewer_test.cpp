@@ -269,7 +269,7 @@ void ViewerTest::packageButtonWritesTheZip() {
     window->findChild<QPushButton*>("PackageButton")->click();
     QVERIFY(h.boxes.isEmpty());
     QVERIFY(QFile::exists(QString::fromStdString(zip)));
-    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 16 files");
+    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 17 files");
     // its Gerber and drill files can be looked at
     QCOMPARE(window->previewFiles().size(), size_t(13));
     QVERIFY(window->findChild<QPushButton*>("PreviewButton")->isEnabled());
