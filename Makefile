@@ -50,7 +50,7 @@ bench: build
 # minute, so not part of make test).
 SHARED ?= ../shared
 check-nets: build
-	@bash tests/conformance/nets_samples.sh $(abspath $(BUILD))/padloom-cli $(abspath $(SHARED)) .
+	@bash tests/conformance/nets_samples.sh $(abspath $(BUILD))/padloom-cli $(abspath $(SHARED)) $(CURDIR)
 
 # A Debian package and a source archive, in $(BUILD)/packages.
 package: build
