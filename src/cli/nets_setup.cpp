@@ -20,7 +20,7 @@ nets::BoardNets NetsSetup::find(const std::string& command, const std::string& n
     options.netlist = netlist;
     nets::BoardNets found = nets::findNets(board, options);
     for (const std::string& warning : found.copper.warnings) {
-        std::cerr << "padloom-cli " << command << ": " << board << ": warning: " << warning << "\n";
+        std::cerr << "padloom-cli " << command << ": warning: " << warning << "\n";
     }
     return found;
 }

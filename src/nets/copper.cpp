@@ -4,7 +4,9 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <optional>
 #include <thread>
@@ -40,6 +42,8 @@ constexpr std::int64_t kArcSag = 1;
 constexpr std::int64_t kPourSag = 16;
 // A pour is cut into boxes of about this many clearances, each clipped on its own.
 constexpr size_t kLeafCuts = 48;
+// Problems of the board file reported one by one; the rest are counted.
+constexpr int kProblemsShown = 10;
 
 enum class ObjectKind : std::uint8_t { Pad, Via, Track, Arc, Fill, Pour, Plane };
 
@@ -108,9 +112,20 @@ void inParallel(size_t n, const std::function<void(size_t)>& job) {
     const size_t threads =
         std::min<size_t>({n, std::max(1u, std::thread::hardware_concurrency()), 8});
     std::atomic<size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failing;
     auto work = [&] {
-        for (size_t i = next++; i < n; i = next++) {
-            job(i);
+        try {
+            for (size_t i = next++; i < n; i = next++) {
+                job(i);
+            }
+        } catch (...) {
+            // the first failure stops the others and goes to the caller
+            const std::lock_guard<std::mutex> lock(failing);
+            if (!failure) {
+                failure = std::current_exception();
+            }
+            next = n;
         }
     };
     std::vector<std::thread> helpers;
@@ -120,6 +135,9 @@ void inParallel(size_t n, const std::function<void(size_t)>& job) {
     work();
     for (std::thread& t : helpers) {
         t.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
 }
 
@@ -241,10 +259,11 @@ private:
             m_joints.push_back(Joint{a, b, toMils(where.x), toMils(where.y)});
         }
     }
+    // a warning about the record being read, given for the first record it concerns
     void warnOnce(int kind, const std::string& text) {
         if (!m_warned[kind]) {
             m_warned[kind] = true;
-            m_warnings.push_back(text);
+            m_warnings.push_back(m_path + ":" + decimal(m_line) + ": " + text);
         }
     }
 
@@ -293,7 +312,7 @@ private:
 
     unsigned m_layersUsed = 0;
     std::vector<std::string> m_warnings;
-    bool m_warned[4] = {false, false, false, false};
+    bool m_warned[3] = {false, false, false};
 };
 
 Shape CopperTracer::flash(int shape, Pt c, int xSize, int ySize, PolygonStore& polygons) const {
@@ -316,7 +335,13 @@ Shape CopperTracer::flash(int shape, Pt c, int xSize, int ySize, PolygonStore& p
 }
 
 void CopperTracer::read() {
-    board::BoardReader reader(m_path);
+    int problems = 0;
+    board::BoardReader reader(m_path, [&](const std::string& problem) {
+        // the first few problems of the board in full, then how many more there were
+        if (++problems <= kProblemsShown) {
+            m_warnings.push_back(problem);
+        }
+    });
     reader.onSkippedLine([this](const std::string& line) {
         if (m_skippedLine) {
             m_skippedLine(line);
@@ -360,6 +385,9 @@ void CopperTracer::read() {
             }
         }
     }
+    if (problems > kProblemsShown) {
+        m_warnings.push_back(decimal(problems - kProblemsShown) + " more problems in " + m_path);
+    }
 }
 
 std::string_view trimmedName(std::string_view s) {
@@ -401,13 +429,19 @@ void CopperTracer::pad(const CurrentRecord& r, const std::string& designator) {
     checked(r.ySize);
     unsigned layers = flashLayers(r.layer);
     if (r.shape < 1 || r.shape > 4) {
-        warnOnce(0, "pads of shape " + decimal(r.shape) + " (line " + decimal(m_line) +
-                        " and any others) are taken as round pads of their x size");
+        warnOnce(0, "pads of shape " + decimal(r.shape) +
+                        " (this one and any others) are taken as round pads of their x size");
     }
     if (r.layer == board::kMultiLayer && r.holeSize <= 0) {
-        warnOnce(1, "Multi Layer pad " + m_pads.back().pin + " (line " + decimal(m_line) +
-                        ") has no hole, so nothing joins its copper on the two sides; it is "
+        warnOnce(1, "Multi Layer pad " + m_pads.back().pin +
+                        " has no hole, so nothing joins its copper on the two sides; it is "
                         "taken as joined (and so are any others)");
+    }
+    if (r.holeSize > 0 && r.layer != board::kMultiLayer) {
+        // the drill file drills Multi Layer pads only, so this hole is never made
+        warnOnce(2, "pad " + m_pads.back().pin + " on layer " + decimal(r.layer) +
+                        " has a hole that the NC drill file does not drill; "
+                        "it is taken as copper of its own layer only (and so are any others)");
     }
     const int code = r.planeCode;
     const bool direct = code == 3 || code == 5;
@@ -649,7 +683,8 @@ void CopperTracer::joinTouching() {
 // The rings of the closed outlines of a pour layer, as the plot run writes them as regions:
 // quarter arcs turn as their end points say, an arc whose turn cannot be told takes the turn
 // of the arc before it, and one without any is a straight piece.
-Rings outlineRings(plot::PourEdgeTable& edges, std::vector<std::string>& warnings, int layer) {
+Rings outlineRings(plot::PourEdgeTable& edges, std::vector<std::string>& warnings,
+                   const std::string& path, int layer) {
     Rings rings;
     std::optional<plot::ArcTurn> previousTurn;
     plot::walkPourOutlines(
@@ -696,7 +731,8 @@ Rings outlineRings(plot::PourEdgeTable& edges, std::vector<std::string>& warning
         },
         [&](const plot::DroppedOutline& d) {
             warnings.push_back(
-                "pour outline on " + std::string(layer == 6 ? "Bottom Copper" : "Top Copper") +
+                path + ": pour outline on " +
+                std::string(layer == 6 ? "Bottom Copper" : "Top Copper") +
                 (d.why == plot::DroppedOutline::Why::NotClosed ? " not closed"
                                                                : " has no straight piece") +
                 ", no pour made: first point " + decimal(d.first.x) + "," + decimal(d.first.y));
@@ -706,7 +742,7 @@ Rings outlineRings(plot::PourEdgeTable& edges, std::vector<std::string>& warning
 
 void CopperTracer::pours(int which) {
     const int layer = kPourLayers[which];
-    Rings area = unite(outlineRings(m_outlines[which], m_warnings, layer));
+    Rings area = unite(outlineRings(m_outlines[which], m_warnings, m_path, layer));
     if (area.empty()) {
         return;
     }

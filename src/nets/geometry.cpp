@@ -225,8 +225,9 @@ std::vector<Pt> ringAround(const Shape& s, const PolygonStore& polygons, std::in
         }
         return ring;
     }
-    // the largest step between tangent lines that keeps their corners within the sag
-    const double step = 2 * std::acos(r / (r + std::max<double>(1.0, double(sag) - 1)));
+    // the largest step between tangent lines that keeps their corners within the sag, less the
+    // unit they are moved out and the rounding to whole units
+    const double step = 2 * std::acos(r / (r + std::max<double>(1.0, double(sag) - 2)));
     const int n = c.count;
     for (int i = 0; i < n; ++i) {
         const Pt& v = c.points[i];

@@ -153,6 +153,23 @@ TEST(Netcheck, ReportsMissingPinsExtraPadsAndShortsWithWhereTheyMeet) {
     EXPECT_TRUE(diff.shorts[0].at.second >= 1000 && diff.shorts[0].at.second <= 1100);
 }
 
+TEST(Netdef, ReadsBlocksWithOrWithoutTheirConnections) {
+    NetdefCollector netdef;
+    for (const char* line :
+         {"ENDPCB", "NETDEF", "GND",  "2", "(", "U1-1",  "",  "U2-1 ", ")",    "NETDEF", "VCC",
+          "0",      "(",      "U1-2", ")", "{", "1 2 3", "}", "(",     "X1-1", ")"}) {
+        netdef.line(line);
+    }
+    const ReferenceNetlist list = netdef.take("B.PCB");
+    ASSERT_EQ(list.nets.size(), 2u);
+    EXPECT_EQ(list.nets[0].name, "GND");
+    EXPECT_THAT(list.nets[0].pins, ElementsAre("U1-1", "U2-1"));
+    EXPECT_EQ(list.nets[1].name, "VCC");
+    // lines after the last block are no net
+    EXPECT_THAT(list.nets[1].pins, ElementsAre("U1-2"));
+    EXPECT_EQ(list.source, "B.PCB");
+}
+
 TEST(ProtelNetlist, ReadsNetBlocksAndRefusesAnUnclosedOne) {
     Fixture f;
     const ReferenceNetlist list = readProtelNetlist(

@@ -75,6 +75,26 @@ TEST(Ipc356, WritesTheHeaderAliasesAndOneRecordPerPadAndVia) {
     EXPECT_TRUE(warnings.empty());
 }
 
+TEST(Ipc356, CutsWhatIsTooLongForItsColumnsAndSaysSo) {
+    testing::TempDir dir;
+    // a designator of 10 characters, a pad beyond 100 inches, a net name of 70 characters
+    const std::string board = dir.write(
+        "B.PCB", testing::crlf({"PCB FILE 4", "COMP", "CONNECTOR1", "DIP", "X", "0 0 60 0 8 7",
+                                "0 0 60 0 8 7", "0 0 2 2 0", "CP", "120000 2000 60 60 1 28 1 13",
+                                "1", "CP", "120100 2000 60 60 1 28 1 13", "2", "ENDCOMP", "FT",
+                                "120000 2000 120100 2000 10 6", "ENDPCB"}));
+    NetsOptions options;
+    options.netlist = dir.write("B.NET", "(\n" + std::string(70, 'N') + "\nCONNECTOR1-1\n)\n");
+    std::vector<std::string> warnings;
+    const Lines lines = testing::crlfLines(ipc356Text(findNets(board, options), "B", warnings));
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.size(), 80u);
+    }
+    EXPECT_EQ(lines[7], "P  NNAME1     " + std::string(66, 'N'));
+    EXPECT_EQ(lines[8].substr(0, 57), "317NNAME1           CONNEC-1    D0280PA00X+999999Y+020000");
+    EXPECT_EQ(warnings.size(), 2u);
+}
+
 // The test netlist of every sample board against the NC drill file of the same board: every
 // record 80 columns, one 317 or 327 per pad and one 317 per via, and the plated holes of the
 // 317 records are the drill hits, tool size and place.

@@ -277,6 +277,9 @@ void OutputViewer::showNetlistCheck(nets::NetlistCheck check) {
         m_differences->addItem("No differences.");
     }
     m_differences->show();
+    for (const std::string& warning : found.copper.warnings) {
+        m_problems->appendPlainText(fromBytes(warning));
+    }
     m_problems->appendPlainText("\nThe copper of " + fromBytes(m_check->board) + " against " +
                                 fromBytes(found.reference->source) + ":\n" +
                                 fromBytes(nets::differencesText(diff)));
