@@ -16,6 +16,7 @@
 #include "board/board_reader.h"
 #include "common/errors.h"
 #include "common/number_format.h"
+#include "common/text_io.h"
 #include "nets/geometry.h"
 #include "nets/polygon_ops.h"
 #include "nets/spatial_grid.h"
@@ -207,7 +208,6 @@ private:
                    std::vector<PourLeaf>& leaves);
     void joinLeaf(int which, const PourLeaf& leaf);
     void joinSeams();
-    void touchTexts();
     Copper collect();
 
     unsigned flashLayers(int layer) const {
@@ -305,7 +305,6 @@ private:
     PolygonStore m_cutPolygons;
     std::vector<size_t> m_oneMilTracks[2];  // shapes of 1-mil tracks on the layer itself
     std::vector<Seam> m_seams;
-    std::vector<std::uint32_t> m_pourObjects;
 
     std::optional<std::uint32_t> m_planes[2];
     std::vector<std::pair<size_t, int>> m_planeTies;  // pad, plane (0 ground, 1 power)
@@ -316,7 +315,7 @@ private:
 };
 
 Shape CopperTracer::flash(int shape, Pt c, int xSize, int ySize, PolygonStore& polygons) const {
-    const std::int64_t hx = units(xSize) / 2, hy = units(ySize) / 2;
+    const std::int64_t hx = units(std::max(xSize, 0)) / 2, hy = units(std::max(ySize, 0)) / 2;
     switch (shape) {
         case board::kRectangular:
             return Shape::box(Pt{c.x - hx, c.y - hy}, Pt{c.x + hx, c.y + hy});
@@ -390,20 +389,10 @@ void CopperTracer::read() {
     }
 }
 
-std::string_view trimmedName(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 void CopperTracer::pad(const CurrentRecord& r, const std::string& designator) {
     PadInfo info;
     info.designator = designator;
-    info.name = std::string(trimmedName(r.text));
+    info.name = std::string(common::trimmedBlanks(r.text));
     if (!designator.empty()) {
         info.pin = designator + "-" + info.name;
     } else if (!info.name.empty() && info.name != "0") {
@@ -548,7 +537,8 @@ void CopperTracer::track(const CurrentRecord& r, bool free) {
 void CopperTracer::arc(const CurrentRecord& r, bool free) {
     const Pt c = at(r.x1, r.y1);
     checked(r.width);
-    const int radius = r.radius == 0 ? 1 : r.radius;  // drawn with radius 1, as the plotter does
+    // a radius of 0 is drawn as 1, as the plotter does
+    const int radius = r.radius == 0 ? 1 : std::abs(r.radius);
     const std::int64_t ru = checked(radius);
     checked(r.x1 + static_cast<long long>(radius));
     checked(r.x1 - static_cast<long long>(radius));
@@ -838,7 +828,6 @@ void CopperTracer::joinLeaf(int which, const PourLeaf& leaf) {
 
     for (const Piece& piece : pieces) {
         const std::uint32_t object = newObject(ObjectKind::Pour, which);
-        m_pourObjects.push_back(object);
         Box pieceBox;
         std::vector<std::pair<Shape, Box>> edges;
         auto addEdges = [&](const Ring& ring) {

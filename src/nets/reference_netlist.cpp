@@ -6,20 +6,7 @@
 
 namespace padloom::nets {
 
-namespace {
-
-std::string_view trimmed(std::string_view s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && blank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && blank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-}  // namespace
+using common::trimmedBlanks;
 
 ReferenceNetlist readProtelNetlist(const std::string& path) {
     common::LineReader reader(path);
@@ -35,7 +22,7 @@ ReferenceNetlist readProtelNetlist(const std::string& path) {
     ReferenceNet* net = nullptr;
     bool needName = false;
     while (reader.next(line)) {
-        const std::string_view t = trimmed(line);
+        const std::string_view t = trimmedBlanks(line);
         if (net) {
             if (t == ")") {
                 net = nullptr;
@@ -77,7 +64,7 @@ ReferenceNetlist readProtelNetlist(const std::string& path) {
 }
 
 void NetdefCollector::line(const std::string& text) {
-    const std::string_view t = trimmed(text);
+    const std::string_view t = trimmedBlanks(text);
     switch (m_state) {
         case State::Outside:
             if (t == "NETDEF") {

@@ -12,32 +12,25 @@ namespace {
 using Lines = std::vector<std::string>;
 using Pins = std::vector<std::string>;
 
-// A component of round through-hole pads (60 mils, hole 30, Multi Layer), hidden texts.
-Lines component(const std::string& designator,
-                const std::vector<std::tuple<std::string, int, int, int>>& pads) {
+using Pads = std::vector<std::tuple<std::string, int, int, int>>;  // name, x, y, plane code
+
+// A component with hidden texts: round through-hole pads (60 mils, hole 30, Multi Layer), or
+// with `surface` square pads on top copper (60 mils).
+Lines component(const std::string& designator, const Pads& pads, bool surface = false) {
     Lines l = {"COMP", designator, "DIP", "X", "0 0 60 0 8 7", "0 0 60 0 8 7", "0 0 2 2 0"};
     for (const auto& [name, x, y, planeCode] : pads) {
         l.push_back("CP");
-        l.push_back(std::to_string(x) + " " + std::to_string(y) + " 60 60 1 30 " +
-                    std::to_string(planeCode) + " 13");
+        l.push_back(std::to_string(x) + " " + std::to_string(y) +
+                    (surface ? " 60 60 2 0 " : " 60 60 1 30 ") + std::to_string(planeCode) +
+                    (surface ? " 1" : " 13"));
         l.push_back(name);
     }
     l.push_back("ENDCOMP");
     return l;
 }
 
-// A component of surface pads on top copper (60 mils square), with their plane codes.
-Lines topPads(const std::string& designator,
-              const std::vector<std::tuple<std::string, int, int, int>>& pads) {
-    Lines l = {"COMP", designator, "SMD", "X", "0 0 60 0 8 7", "0 0 60 0 8 7", "0 0 2 2 0"};
-    for (const auto& [name, x, y, planeCode] : pads) {
-        l.push_back("CP");
-        l.push_back(std::to_string(x) + " " + std::to_string(y) + " 60 60 2 0 " +
-                    std::to_string(planeCode) + " 1");
-        l.push_back(name);
-    }
-    l.push_back("ENDCOMP");
-    return l;
+Lines topPads(const std::string& designator, const Pads& pads) {
+    return component(designator, pads, true);
 }
 
 Lines operator+(Lines a, const Lines& b) {
