@@ -135,7 +135,7 @@ std::string Ipc356Writer::viaRecord(const ViaInfo& via) {
     r += netField(via.island);
     r += "   ";
     r += field("VIA", 6, m_cut);
-    r += "-    M";  // a via is a mid-point of its net, not an end to test
+    r += "     M";  // no pin; a via is a mid-point of its net, not an end to test
     r += "D" + size(via.hole) + "PA00";
     r += coordinate('X', via.x) + coordinate('Y', via.y);
     r += "X" + size(via.size) + "Y0000R000S3";

@@ -62,7 +62,7 @@ TEST(Ipc356, WritesTheHeaderAliasesAndOneRecordPerPadAndVia) {
         "P  NNAME1     A_VERY_LONG_NET_NAME",
         "317NNAME1           U1    -1    D0280PA00X+010000Y+020000X0600Y0000R000S3",
         "327NNAME1           U1    -2          A01X+012000Y+020000X0500Y0300R000S1",
-        "317NNAME1           VIA   -    MD0200PA00X+011000Y+020000X0400Y0000R000S3",
+        "317NNAME1           VIA        MD0200PA00X+011000Y+020000X0400Y0000R000S3",
         "327N/C                    -           A02X+015000Y+020000X0600Y0400R000S2",
         "999",
     };
