@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 SAN_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:exitcode=86 \
 	UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1:exitcode=86
 
-.PHONY: deps configure build run test test-sanitize test-hostile fuzz demo bench package clean
+.PHONY: deps configure build run test test-sanitize test-hostile fuzz demo bench check-nets package clean
 
 deps:
 	@scripts/install-deps
@@ -50,6 +50,12 @@ demo: build
 
 bench: build
 	@scripts/bench $(BUILD)
+
+# The nets of every sample board against gerbv's pictures of its copper at 1000 dpi (about a
+# minute, so not part of make test).
+SHARED ?= ../shared
+check-nets: build
+	@bash tests/conformance/nets_samples.sh $(abspath $(BUILD))/padloom-cli $(abspath $(SHARED)) $(CURDIR)
 
 # A Debian package and a source archive, in $(BUILD)/packages.
 package: build

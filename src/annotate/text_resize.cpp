@@ -16,17 +16,9 @@ bool isSeparator(char c) {
     return c == ' ' || c == '\t' || c == ',' || c == ')';
 }
 
-std::string_view trimmedBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 }  // namespace
+
+using common::trimmedBlanks;
 
 std::optional<int> textSizeValue(std::string_view typed) {
     std::string_view text = trimmedBlanks(typed);

@@ -32,8 +32,7 @@ const char* lineEnd(const char* p, const char* stop) {
         std::memcpy(&word, p, 8);
         const std::uint64_t lf = word ^ (kOnes * '\n');
         const std::uint64_t cr = word ^ (kOnes * '\r');
-        const std::uint64_t found =
-            ((lf - kOnes) & ~lf & kHighs) | ((cr - kOnes) & ~cr & kHighs);
+        const std::uint64_t found = ((lf - kOnes) & ~lf & kHighs) | ((cr - kOnes) & ~cr & kHighs);
         if (found != 0) {
             if constexpr (std::endian::native == std::endian::little) {
                 return p + (std::countr_zero(found) >> 3);
@@ -57,7 +56,8 @@ bool seekTo(std::FILE* file, std::uint64_t offset) {
 }
 }  // namespace
 
-LineReader::LineReader(const std::string& path) : LineReader(path, 0) {}
+LineReader::LineReader(const std::string& path) : LineReader(path, 0) {
+}
 
 LineReader::LineReader(const std::string& path, std::uint64_t offset)
     : m_path(path), m_buffer(kBufferSize), m_base(offset) {
@@ -259,6 +259,16 @@ void refuseOverwritingInput(const std::string& output, const std::vector<std::st
             throw IoError(output, "would overwrite the input file " + input + "; nothing written");
         }
     }
+}
+
+std::string_view trimmedBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 }  // namespace padloom::common

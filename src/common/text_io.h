@@ -204,4 +204,7 @@ void checkInputFile(const std::string& path);
 /// over one of its own inputs.
 void refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs);
 
+/// The text without the blanks and TABs around it.
+std::string_view trimmedBlanks(std::string_view text);
+
 }  // namespace padloom::common

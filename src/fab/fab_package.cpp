@@ -6,6 +6,8 @@
 #include "common/errors.h"
 #include "common/text_io.h"
 #include "common/version.h"
+#include "nets/ipc356.h"
+#include "nets/netlist_check.h"
 #include "plot/layer_plot.h"
 #include "plot/layer_use.h"
 #include "plot/x2_attributes.h"
@@ -224,7 +226,7 @@ namespace {
 
 // What a package holds besides the plotted layer files and the NC drill file, in zip order
 // after them. A new kind of file is one more row (and, when it is made here, its case below).
-enum class Made { Bom, Placement, JobFile, Readme };
+enum class Made { Bom, Placement, TestNetlist, JobFile, Readme };
 struct PackageRow {
     Made made;
     const char* role;
@@ -232,6 +234,7 @@ struct PackageRow {
 constexpr PackageRow kOtherFiles[] = {
     {Made::Bom, "Bill of materials"},
     {Made::Placement, "X/Y placement (pick and place)"},
+    {Made::TestNetlist, "IPC-D-356A netlist (electrical test)"},
     {Made::JobFile, "Gerber job file"},
     {Made::Readme, "This file"},
 };
@@ -327,6 +330,20 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                 }
                 result.files.push_back(
                     {xy.outputPath, common::fileNameOf(xy.outputPath), row.role, ""});
+                break;
+            }
+            case Made::TestNetlist: {
+                // the bare-board test netlist of the same copper
+                const std::string ipc = plot::layerOutputPath(runValues, ".ipc");
+                std::vector<std::string> notes;
+                nets::writeIpc356(
+                    nets::findNets(runValues.boardFile,
+                                   {nets::copperOptionsOf(options, runValues.enlargements), ""}),
+                    runValues.boardFile, ipc, notes);  // can throw
+                for (const std::string& note : notes) {
+                    host.addLine(ipc + ": " + note);
+                }
+                result.files.push_back({ipc, common::fileNameOf(ipc), row.role, ""});
                 break;
             }
             case Made::JobFile:

@@ -24,6 +24,21 @@ long long roundHalfEven(double v) {
 
 }  // namespace
 
+std::optional<ReliefSpokes> outerReliefSpokes(int shape, long long X, long long Y, int r) {
+    if (shape == board::kRelExtRound) {
+        return ReliefSpokes{X / 4, (X + r) / 2 + 1, 45};
+    }
+    if (shape == board::kRelExtRect) {
+        const double ex = double(X + r);
+        const double ey = double(Y + r);
+        // 6.28 rather than 2 pi: the angle must match the files this program has always
+        // written; atan2 gives 0 for a 0 by 0 pad where Y / X is undefined
+        return ReliefSpokes{std::min(X, Y) / 4, roundHalfEven(std::sqrt(ex * ex + ey * ey) / 2) + 2,
+                            roundHalfEven(std::atan2(double(Y), double(X)) * 360 / 6.28)};
+    }
+    return std::nullopt;
+}
+
 std::string apertureDefinition(const ApertureEntry& a, int r) {
     const std::string d = decimal(a.dcode);
     const std::string x = decimal(a.xSize);
@@ -56,20 +71,18 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
             return "%AMTHERM" + x + "*7,0,0," + inchFormA(X + 20) + "," + inchFormA(X) + "," +
                    inchFormA(X / 3) + ",0*%\r\n%ADD" + d + "THERM" + x + "*%\r\n";
         case board::kRelExtRound: {
-            std::string q = inchFormB(X / 4);
-            std::string e = inchFormB((X + r) / 2 + 1);
+            const ReliefSpokes spokes = *outerReliefSpokes(a.shape, X, Y, r);
+            std::string q = inchFormB(spokes.width);
+            std::string e = inchFormB(spokes.halfLength);
             return "%AMTHERM_EXT_ROUND" + x + "*1,1," + inchFormA(X) + ",0,0*20,1," + q + ",-" + e +
                    ",0," + e + ",0,45*20,1," + q + ",-" + e + ",0," + e + ",0,-45*%\r\n%ADD" + d +
                    "THERM_EXT_ROUND" + x + "*%\r\n";
         }
         case board::kRelExtRect: {
-            std::string q = inchFormB(std::min(X, Y) / 4);
-            double ex = X + r;
-            double ey = Y + r;
-            std::string e = inchFormB(roundHalfEven(std::sqrt(ex * ex + ey * ey) / 2) + 2);
-            // 6.28 rather than 2 pi: the angle must match the files this program has always
-            // written; atan2 gives 0 for a 0 by 0 pad where Y / X is undefined
-            long long angle = roundHalfEven(std::atan2(double(Y), double(X)) * 360 / 6.28);
+            const ReliefSpokes spokes = *outerReliefSpokes(a.shape, X, Y, r);
+            std::string q = inchFormB(spokes.width);
+            std::string e = inchFormB(spokes.halfLength);
+            const long long angle = spokes.angle;
             return "%AMTHERM_EXT_RECT" + x + "x" + y + "*21,1," + inchFormB(X) + "," +
                    inchFormB(Y) + ",0,0,0*20,1," + q + ",-" + e + ",0," + e + ",0," +
                    decimal(angle) + "*20,1," + q + ",-" + e + ",0," + e + ",0," + decimal(-angle) +

@@ -18,15 +18,22 @@ void collectPourPieces(PourEdgeTable& edges, const board::RunValues& runValues, 
         if (!reader.isFree() || r.layer != layer) {
             continue;  // component tracks and arcs never outline a pour
         }
-        if (*kind == board::RecordKind::Track &&
-            apertures.FindAperture(board::kCircular, r.width, r.width) == kOneMilDcode) {
-            edges.add_fill_entry(r.x1, r.y1, r.x2, r.y2, 0, 0, 0, 0);
-        } else if (*kind == board::RecordKind::Arc && r.width == 1) {
-            for (int bit : {1, 2, 4, 8}) {
-                if (r.quadrantMask & bit) {
-                    const PourEdge q = quarterCircle(bit, r.x1, r.y1, r.radius);
-                    edges.add_fill_entry(q.a.x, q.a.y, q.b.x, q.b.y, bit, r.radius, r.x1, r.y1);
-                }
+        const bool oneMilTrack =
+            *kind == board::RecordKind::Track &&
+            apertures.FindAperture(board::kCircular, r.width, r.width) == kOneMilDcode;
+        addPourPieces(edges, *kind, r, oneMilTrack);
+    }
+}
+
+void addPourPieces(PourEdgeTable& edges, board::RecordKind kind, const board::CurrentRecord& r,
+                   bool oneMilTrack) {
+    if (kind == board::RecordKind::Track && oneMilTrack) {
+        edges.add_fill_entry(r.x1, r.y1, r.x2, r.y2, 0, 0, 0, 0);
+    } else if (kind == board::RecordKind::Arc && r.width == 1) {
+        for (int bit : {1, 2, 4, 8}) {
+            if (r.quadrantMask & bit) {
+                const PourEdge q = quarterCircle(bit, r.x1, r.y1, r.radius);
+                edges.add_fill_entry(q.a.x, q.a.y, q.b.x, q.b.y, bit, r.radius, r.x1, r.y1);
             }
         }
     }

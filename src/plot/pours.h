@@ -23,6 +23,11 @@ constexpr int kOneMilDcode = 12;
 void collectPourPieces(PourEdgeTable& edges, const board::RunValues& runValues, int layer,
                        const board::ApertureTable& apertures);
 
+/// Adds the outline pieces of one free track or arc record of the layer: the track when it is
+/// drawn with the 1-mil aperture (`oneMilTrack`), each quarter of an arc 1 mil wide.
+void addPourPieces(PourEdgeTable& edges, board::RecordKind kind, const board::CurrentRecord& r,
+                   bool oneMilTrack);
+
 /// Which way a quarter arc turns from its previous point to its own point.
 enum class ArcTurn { Clockwise, CounterClockwise, Undetermined };
 

@@ -188,9 +188,8 @@ private:
     Entry m_entries[2][kOffsets];
 };
 
-std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x,
-                                  long long y, int height, int rotation, unsigned char c,
-                                  int aperture);
+std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x, long long y,
+                                  int height, int rotation, unsigned char c, int aperture);
 
 }  // namespace
 
@@ -206,6 +205,56 @@ Glyph glyphOf(unsigned char code) {
                  std::span<const GlyphPoint>(kPoints + kIndex.start[i], kIndex.count[i])};
 }
 
+GlyphPlacement glyphPlacement(int height, int rotation) {
+    const int s = height / 6;
+    GlyphPlacement g{s, s, false};
+    if (rotation & 16) {
+        g.sx = -s;
+    }
+    if (rotation & 2) {
+        g.sx = -g.sx;
+        g.sy = -g.sy;
+    }
+    if (rotation & 1) {
+        g.sy = -g.sy;
+        g.swapped = true;
+    }
+    if (rotation == 17 || rotation == 19) {
+        g.sx = -g.sx;
+        g.sy = -g.sy;
+    }
+    return g;
+}
+
+void forEachTextStroke(
+    long long x, long long y, std::string_view text, int height, int rotation,
+    const std::function<void(long long, long long, long long, long long)>& stroke) {
+    const GlyphPlacement g = glyphPlacement(height, rotation);
+    const int ax = g.swapped ? g.sy : g.sx;
+    const int ay = g.swapped ? g.sx : g.sy;
+    for (char ch : text) {
+        const Glyph glyph = glyphOf(static_cast<unsigned char>(ch));
+        long long px = 0, py = 0;
+        for (size_t i = 0; i < glyph.points.size(); ++i) {
+            const GlyphPoint& p = glyph.points[i];
+            const long long qx = x + static_cast<long long>(g.swapped ? p.y : p.x) * ax;
+            const long long qy = y + static_cast<long long>(g.swapped ? p.x : p.y) * ay;
+            // the first point of a glyph is where the pen goes down or moves to
+            if (i > 0 && p.pen == 1) {
+                stroke(px, py, qx, qy);
+            }
+            px = qx;
+            py = qy;
+        }
+        const long long advance = static_cast<long long>(glyph.width) * g.sx;
+        if (g.swapped) {
+            y += advance;
+        } else {
+            x += advance;
+        }
+    }
+}
+
 std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int height, int rotation,
                               unsigned char c, int aperture) {
     CoordinateTexts texts;
@@ -214,29 +263,13 @@ std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int hei
 
 namespace {
 
-std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x,
-                                  long long y, int height, int rotation, unsigned char c,
-                                  int aperture) {
+std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x, long long y,
+                                  int height, int rotation, unsigned char c, int aperture) {
     auto& out = file.out;
-    const int s = height / 6;
-    int sx = s;
-    int sy = s;
-    bool swapped = false;
-    if (rotation & 16) {
-        sx = -s;
-    }
-    if (rotation & 2) {
-        sx = -sx;
-        sy = -sy;
-    }
-    if (rotation & 1) {
-        sy = -sy;
-        swapped = true;
-    }
-    if (rotation == 17 || rotation == 19) {
-        sx = -sx;
-        sy = -sy;
-    }
+    const GlyphPlacement placement = glyphPlacement(height, rotation);
+    const int sx = placement.sx;
+    const int sy = placement.sy;
+    const bool swapped = placement.swapped;
     if (aperture != file.currentAperture) {
         out.write("D").write(aperture).write("*");
         file.currentAperture = aperture;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -27,6 +28,23 @@ struct Glyph {
 /// gives it; codes below 32 and above 127 (Latin-1 bytes such as the µ of "10µF") have no
 /// glyph: they draw nothing and advance like a space.
 Glyph glyphOf(unsigned char code);
+
+/// How a glyph is turned and scaled: a font unit is `sx` mils along the text and `sy` across
+/// it, with the font's x and y swapped for a quarter turn (rotations 1, 3, 17, 19).
+struct GlyphPlacement {
+    int sx = 0;
+    int sy = 0;
+    bool swapped = false;
+};
+
+/// The placement of the glyphs of a text of this height (mils) and rotation code.
+GlyphPlacement glyphPlacement(int height, int rotation);
+
+/// Every stroke a text is drawn with, as the plotter places it: `stroke(x1, y1, x2, y2)` in
+/// mils, one call per pen-down line (a dot is a stroke to its own start).
+void forEachTextStroke(
+    long long x, long long y, std::string_view text, int height, int rotation,
+    const std::function<void(long long, long long, long long, long long)>& stroke);
 
 /// Writes one text with the stroke font: the aperture line first when the aperture differs
 /// from the current one or no string has been written in this file yet, then one line per

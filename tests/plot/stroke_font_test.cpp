@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "plot/layer_file.h"
@@ -220,6 +221,49 @@ TEST(StrokeFont, CapitalsDigitsAndLowerCaseShareTheirLines) {
         int bottom = descenders.find(c) != std::string::npos ? -2 : 0;
         int top = c == 't' ? 5 : ascenders.find(c) != std::string::npos ? 6 : 4;
         EXPECT_EQ(extent(c), std::make_pair(bottom, top)) << c;
+    }
+}
+
+}  // namespace
+}  // namespace padloom::plot
+
+namespace padloom::plot {
+namespace {
+
+// The strokes a text is drawn with are the draws of its plotted lines, at every rotation.
+TEST(TextStrokes, AreTheDrawsOfThePlottedText) {
+    using Stroke = std::tuple<long long, long long, long long, long long>;
+    for (int rotation : {0, 1, 2, 3, 16, 17, 18, 19}) {
+        SCOPED_TRACE(rotation);
+        std::vector<Stroke> drawn;
+        long long x = 0, y = 0;
+        bool down = false;
+        for (const std::string& line :
+             plotted([&](LayerFile& f) { plotText(f, 5000, 3000, 10, "Lg7 .", 62, rotation); })) {
+            size_t at = 0;
+            for (size_t end; (end = line.find('*', at)) != std::string::npos; at = end + 1) {
+                const std::string token = line.substr(at, end - at);
+                if (token == "D01" || token == "D02") {
+                    down = token == "D01";
+                } else if (token[0] == 'X') {
+                    const size_t yAt = token.find('Y');
+                    const long long nx = std::stoll(token.substr(1, yAt - 1));
+                    const long long ny = std::stoll(token.substr(yAt + 1));
+                    if (down) {
+                        drawn.emplace_back(x, y, nx, ny);
+                    }
+                    x = nx;
+                    y = ny;
+                }
+            }
+        }
+        std::vector<Stroke> strokes;
+        forEachTextStroke(5000, 3000, "Lg7 .", 62, rotation,
+                          [&](long long x1, long long y1, long long x2, long long y2) {
+                              strokes.emplace_back(x1, y1, x2, y2);
+                          });
+        EXPECT_FALSE(strokes.empty());
+        EXPECT_EQ(strokes, drawn);
     }
 }
 

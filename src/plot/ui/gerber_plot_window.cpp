@@ -165,8 +165,9 @@ void GerberPlotWindow::onPackageClicked() {
             fab::makeFabPackage(*host, options, placement, run, *zip);  // can throw
         std::vector<std::string> files;
         for (const fab::PackageFile& f : result.files) {
-            // the Gerber and drill files; the BOM, X/Y file and README are text
-            if (!f.path.empty() && !f.path.ends_with(".csv") && !f.path.ends_with(".UCM")) {
+            // the Gerber and drill files; the BOM, X/Y file, netlist and README are text
+            if (!f.path.empty() && !f.path.ends_with(".csv") && !f.path.ends_with(".UCM") &&
+                !f.path.ends_with(".ipc")) {
                 files.push_back(f.path);
             }
         }

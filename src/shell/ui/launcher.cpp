@@ -107,6 +107,11 @@ Launcher::Launcher(Shell& shell) : m_shell(shell) {
     m_openOutputsAction->setObjectName("OpenOutputs1");
     m_openOutputsAction->setToolTip(
         "Look at Gerber and drill files before they go to the board house");
+    m_checkNetlistAction = file->addAction("Check against netlist...");
+    m_checkNetlistAction->setObjectName("CheckNetlist1");
+    m_checkNetlistAction->setToolTip(
+        "Is the copper the circuit? Opens, shorts and missing pins of a board against its "
+        "netlist, shown over its copper");
     file->addSeparator();
     m_exitAction = file->addAction("eXit");
     m_exitAction->setObjectName("eXit1");
@@ -119,6 +124,7 @@ Launcher::Launcher(Shell& shell) : m_shell(shell) {
     m_aboutAction->setObjectName("About1");
     connect(m_helpAction, &QAction::triggered, this, [this] { m_shell.showHelp(kHelpContents); });
     connect(m_openOutputsAction, &QAction::triggered, this, &Launcher::onOpenOutputsTriggered);
+    connect(m_checkNetlistAction, &QAction::triggered, this, &Launcher::onCheckNetlistTriggered);
     connect(m_exitAction, &QAction::triggered, this, &Launcher::onExitTriggered);
     connect(m_aboutAction, &QAction::triggered, this, &Launcher::onAboutTriggered);
 
@@ -199,6 +205,13 @@ void Launcher::onQfnClicked() {
 void Launcher::onOpenOutputsTriggered() {
     OutputViewer* viewer = m_shell.outputViewer();
     if (viewer->chooseFiles()) {
+        m_shell.showModal(*viewer);
+    }
+}
+
+void Launcher::onCheckNetlistTriggered() {
+    OutputViewer* viewer = m_shell.outputViewer();
+    if (viewer->chooseNetlistCheck()) {
         m_shell.showModal(*viewer);
     }
 }

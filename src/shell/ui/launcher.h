@@ -28,6 +28,7 @@ public:
     void onTextResizeClicked();
     void onQfnClicked();
     void onOpenOutputsTriggered();
+    void onCheckNetlistTriggered();
     void onExitTriggered();
     void onAboutTriggered();
 
@@ -40,6 +41,7 @@ private:
 
     Shell& m_shell;
     QAction* m_openOutputsAction;
+    QAction* m_checkNetlistAction;
     QAction* m_exitAction;
     QAction* m_helpAction;
     QAction* m_aboutAction;

@@ -157,10 +157,51 @@ void BoardView::paintEvent(QPaintEvent*) {
                       m_stale.width() * s / m_staleView.pixelsPerInch,
                       m_stale.height() * s / m_staleView.pixelsPerInch);
         p.drawImage(target.translated(m_dragOffset), m_stale);
+        drawMarks(p, m_dragOffset);
         return;
     }
     // while dragging, the picture moves with the mouse; it is drawn anew when the drag ends
     p.drawImage(m_dragOffset, picture());
+    drawMarks(p, m_dragOffset);
+}
+
+void BoardView::setMarks(std::vector<BoardMark> marks) {
+    m_marks = std::move(marks);
+    update();
+}
+
+void BoardView::showAround(double x, double y, double span) {
+    m_centre = {x, y};
+    m_pixelsPerInch = std::clamp(std::min(width(), height()) / std::max(span, 1e-3),
+                                 kMinPixelsPerInch, kMaxPixelsPerInch);
+    m_fitPending = false;
+    viewChanged();
+}
+
+void BoardView::drawMarks(QPainter& p, QPoint offset) const {
+    const view::ViewWindow v = viewWindow();
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const BoardMark& m : m_marks) {
+        const QPointF centre((m.x - v.left) * v.pixelsPerInch + offset.x(),
+                             v.size.height() - (m.y - v.bottom) * v.pixelsPerInch + offset.y());
+        p.setPen(QPen(m.colour, 2));
+        p.setBrush(Qt::NoBrush);
+        if (m.width <= 0) {
+            // a ring with a cross, the same size at every zoom
+            p.drawEllipse(centre, 12, 12);
+            p.drawLine(centre + QPointF(-18, 0), centre + QPointF(18, 0));
+            p.drawLine(centre + QPointF(0, -18), centre + QPointF(0, 18));
+            continue;
+        }
+        const double w = std::max(m.width * v.pixelsPerInch, 4.0) + 4;
+        const double h = std::max(m.height * v.pixelsPerInch, 4.0) + 4;
+        const QRectF box(centre.x() - w / 2, centre.y() - h / 2, w, h);
+        if (m.round) {
+            p.drawEllipse(box);
+        } else {
+            p.drawRect(box);
+        }
+    }
 }
 
 void BoardView::resizeEvent(QResizeEvent*) {
@@ -198,7 +239,7 @@ void BoardView::mouseMoveEvent(QMouseEvent* event) {
     emit cursorMoved(p.x, p.y);
 }
 
-void BoardView::mouseReleaseEvent(QMouseEvent*) {
+void BoardView::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_dragging) {
         return;
     }
@@ -208,6 +249,10 @@ void BoardView::mouseReleaseEvent(QMouseEvent*) {
     m_dragOffset = QPoint();
     if (!offset.isNull()) {
         panBy(offset);
+    } else if (event->button() == Qt::LeftButton) {
+        const QPointF at = event->position();
+        const view::Point p = viewWindow().boardPoint(at.x(), at.y());
+        emit clicked(p.x, p.y);
     }
 }
 

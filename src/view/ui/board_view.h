@@ -10,7 +10,17 @@
 #include "view/layer_image.h"
 #include "view/render/layer_renderer.h"
 
+class QPainter;
+
 namespace padloom::ui {
+
+/// A mark drawn over the picture: a ring round a board point, or the outline of a pad.
+struct BoardMark {
+    double x = 0, y = 0;           // inches
+    double width = 0, height = 0;  // inches; 0 for a ring of a fixed size on the screen
+    bool round = false;
+    QColor colour;
+};
 
 /// The picture of a set of fab files: layers stacked in colour over the board colour, drills
 /// on top. Wheel zooms about the cursor, dragging pans, F or Home fits. Each layer keeps its
@@ -47,7 +57,15 @@ public:
     /// The picture at the current view, as it is painted.
     QImage picture();
 
+    /// Marks to draw over the picture (they move with it).
+    void setMarks(std::vector<BoardMark> marks);
+    const std::vector<BoardMark>& marks() const { return m_marks; }
+    /// Shows the board point (x, y) in the middle, `span` inches across the smaller side.
+    void showAround(double x, double y, double span);
+
 signals:
+    /// A click that moved nothing, at a board point in inches.
+    void clicked(double x, double y);
     /// The board point under the mouse, in inches.
     void cursorMoved(double x, double y);
     void cursorLeft();
@@ -70,6 +88,7 @@ private:
         QImage mask;  // drawn at the current view; null when it must be drawn again
     };
     void viewChanged();
+    void drawMarks(QPainter& p, QPoint offset) const;
 
     std::vector<Layer> m_layers;
     view::LayerRenderer m_renderer;
@@ -84,6 +103,7 @@ private:
     bool m_dragging = false;
     QPoint m_dragFrom;
     QPoint m_dragOffset;
+    std::vector<BoardMark> m_marks;
 };
 
 }  // namespace padloom::ui

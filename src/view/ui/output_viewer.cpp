@@ -14,11 +14,17 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include "annotate/ui/placement_window.h"
 #include "common/base_name.h"
 #include "common/errors.h"
+#include "common/recording_host.h"
+#include "convert/ui/apt_builder_window.h"
+#include "nets/netlist_check.h"
+#include "nets/nets_report.h"
+#include "plot/ui/gerber_plot_window.h"
 #include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
@@ -89,7 +95,9 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
       m_shell(shell),
       m_openDialog(
           "Gerber and drill files|*.G*;*.TXT;*.XLN;*.DRL;*.gbr;*.gbx;*.xgerber;*.ger;*.drd|"
-          "All files|*.*") {
+          "All files|*.*"),
+      m_boardDialog("PCB files|*.PCB|All files|*.*"),
+      m_netlistDialog("Net lists|*.NET;*.asc|All files|*.*") {
     setObjectName("OutputViewer");
     setWindowTitle("Output viewer");
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
@@ -115,6 +123,9 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
     bar->addWidget(m_zoomInButton);
     bar->addWidget(m_zoomOutButton);
     bar->addStretch();
+    m_netLabel = new QLabel(this);
+    m_netLabel->setObjectName("NetLabel");
+    bar->addWidget(m_netLabel);
     bar->addWidget(m_cursor);
 
     m_layerList = new QListWidget(this);
@@ -124,11 +135,19 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
     m_problems->setObjectName("ProblemList");
     m_problems->setReadOnly(true);
     m_problems->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_differences = new QListWidget(this);
+    m_differences->setObjectName("DifferenceList");
+    m_differences->setToolTip(
+        "Differences between the copper and the netlist: select one to go to it. Click a pad "
+        "on the board to see its net.");
+    m_differences->hide();
     auto* side = new QSplitter(Qt::Vertical, this);
     side->addWidget(m_layerList);
+    side->addWidget(m_differences);
     side->addWidget(m_problems);
     side->setStretchFactor(0, 3);
-    side->setStretchFactor(1, 1);
+    side->setStretchFactor(1, 2);
+    side->setStretchFactor(2, 1);
 
     m_view = new BoardView(this);
     m_split = new QSplitter(Qt::Horizontal, this);
@@ -159,9 +178,25 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setObjectName("HelpShortcut");
     connect(f1, &QShortcut::activated, this, [this] { m_shell.showHelp(kHelpViewer); });
+    connect(m_view, &BoardView::clicked, this, [this](double x, double y) {
+        if (m_check) {
+            highlightNetAt(x, y);
+        }
+    });
+    connect(m_differences, &QListWidget::currentRowChanged, this,
+            &OutputViewer::onDifferenceSelected);
 }
 
+OutputViewer::~OutputViewer() = default;
+
 void OutputViewer::openFiles(const std::vector<std::string>& paths) {
+    // files opened on their own have no check to show
+    m_check.reset();
+    m_findings.clear();
+    m_differences->clear();
+    m_differences->hide();
+    m_netLabel->clear();
+    m_view->setMarks({});
     std::vector<view::LayerImage> images;
     std::vector<std::pair<std::string, QStringList>> problems;  // by file, in the order given
     for (const std::string& path : paths) {
@@ -205,6 +240,166 @@ bool OutputViewer::chooseFiles() {
     }
     m_shell.guarded(this, [&] { openFiles(paths); });
     return true;
+}
+
+bool OutputViewer::chooseNetlistCheck() {
+    HostBinding binding;
+    binding.window = this;
+    binding.openDialog = &m_boardDialog;
+    common::FileAsk ask;
+    ask.filter = 1;
+    ask.title = "Check against netlist: the board";
+    const std::vector<std::string> boards = m_shell.makeHost(binding)->askOpen(ask);
+    if (boards.empty()) {
+        return false;
+    }
+    binding.openDialog = &m_netlistDialog;
+    ask.title = "Check against netlist: the netlist (Cancel: the board's own NETDEF)";
+    const std::vector<std::string> netlists = m_shell.makeHost(binding)->askOpen(ask);
+    QTemporaryDir folder;
+    bool done = false;
+    m_shell.guarded(this, [&] {
+        // the plot into the scratch folder reports nothing of its own here
+        common::RecordingHost quiet;
+        nets::NetlistCheck check = nets::checkAgainstNetlist(
+            quiet, boards.front(), netlists.empty() ? std::string() : netlists.front(),
+            m_shell.gerberPlotWindow->plotOptions(), m_shell.aptBuilderWindow->enlargements(),
+            toPath(folder.path()));          // can throw
+        showNetlistCheck(std::move(check));  // can throw
+        done = true;
+    });
+    return done;
+}
+
+void OutputViewer::showNetlistCheck(nets::NetlistCheck check) {
+    openFiles(check.files);  // can throw
+    m_check = std::make_unique<nets::NetlistCheck>(std::move(check));
+    const nets::BoardNets& found = m_check->nets;
+    const nets::NetDifferences& diff = m_check->differences;
+    auto join = [](const std::vector<std::string>& items) {
+        QStringList list;
+        for (const std::string& item : items) {
+            list << fromBytes(item);
+        }
+        return list.join(", ");
+    };
+    for (const nets::Open& open : diff.opens) {
+        m_findings.push_back({"Open: " + fromBytes(open.net) + " on " +
+                                  QString::number(open.islands.size()) + " copper islands",
+                              open.at, QColor(255, 160, 0)});
+    }
+    for (const nets::Short& s : diff.shorts) {
+        m_findings.push_back({"Short: " + join(s.nets), {s.at}, QColor(255, 40, 40)});
+    }
+    for (const nets::TextShort& t : diff.textShorts) {
+        m_findings.push_back(
+            {"Possible short: text \"" + fromBytes(t.text) + "\" across " + join(t.nets),
+             {t.at},
+             QColor(255, 0, 255)});
+    }
+    for (const std::string& pin : diff.extra) {
+        Finding f{"Not in the netlist: " + fromBytes(pin), {}, QColor(255, 255, 0)};
+        for (const nets::PadInfo& pad : found.copper.pads) {
+            if (pad.pin == pin) {
+                f.at.emplace_back(pad.x, pad.y);
+            }
+        }
+        m_findings.push_back(std::move(f));
+    }
+    for (const std::string& pin : diff.missing) {
+        m_findings.push_back({"Not on the board: " + fromBytes(pin), {}, QColor()});
+    }
+    m_differences->clear();
+    for (const Finding& f : m_findings) {
+        m_differences->addItem(f.text);
+    }
+    if (m_findings.empty()) {
+        m_differences->addItem("No differences.");
+    }
+    m_differences->show();
+    for (const std::string& warning : found.copper.warnings) {
+        m_problems->appendPlainText(fromBytes(warning));
+    }
+    m_problems->appendPlainText("\nThe copper of " + fromBytes(m_check->board) + " against " +
+                                fromBytes(found.reference->source) + ":\n" +
+                                fromBytes(nets::differencesText(diff)));
+    updateMarks();
+}
+
+void OutputViewer::onDifferenceSelected(int row) {
+    m_selected = row;
+    if (row >= 0 && row < static_cast<int>(m_findings.size()) && !m_findings[row].at.empty()) {
+        const auto& at = m_findings[row].at;
+        int x0 = at[0].first, x1 = x0, y0 = at[0].second, y1 = y0;
+        for (const auto& [x, y] : at) {
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y);
+        }
+        // the places of the finding, with room round them
+        const double span = std::max(std::max(x1 - x0, y1 - y0) * 1.5, 300.0) / 1000;
+        m_view->showAround((x0 + x1) / 2000.0, (y0 + y1) / 2000.0, span);
+    }
+    updateMarks();
+}
+
+bool OutputViewer::highlightNetAt(double x, double y) {
+    m_highlighted = -1;
+    m_netLabel->clear();
+    if (m_check) {
+        const nets::Copper& copper = m_check->nets.copper;
+        const double px = x * 1000, py = y * 1000;
+        for (const nets::PadInfo& pad : copper.pads) {
+            const double dx = std::abs(px - pad.x), dy = std::abs(py - pad.y);
+            const bool rectangular = pad.shape == 2 || pad.shape == 4;
+            const bool hit = rectangular ? dx <= pad.xSize / 2.0 && dy <= pad.ySize / 2.0
+                                         : std::hypot(dx, dy) <= pad.xSize / 2.0;
+            if (!hit) {
+                continue;
+            }
+            m_highlighted = pad.island;
+            const nets::Island& island = copper.islands[static_cast<size_t>(pad.island)];
+            const std::string& name = m_check->nets.names[static_cast<size_t>(pad.island)];
+            m_netLabel->setText((name.empty()
+                                     ? "Pad " + fromBytes(pad.pin) + ": joined to no other pad"
+                                     : "Net " + fromBytes(name) + ": " +
+                                           QString::number(island.pads.size()) + " pins") +
+                                "   ");
+            break;
+        }
+    }
+    updateMarks();
+    return m_highlighted >= 0;
+}
+
+void OutputViewer::updateMarks() {
+    std::vector<BoardMark> marks;
+    if (m_check && m_highlighted >= 0) {
+        const nets::Copper& copper = m_check->nets.copper;
+        for (int p : copper.islands[static_cast<size_t>(m_highlighted)].pads) {
+            const nets::PadInfo& pad = copper.pads[static_cast<size_t>(p)];
+            const bool round = pad.shape != 2 && pad.shape != 4;
+            marks.push_back(BoardMark{pad.x / 1000.0, pad.y / 1000.0, pad.xSize / 1000.0,
+                                      (round ? pad.xSize : pad.ySize) / 1000.0, round,
+                                      QColor(0, 230, 255)});
+        }
+    }
+    auto mark = [&](const Finding& f, const QColor& colour) {
+        for (const auto& [x, y] : f.at) {
+            marks.push_back(BoardMark{x / 1000.0, y / 1000.0, 0, 0, true, colour});
+        }
+    };
+    for (size_t i = 0; i < m_findings.size(); ++i) {
+        if (static_cast<int>(i) != m_selected) {
+            mark(m_findings[i], m_findings[i].colour);
+        }
+    }
+    // the selected finding in white, over the others
+    if (m_selected >= 0 && m_selected < static_cast<int>(m_findings.size())) {
+        mark(m_findings[static_cast<size_t>(m_selected)], Qt::white);
+    }
+    m_view->setMarks(std::move(marks));
 }
 
 void OutputViewer::onOpenClicked() {

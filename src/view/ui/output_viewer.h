@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 
+namespace padloom::nets {
+struct NetlistCheck;
+}
+
 namespace padloom::ui {
 
 class BoardView;
@@ -27,11 +32,25 @@ class OutputViewer : public QDialog {
     Q_OBJECT
 public:
     OutputViewer(Shell& shell, QWidget* parent);
+    ~OutputViewer() override;
 
     /// Reads the files and shows them; a file that cannot be read is listed as a problem.
     void openFiles(const std::vector<std::string>& paths);
     /// Asks for files with the open dialog and shows them; false when the user cancelled.
     bool chooseFiles();
+
+    /// "Check against netlist...": asks for a board and its netlist (cancelled: the board's
+    /// own NETDEF), checks the copper against it and shows the result; false when the user
+    /// cancelled or the check could not run.
+    bool chooseNetlistCheck();
+    /// Shows a check: the plotted copper, every difference marked on it and listed to step
+    /// through, the report beneath; a click on a pad then shows its net.
+    void showNetlistCheck(nets::NetlistCheck check);
+    /// The net of the pad at a board point (inches) marked on the picture; false when no pad
+    /// of the checked board is there.
+    bool highlightNetAt(double x, double y);
+    QListWidget* differenceList() const { return m_differences; }
+    QLabel* netLabel() const { return m_netLabel; }
 
     BoardView* boardView() const { return m_view; }
     QListWidget* layerList() const { return m_layerList; }
@@ -42,9 +61,17 @@ public:
     void onLayerChanged(QListWidgetItem* item);
     void onLayerDoubleClicked(QListWidgetItem* item);
     void onCursorMoved(double x, double y);
+    void onDifferenceSelected(int row);
 
 private:
+    // a difference of the check: its line in the list and where it is on the board (mils)
+    struct Finding {
+        QString text;
+        std::vector<std::pair<int, int>> at;
+        QColor colour;
+    };
     void fillLayerList();
+    void updateMarks();
 
     Shell& m_shell;
     FileDialog m_openDialog;
@@ -57,7 +84,15 @@ private:
     QPushButton* m_fitButton;
     QPushButton* m_zoomInButton;
     QPushButton* m_zoomOutButton;
-    bool m_filling = false;  // the list is being filled: its changes are not the user's
+    bool m_filling = false;      // the list is being filled: its changes are not the user's
+    QListWidget* m_differences;  // the check's findings, shown only after a check
+    QLabel* m_netLabel;
+    FileDialog m_boardDialog;
+    FileDialog m_netlistDialog;
+    std::unique_ptr<nets::NetlistCheck> m_check;
+    std::vector<Finding> m_findings;
+    int m_selected = -1;
+    int m_highlighted = -1;  // the island whose pads are marked
 };
 
 }  // namespace padloom::ui
