@@ -40,7 +40,7 @@ int runPackage(const PackageArgs& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand packageCommand(
     "package",
     "the fab set of a board (copper, masks, legends, outline, drill, drill drawing, BOM, X/Y) "
     "and a README.txt in one zip",
