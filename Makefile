@@ -23,9 +23,9 @@ build: configure
 run: build
 	$(BUILD)/padloom
 
+# Every test of the build: unit, window, command line, gerbv and ezdxf conformance, install.
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
-	@$(MAKE) --no-print-directory test-sanitize
 
 # The core, the command line and their tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, in a build folder of their own (no windows there).

@@ -11,6 +11,8 @@
 
 namespace padloom::board {
 
+class RecordVisitor;
+
 /// What a board holds on one board layer, counted roughly: what the outputs of that layer are
 /// made of.
 struct LayerContents {
@@ -49,12 +51,17 @@ public:
     /// What the board holds, counted as it was read.
     const BoardContents& contents() const { return m_contents; }
 
+    /// Whether the board starts with its "PCB FILE" line.
+    bool hasHeader() const { return m_hasHeader; }
+
 private:
     friend class BoardReader;
     friend class ImageWriter;
     friend class ImageCursor;
     friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
-                                                            std::uintmax_t halvesFrom);
+                                                            std::uintmax_t halvesFrom,
+                                                            RecordVisitor* first,
+                                                            RecordVisitor* second);
 
     // The image is a stream of 32-bit words in blocks of their own, so that a large board
     // never needs one large allocation nor a copy when it grows, and two images of the two

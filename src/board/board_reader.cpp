@@ -843,11 +843,37 @@ std::optional<std::uint64_t> recordStartAfter(const std::string& path, std::uint
 
 std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
                                                  std::uintmax_t halvesFrom) {
-    auto whole = [&path] {
-        BoardReader reader(path);
-        reader.keepImage();
-        while (reader.next()) {
+    return readBoardImage(path, halvesFrom, nullptr, nullptr);
+}
+
+namespace {
+
+// Reads with `reader` to its end, showing each record and problem to `visitor` when given.
+void readThrough(BoardReader& reader, RecordVisitor* visitor) {
+    while (auto kind = reader.next()) {
+        if (visitor) {
+            visitor->record(*kind, reader);
         }
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<const BoardImage> readBoardImage(const std::string& path, std::uintmax_t halvesFrom,
+                                                 RecordVisitor* firstVisitor,
+                                                 RecordVisitor* secondVisitor) {
+    auto tell = [](BoardReader& reader, RecordVisitor* visitor) {
+        if (visitor) {
+            reader.m_onProblem = [visitor](const std::string& message) {
+                visitor->problem(message);
+            };
+        }
+    };
+    auto whole = [&path, &tell, firstVisitor] {
+        BoardReader reader(path);
+        tell(reader, firstVisitor);
+        reader.keepImage();
+        readThrough(reader, firstVisitor);
         return reader.takeImage();
     };
     // a small board: one reading
@@ -873,18 +899,18 @@ std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
     std::jthread secondHalf([&] {
         try {
             BoardReader reader(path, *middle, std::nullopt);
+            tell(reader, secondVisitor);
             reader.keepImage();
-            while (reader.next()) {
-            }
+            readThrough(reader, secondVisitor);
             second = reader.takeImage();
         } catch (...) {
             secondError = std::current_exception();
         }
     });
     BoardReader first(path, 0, *middle);
+    tell(first, firstVisitor);
     first.keepImage();
-    while (first.next()) {
-    }
+    readThrough(first, firstVisitor);
     secondHalf.join();
     if (!first.m_joined) {
         return first.takeImage();
@@ -896,7 +922,11 @@ std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
     std::shared_ptr<BoardImage> joined = std::const_pointer_cast<BoardImage>(first.takeImage());
     if (!joined || !second || linesBefore > std::numeric_limits<std::int32_t>::max() ||
         first.m_componentEnds > std::numeric_limits<std::int32_t>::max()) {
-        return whole();  // a half too large for an image: read the usual way
+        // a half too large for an image: read the usual way
+        if (firstVisitor) {
+            firstVisitor->restart();
+        }
+        return whole();
     }
     auto rest = std::const_pointer_cast<BoardImage>(second);
     BoardImage::Block base{std::make_unique<std::int32_t[]>(3), 3};

@@ -144,7 +144,9 @@ public:
 
 private:
     friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
-                                                            std::uintmax_t halvesFrom);
+                                                            std::uintmax_t halvesFrom,
+                                                            RecordVisitor* first,
+                                                            RecordVisitor* second);
     // Reads part of the file, from byte `from` (a line start) on; with `joinAt`, the reading
     // ends when a record would start there, where the reading of the next part began.
     BoardReader(const std::string& path, std::uint64_t from,
@@ -185,6 +187,28 @@ private:
     long m_records = 0;
     bool m_hasHeader = false;
 };
+
+/// Sees the records of a board as readBoardImage reads them, in one of the parts of the file
+/// it reads at once: a pass that needs every record once does its work during the reading
+/// rather than in a replay after it.
+class RecordVisitor {
+public:
+    virtual ~RecordVisitor() = default;
+    /// A problem met in the record given next, as a BoardReader's ProblemHandler is told of
+    /// it. In a second part, line numbers count from the start of that part.
+    virtual void problem(const std::string& message) = 0;
+    /// A record as read (the reader's record(), component() and recordLine()).
+    virtual void record(RecordKind kind, const BoardReader& reader) = 0;
+    /// The reading starts again from the start of the board: what was seen is forgotten.
+    virtual void restart() = 0;
+};
+
+/// Reads the board as readBoardImage(path, halvesFrom) does, showing each record to a
+/// visitor as it is read. When the image has two parts, `first` has seen the records of the
+/// first and `second` those of the second; otherwise `first` has seen every record of the
+/// board in one reading, and what `second` saw is not part of it.
+std::shared_ptr<const BoardImage> readBoardImage(const std::string& path, std::uintmax_t halvesFrom,
+                                                 RecordVisitor* first, RecordVisitor* second);
 
 /// The line that tells the user a board has no "PCB FILE" line and is read all the same.
 std::string missingHeaderWarning(const std::string& path);

@@ -15,7 +15,7 @@ struct AptArgs {
     bool yes = false;
 };
 
-const RegisterCommand reg(
+const RegisterCommand aptCommand(
     "apt", "write the aperture list (.APT) and drill tool table (.TOL) of a board",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<AptArgs>();

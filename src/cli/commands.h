@@ -22,7 +22,9 @@ struct CommandEntry {
 
 std::vector<CommandEntry>& commandRegistry();
 
-/// Registers a subcommand at start-up; one static instance per command source file.
+/// Registers a subcommand at start-up; one static instance per command source file, named for
+/// its command (`plotCommand`): the command files are compiled in batches, several to a unit,
+/// so their file-level names must differ from one file to the next.
 struct RegisterCommand {
     RegisterCommand(std::string name, std::string description, CommandSetup setup) {
         commandRegistry().push_back({std::move(name), std::move(description), std::move(setup)});

@@ -14,7 +14,7 @@ struct DrcArgs {
     std::string board;
 };
 
-const RegisterCommand reg(
+const RegisterCommand drc2pcbCommand(
     "drc2pcb", "draw the clearance errors of a design-rule report into a board file",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<DrcArgs>();

@@ -55,7 +55,7 @@ void printRecord(std::ostream& out, const board::BoardReader& reader, board::Rec
     out << "\n";
 }
 
-const RegisterCommand reg(
+const RegisterCommand dumpCommand(
     "dump", "print each record of a board file as the board reader sees it",
     [](CLI::App& app, std::function<int()>& run) {
         auto board = std::make_shared<std::string>();

@@ -46,7 +46,7 @@ struct DxfArgs {
     bool ask = false;
 };
 
-const RegisterCommand reg(
+const RegisterCommand dxfCommand(
     "dxf", "export a board, with component heights, as a DXF drawing",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<DxfArgs>();

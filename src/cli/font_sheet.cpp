@@ -116,7 +116,7 @@ void writeFontSheet(const std::string& outPath) {
     file.out.commit();
 }
 
-const RegisterCommand reg("font-sheet", "every glyph of the stroke font",
+const RegisterCommand fontSheetCommand("font-sheet", "every glyph of the stroke font",
                           [](CLI::App& app, std::function<int()>& run) {
                               auto out = std::make_shared<std::string>();
                               app.add_option("OUT", *out, "Gerber file to write")->required();

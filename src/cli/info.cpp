@@ -39,7 +39,7 @@ int runInfo(const InfoArgs& a) {
     return unreadable || errors ? 1 : 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand infoCommand(
     "info", "format, units, extent, objects, apertures and problems of Gerber and drill files",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<InfoArgs>();

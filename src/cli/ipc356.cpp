@@ -27,7 +27,7 @@ int runIpc356(const Ipc356Args& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand ipc356Command(
     "ipc356", "IPC-D-356A bare-board test netlist of the copper",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<Ipc356Args>();

@@ -14,7 +14,7 @@ struct MatArgs {
     bool yes = false;
 };
 
-const RegisterCommand reg(
+const RegisterCommand mat2aptCommand(
     "mat2apt", "turn an Autotrax aperture matrix (.MAT) into an aperture list (.APT)",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<MatArgs>();

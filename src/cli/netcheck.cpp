@@ -26,7 +26,7 @@ int runNetcheck(const NetcheckArgs& a) {
     return diff.any() ? 1 : 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand netcheckCommand(
     "netcheck",
     "opens, shorts and missing pins of the copper against the netlist (NETDEF when no file is "
     "given); exit 1 on any difference",

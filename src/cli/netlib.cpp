@@ -115,7 +115,7 @@ int runNetlib(const NetlibArgs& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand netlibCommand(
     "netlib", "copy the footprints a netlist uses from component libraries into one library",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<NetlibArgs>();

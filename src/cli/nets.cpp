@@ -20,7 +20,7 @@ int runNets(const NetsArgs& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand netsCommand(
     "nets", "nets found in the copper, named from NETDEF or the netlist",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<NetsArgs>();

@@ -42,7 +42,7 @@ int runPackage(const PackageArgs& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand packageCommand(
     "package",
     "the fab set of a board (copper, masks, legends, outline, drill, drill drawing, BOM, X/Y, "
     "job file) and a README.md in one zip, under the names fab software recognises",

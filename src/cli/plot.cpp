@@ -54,7 +54,7 @@ int runPlot(const PlotArgs& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand plotCommand(
     "plot", "plot a board into RS274X layer files, NC drill file, drill drawing and BOM",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<PlotArgs>();

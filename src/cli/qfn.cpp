@@ -26,7 +26,7 @@ int runQfn(QfnArgs& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand qfnCommand(
     "qfn", "generate a QFN land pattern as a new board file",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<QfnArgs>();

@@ -161,7 +161,7 @@ int runRender(const RenderArgs& a) {
     return 0;
 }
 
-const RegisterCommand reg(
+const RegisterCommand renderCommand(
     "render", "draw Gerber and drill files stacked in colour, as the viewer shows them, into a PNG",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<RenderArgs>();

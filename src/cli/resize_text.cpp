@@ -15,7 +15,7 @@ struct ResizeArgs {
     annotate::TextResizeOptions options;
 };
 
-const RegisterCommand reg(
+const RegisterCommand resizeTextCommand(
     "resize-text", "set the size of every component designator text of a board (.NEW)",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<ResizeArgs>();

@@ -42,7 +42,7 @@ int runRs274x(Rs274xArgs& a) {
     return undefined.empty() ? 0 : 1;
 }
 
-const RegisterCommand reg(
+const RegisterCommand rs274xCommand(
     "rs274x", "turn Traxplot RS274D plots and their aperture file into RS274X files",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<Rs274xArgs>();

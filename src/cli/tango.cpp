@@ -61,7 +61,7 @@ int runTango(const TangoArgs& a) {
     }
 }
 
-const RegisterCommand reg(
+const RegisterCommand tangoCommand(
     "tango", "plot a TANGO board into RS274X layer files, NC drill file and drill drawing",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<TangoArgs>();

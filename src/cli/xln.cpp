@@ -13,7 +13,7 @@ struct XlnArgs {
     std::string drill;
 };
 
-const RegisterCommand reg(
+const RegisterCommand xlnCommand(
     "xln", "merge an NC drill file (.TXT) and its tool table (.TOL) into one Excellon file",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<XlnArgs>();

@@ -13,7 +13,7 @@ struct XyArgs {
     annotate::PlacementOptions options;
 };
 
-const RegisterCommand reg(
+const RegisterCommand xyCommand(
     "xy", "write the X/Y placement file (.UCM) of a board for pick and place",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<XyArgs>();

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <exception>
 #include <optional>
-#include <thread>
 
 #include "board/board_reader.h"
 #include "common/base_name.h"
@@ -113,68 +111,111 @@ void addPad(ApertureList& list, const board::CurrentRecord& r, const AptOptions&
 
 namespace {
 
-// Reads the records of a board (or of one part of a board image) into the aperture list, the
-// drill tally, the extents, the pour outline flags and the problems of `build`.
-void collectApertures(board::BoardReader& reader, ApertureList& list, AptBuild& build,
-                      const AptOptions& opt) {
+// Adds a record of a board to the aperture list, the drill tally, the extents, the pour
+// outline flags and the problems of `build`.
+void collectRecord(RecordKind kind, const board::BoardReader& reader, ApertureList& list,
+                   AptBuild& build, const AptOptions& opt) {
     const auto& e = opt.enlargements;
-    while (auto kind = reader.next()) {
-        const auto& r = reader.record();
-        switch (*kind) {
-            case RecordKind::Pad:
-                if (r.holeSize > 0 && r.layer == board::kMultiLayer) {
-                    countHole(build.drillTally, r.holeSize);
-                }
-                addPad(list, r, opt, reader, build.problems);
-                break;
-            case RecordKind::Via:
-                list.addRound(r.viaSize);
-                list.addRound(enlarged(r.viaSize, e.solderMask));
-                list.addRound(enlarged(r.viaSize, e.plane));
-                list.addRound(enlarged(r.viaSize, e.pour));
-                if (r.holeSize > 0) {
-                    countHole(build.drillTally, r.holeSize);
-                }
-                break;
-            case RecordKind::Track:
-                build.extents.add(r.x1, r.y1);
-                build.extents.add(r.x2, r.y2);
-                if (r.width > 0) {
-                    list.addRound(r.width);
-                    list.addRound(enlarged(r.width, e.pour));
-                    if (opt.pourEnable && r.width == 1 && (r.layer == 1 || r.layer == 6)) {
-                        build.pourOutline[r.layer] = true;
-                    }
-                }
-                break;
-            case RecordKind::Arc:
+    const auto& r = reader.record();
+    switch (kind) {
+        case RecordKind::Pad:
+            if (r.holeSize > 0 && r.layer == board::kMultiLayer) {
+                countHole(build.drillTally, r.holeSize);
+            }
+            addPad(list, r, opt, reader, build.problems);
+            break;
+        case RecordKind::Via:
+            list.addRound(r.viaSize);
+            list.addRound(enlarged(r.viaSize, e.solderMask));
+            list.addRound(enlarged(r.viaSize, e.plane));
+            list.addRound(enlarged(r.viaSize, e.pour));
+            if (r.holeSize > 0) {
+                countHole(build.drillTally, r.holeSize);
+            }
+            break;
+        case RecordKind::Track:
+            build.extents.add(r.x1, r.y1);
+            build.extents.add(r.x2, r.y2);
+            if (r.width > 0) {
                 list.addRound(r.width);
                 list.addRound(enlarged(r.width, e.pour));
-                break;
-            case RecordKind::Fill:
-                if (opt.fillApertures) {
-                    list.add(board::kRectangular, std::abs(r.x1 - r.x2), std::abs(r.y1 - r.y2));
+                if (opt.pourEnable && r.width == 1 && (r.layer == 1 || r.layer == 6)) {
+                    build.pourOutline[r.layer] = true;
                 }
-                break;
-            case RecordKind::String:
-                // the stroke font draws with a round aperture of the string's width
-                if (r.width > 0) {
-                    list.addRound(r.width);
-                }
-                break;
-            case RecordKind::Component: {
-                const auto& c = reader.component();
-                if (c.designatorShown == 1) {
-                    list.addRound(c.designatorText.width);
-                }
-                if (c.commentShown == 1) {
-                    list.addRound(c.commentText.width);
-                }
-                break;
             }
+            break;
+        case RecordKind::Arc:
+            list.addRound(r.width);
+            list.addRound(enlarged(r.width, e.pour));
+            break;
+        case RecordKind::Fill:
+            if (opt.fillApertures) {
+                list.add(board::kRectangular, std::abs(r.x1 - r.x2), std::abs(r.y1 - r.y2));
+            }
+            break;
+        case RecordKind::String:
+            // the stroke font draws with a round aperture of the string's width
+            if (r.width > 0) {
+                list.addRound(r.width);
+            }
+            break;
+        case RecordKind::Component: {
+            const auto& c = reader.component();
+            if (c.designatorShown == 1) {
+                list.addRound(c.designatorText.width);
+            }
+            if (c.commentShown == 1) {
+                list.addRound(c.commentText.width);
+            }
+            break;
         }
     }
 }
+
+// Reads the records of a board (or of one part of a board image) into `build`.
+void collectApertures(board::BoardReader& reader, ApertureList& list, AptBuild& build,
+                      const AptOptions& opt) {
+    while (auto kind = reader.next()) {
+        collectRecord(*kind, reader, list, build, opt);
+    }
+}
+
+// The fixed first entries of every list: the drawing pens and the drill-guide circle.
+void startList(ApertureList& list, AptBuild& build, const AptOptions& opt) {
+    list.addRound(3);
+    list.addRound(5);
+    list.addRound(1);
+    build.drillGuideDCode = list.add(board::kCircular, opt.drillGuideSize, opt.drillGuideSize);
+}
+
+// Builds the list of one part of a board as the board is read into its image.
+class Collector : public board::RecordVisitor {
+public:
+    Collector(AptBuild& build, const AptOptions& opt, bool fixedEntries)
+        : m_build(build), m_opt(opt), m_fixedEntries(fixedEntries) {
+        restart();
+    }
+
+    ApertureList& list() { return *m_list; }
+
+    void problem(const std::string& message) override { m_build.problems.push_back(message); }
+    void record(RecordKind kind, const board::BoardReader& reader) override {
+        collectRecord(kind, reader, *m_list, m_build, m_opt);
+    }
+    void restart() override {
+        m_build = AptBuild{};
+        m_list.emplace(m_build.apertures);
+        if (m_fixedEntries) {
+            startList(*m_list, m_build, m_opt);
+        }
+    }
+
+private:
+    AptBuild& m_build;
+    const AptOptions& m_opt;
+    bool m_fixedEntries;
+    std::optional<ApertureList> m_list;
+};
 
 // Adds what the second part of a board gave to what the first part gave, as one reading of
 // the whole board would have found it: apertures and hole sizes first met in the second part
@@ -204,59 +245,53 @@ void joinBuilds(ApertureList& list, AptBuild& build, const AptBuild& second) {
     build.problems.insert(build.problems.end(), second.problems.begin(), second.problems.end());
 }
 
+void sortTally(std::vector<board::DrillTallyEntry>& tally) {
+    std::stable_sort(tally.begin(), tally.end(),
+                     [](const auto& a, const auto& b) { return a.holeSize < b.holeSize; });
+}
+
 }  // namespace
 
 AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) {
     AptBuild build;
-    ApertureList list(build.apertures);
-
-    // the fixed first entries: the drawing pens and the drill-guide circle
-    list.addRound(3);
-    list.addRound(5);
-    list.addRound(1);
-    build.drillGuideDCode = list.add(board::kCircular, opt.drillGuideSize, opt.drillGuideSize);
-
-    // for a plot run, the board is read into an image that the plot run replays; an image
-    // read in two parts is gone through in two parts at once
     if (opt.plotMode) {
-        build.boardImage = board::readBoardImage(boardPath);
-    }
-    const size_t parts = build.boardImage ? build.boardImage->parts() : 1;
-    AptBuild second;
-    std::exception_ptr secondError;
-    std::jthread secondPart;
-    if (parts == 2) {
-        secondPart = std::jthread([&] {
-            try {
-                ApertureList secondList(second.apertures);
-                board::BoardReader reader(
-                    boardPath, build.boardImage, 1,
-                    [&second](const std::string& p) { second.problems.push_back(p); });
-                collectApertures(reader, secondList, second, opt);
-            } catch (...) {
-                secondError = std::current_exception();
+        // for a plot run the board is read into an image that the plot run replays, and the
+        // list built as it is read; a board read in two halves at once builds two lists at
+        // once, the second joined to the first
+        AptBuild second;
+        Collector first(build, opt, true);
+        Collector rest(second, opt, false);
+        std::shared_ptr<const board::BoardImage> image =
+            board::readBoardImage(boardPath, board::kHalvesFrom, &first, &rest);
+        if (image) {
+            if (image->parts() == 2) {
+                if (!second.problems.empty()) {
+                    // their line numbers count from the middle of the file: the second half
+                    // is gone through again as part of the whole
+                    rest.restart();
+                    board::BoardReader reader(boardPath, image, 1, [&second](const std::string& p) {
+                        second.problems.push_back(p);
+                    });
+                    collectApertures(reader, rest.list(), second, opt);
+                }
+                joinBuilds(first.list(), build, second);
             }
-        });
-    }
-    // damaged records are read as well as they go, and reported with the other problems
-    auto problem = [&build](const std::string& p) { build.problems.push_back(p); };
-    std::optional<board::BoardReader> reader;
-    if (parts == 2) {
-        reader.emplace(boardPath, build.boardImage, 0, problem);
-    } else {
-        reader.emplace(boardPath, build.boardImage, problem);
-    }
-    collectApertures(*reader, list, build, opt);
-    if (parts == 2) {
-        secondPart.join();
-        if (secondError) {
-            std::rethrow_exception(secondError);
+            build.hasHeader = image->hasHeader();
+            build.boardImage = std::move(image);
+            sortTally(build.drillTally);
+            return build;
         }
-        joinBuilds(list, build, second);
+        // too large for an image (a text line of more than a gigabyte): read the usual way
+        build = AptBuild{};
     }
-    build.hasHeader = reader->hasHeader();
-    std::stable_sort(build.drillTally.begin(), build.drillTally.end(),
-                     [](const auto& a, const auto& b) { return a.holeSize < b.holeSize; });
+    ApertureList list(build.apertures);
+    startList(list, build, opt);
+    // damaged records are read as well as they go, and reported with the other problems
+    board::BoardReader reader(boardPath,
+                              [&build](const std::string& p) { build.problems.push_back(p); });
+    collectApertures(reader, list, build, opt);
+    build.hasHeader = reader.hasHeader();
+    sortTally(build.drillTally);
     return build;
 }
 

@@ -322,59 +322,64 @@ namespace {
 
 // A board large enough to be read in two halves at once gives the aperture list, drill tally,
 // extents, pour flags and problems of one reading, with apertures, hole sizes and a pour outline
-// first met in the second half, and damaged records in both.
+// first met in the second half; with damaged records in both halves (whose problems must carry
+// the line numbers of the whole file) and in the first only.
 TEST(PcbToApt, BoardReadInTwoHalvesBuildsTheSameList) {
-    std::string board = "PCB FILE 4\r\n";
-    auto part = [&board](int from, int to, int seed) {
-        for (int i = from; i < to; ++i) {
-            const int x = 1000 + i % 500;
-            const int y = 1000 + i / 500;
-            board += "CP\r\n" + std::to_string(x) + " " + std::to_string(y) + " " +
-                     std::to_string(40 + (i * seed) % 7) + " 60 " + std::to_string(1 + i % 4) +
-                     " " + std::to_string(28 + (i * seed) % 5) + " 2 13\r\n1\r\n";
-            board += "FT\r\n" + std::to_string(x) + " " + std::to_string(y) + " " +
-                     std::to_string(x + 100) + " " + std::to_string(y) + " " +
-                     std::to_string(8 + (i * seed) % 3) + " 6\r\n";
-            if (i % 5000 == 7) {
-                board += "CP\r\n1 2 3 4 0 5 1 13\r\n1\r\nFV\r\n1 2 x 28\r\n";  // damaged
+    for (const bool damagedSecondHalf : {true, false}) {
+        SCOPED_TRACE(damagedSecondHalf ? "damaged records in both halves" : "in the first only");
+        std::string board = "PCB FILE 4\r\n";
+        auto part = [&board](int from, int to, int seed, bool damaged) {
+            for (int i = from; i < to; ++i) {
+                const int x = 1000 + i % 500;
+                const int y = 1000 + i / 500;
+                board += "CP\r\n" + std::to_string(x) + " " + std::to_string(y) + " " +
+                         std::to_string(40 + (i * seed) % 7) + " 60 " + std::to_string(1 + i % 4) +
+                         " " + std::to_string(28 + (i * seed) % 5) + " 2 13\r\n1\r\n";
+                board += "FT\r\n" + std::to_string(x) + " " + std::to_string(y) + " " +
+                         std::to_string(x + 100) + " " + std::to_string(y) + " " +
+                         std::to_string(8 + (i * seed) % 3) + " 6\r\n";
+                if (damaged && i % 5000 == 7) {
+                    board += "CP\r\n1 2 3 4 0 5 1 13\r\n1\r\nFV\r\n1 2 x 28\r\n";
+                }
             }
+        };
+        part(0, 60000, 1, true);
+        // the second half brings new sizes, new holes, a 1-mil outline on top copper and
+        // far-off tracks
+        part(60000, 120000, 3, damagedSecondHalf);
+        board += "FT\r\n0 0 5 5 1 1\r\nFT\r\n-50 99999 99999 -50 12 6\r\nENDPCB\r\n";
+        TempDir dir;
+        const std::string path = dir.write("big.pcb", board);
+        ASSERT_GE(board.size(), board::kHalvesFrom);
+        AptOptions opt;
+        opt.pourEnable = true;
+        const AptBuild once = buildApertureList(path, opt);
+        opt.plotMode = true;
+        const AptBuild halves = buildApertureList(path, opt);
+        ASSERT_TRUE(halves.boardImage);
+        ASSERT_EQ(halves.boardImage->parts(), 2u);
+        ASSERT_EQ(halves.apertures.size(), once.apertures.size());
+        for (size_t i = 0; i < once.apertures.size(); ++i) {
+            EXPECT_EQ(halves.apertures[i].shape, once.apertures[i].shape) << i;
+            EXPECT_EQ(halves.apertures[i].xSize, once.apertures[i].xSize) << i;
+            EXPECT_EQ(halves.apertures[i].ySize, once.apertures[i].ySize) << i;
         }
-    };
-    part(0, 60000, 1);
-    // the second half brings new sizes, new holes, a 1-mil outline on top copper and
-    // far-off tracks
-    part(60000, 120000, 3);
-    board += "FT\r\n0 0 5 5 1 1\r\nFT\r\n-50 99999 99999 -50 12 6\r\nENDPCB\r\n";
-    TempDir dir;
-    const std::string path = dir.write("big.pcb", board);
-    ASSERT_GE(board.size(), board::kHalvesFrom);
-    AptOptions opt;
-    opt.pourEnable = true;
-    const AptBuild once = buildApertureList(path, opt);
-    opt.plotMode = true;
-    const AptBuild halves = buildApertureList(path, opt);
-    ASSERT_TRUE(halves.boardImage);
-    ASSERT_EQ(halves.boardImage->parts(), 2u);
-    ASSERT_EQ(halves.apertures.size(), once.apertures.size());
-    for (size_t i = 0; i < once.apertures.size(); ++i) {
-        EXPECT_EQ(halves.apertures[i].shape, once.apertures[i].shape) << i;
-        EXPECT_EQ(halves.apertures[i].xSize, once.apertures[i].xSize) << i;
-        EXPECT_EQ(halves.apertures[i].ySize, once.apertures[i].ySize) << i;
+        ASSERT_EQ(halves.drillTally.size(), once.drillTally.size());
+        for (size_t i = 0; i < once.drillTally.size(); ++i) {
+            EXPECT_EQ(halves.drillTally[i].holeSize, once.drillTally[i].holeSize);
+            EXPECT_EQ(halves.drillTally[i].count, once.drillTally[i].count);
+        }
+        EXPECT_EQ(halves.extents.minX, once.extents.minX);
+        EXPECT_EQ(halves.extents.minY, once.extents.minY);
+        EXPECT_EQ(halves.extents.maxX, once.extents.maxX);
+        EXPECT_EQ(halves.extents.maxY, once.extents.maxY);
+        EXPECT_EQ(halves.pourOutline, once.pourOutline);
+        EXPECT_TRUE(once.pourOutline[1]);
+        EXPECT_EQ(halves.problems, once.problems);
+        EXPECT_EQ(once.problems.size(), (damagedSecondHalf ? 2u : 1u) * 24u);
+        EXPECT_EQ(halves.drillGuideDCode, once.drillGuideDCode);
+        EXPECT_EQ(halves.hasHeader, once.hasHeader);
     }
-    ASSERT_EQ(halves.drillTally.size(), once.drillTally.size());
-    for (size_t i = 0; i < once.drillTally.size(); ++i) {
-        EXPECT_EQ(halves.drillTally[i].holeSize, once.drillTally[i].holeSize);
-        EXPECT_EQ(halves.drillTally[i].count, once.drillTally[i].count);
-    }
-    EXPECT_EQ(halves.extents.minX, once.extents.minX);
-    EXPECT_EQ(halves.extents.minY, once.extents.minY);
-    EXPECT_EQ(halves.extents.maxX, once.extents.maxX);
-    EXPECT_EQ(halves.extents.maxY, once.extents.maxY);
-    EXPECT_EQ(halves.pourOutline, once.pourOutline);
-    EXPECT_TRUE(once.pourOutline[1]);
-    EXPECT_EQ(halves.problems, once.problems);
-    EXPECT_EQ(once.problems.size(), 2u * 24u);
-    EXPECT_EQ(halves.drillGuideDCode, once.drillGuideDCode);
 }
 
 }  // namespace

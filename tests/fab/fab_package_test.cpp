@@ -166,8 +166,8 @@ TEST(FabPackage, AFailedZipLeavesTheOldOneAndNothingElse) {
     const std::string zip = dir.write("old.zip", "old");
     const std::string present = dir.write("a.GTL", "G04*\r\nM02*\r\n");
     EXPECT_THROW(writeZip(zip,
-                          {{present, "a.GTL", "Top copper"},
-                           {dir.file("missing.GBL"), "missing.GBL", "Bottom copper"}},
+                          {{present, "a.GTL", "Top copper", ""},
+                           {dir.file("missing.GBL"), "missing.GBL", "Bottom copper", ""}},
                           {{"README.md", "x"}}),
                  common::IoError);
     EXPECT_EQ(testing::readFile(zip), "old");
