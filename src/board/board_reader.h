@@ -101,6 +101,9 @@ public:
         }
     }
 
+    /// onlyKinds() of the kinds whose bits (1 << RecordKind) are set.
+    void onlyKindBits(unsigned kinds) { m_kinds = kinds; }
+
     /// Replays one part of an image read in parts (BoardImage::parts), as the records of
     /// that part of the file; the parts together give what one reading of the file gives.
     /// When the image does not stand for the file or has one part, part 0 reads all of the

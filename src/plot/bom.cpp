@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "board/board_reader.h"
@@ -37,50 +38,78 @@ std::string csvQuoted(std::string_view text) {
     return field + "\"";
 }
 
-void writeBillOfMaterials(common::Host& host, const PlotOptions& options,
-                          const board::RunValues& runValues) {
-    host.addLine("BOM");
-    common::LineWriter out(layerOutputPath(runValues, ".csv"));
+namespace {
 
+// Gathers the comment groups in the order of the comparison; each keeps the first spelling
+// met in the file, and its designators in file order until they are sorted.
+class BillOfMaterials : public PassOutput {
+public:
+    BillOfMaterials(common::Host& host, const PlotOptions& options, const board::RunValues& rv)
+        : m_compare(options.compareText ? options.compareText : compareIgnoringAsciiCase),
+          m_index(Less{&m_compare}) {
+        host.addLine("BOM");
+        m_out.emplace(layerOutputPath(rv, ".csv"));
+    }
+
+    unsigned kinds() const override { return kindBit(board::RecordKind::Component); }
+    void record(board::RecordKind kind, const board::BoardReader& reader) override {
+        if (kind != board::RecordKind::Component) {
+            return;
+        }
+        const auto& c = reader.component();
+        auto [it, added] = m_index.try_emplace(c.comment, m_groups.size());
+        if (added) {
+            m_groups.push_back({c.comment, {}});
+        }
+        m_groups[it->second].designators.push_back(c.designator);
+    }
+    void finish() override {
+        common::LineWriter& out = *m_out;
+        const Less less{&m_compare};
+        for (const auto& [key, i] : m_index) {
+            Group& g = m_groups[i];
+            std::stable_sort(g.designators.begin(), g.designators.end(), less);
+            std::string list;
+            for (size_t d = 0; d < g.designators.size(); ++d) {
+                list += (d ? "," : "") + g.designators[d];
+            }
+            out.line(csvQuoted(g.comment) + "," +
+                     common::decimal(static_cast<long long>(g.designators.size())) + "," +
+                     csvQuoted(list));
+        }
+        out.commit();
+    }
+
+private:
     using Compare = std::function<int(std::string_view, std::string_view)>;
-    const Compare compare = options.compareText ? options.compareText : compareIgnoringAsciiCase;
-    auto less = [&compare](const std::string& a, const std::string& b) {
-        return compare(a, b) < 0;
+    struct Less {
+        const Compare* compare;
+        bool operator()(const std::string& a, const std::string& b) const {
+            return (*compare)(a, b) < 0;
+        }
     };
-
-    // comment groups in text order; each keeps the first spelling met in the file
     struct Group {
         std::string comment;
         std::vector<std::string> designators;
     };
-    std::vector<Group> groups;
-    std::map<std::string, size_t, decltype(less)> index(less);
-    board::BoardReader reader(runValues.boardFile, runValues.boardImage);
-    reader.onlyKinds({board::RecordKind::Component});
-    while (auto kind = reader.next()) {
-        if (*kind != board::RecordKind::Component) {
-            continue;
-        }
-        const auto& c = reader.component();
-        auto [it, added] = index.try_emplace(c.comment, groups.size());
-        if (added) {
-            groups.push_back({c.comment, {}});
-        }
-        groups[it->second].designators.push_back(c.designator);
-    }
 
-    for (const auto& [key, i] : index) {
-        Group& g = groups[i];
-        std::stable_sort(g.designators.begin(), g.designators.end(), less);
-        std::string list;
-        for (size_t d = 0; d < g.designators.size(); ++d) {
-            list += (d ? "," : "") + g.designators[d];
-        }
-        out.line(csvQuoted(g.comment) + "," +
-                 common::decimal(static_cast<long long>(g.designators.size())) + "," +
-                 csvQuoted(list));
-    }
-    out.commit();
+    const Compare m_compare;
+    std::optional<common::LineWriter> m_out;
+    std::vector<Group> m_groups;
+    std::map<std::string, size_t, Less> m_index;
+};
+
+}  // namespace
+
+std::unique_ptr<PassOutput> billOfMaterialsOutput(common::Host& host, const PlotOptions& options,
+                                                  const board::RunValues& runValues) {
+    return std::make_unique<BillOfMaterials>(host, options, runValues);
+}
+
+void writeBillOfMaterials(common::Host& host, const PlotOptions& options,
+                          const board::RunValues& runValues) {
+    BillOfMaterials output(host, options, runValues);
+    runPass(runValues, output);
 }
 
 }  // namespace padloom::plot

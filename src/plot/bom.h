@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "board/run_values.h"
 #include "common/host.h"
+#include "plot/pass_output.h"
 #include "plot/plot_run.h"
 
 namespace padloom::plot {
@@ -22,5 +24,9 @@ std::string csvQuoted(std::string_view text);
 /// of options.compareText (compareIgnoringAsciiCase when it is empty).
 void writeBillOfMaterials(common::Host& host, const PlotOptions& options,
                           const board::RunValues& runValues);
+
+/// writeBillOfMaterials as an output of a pass over the board shared with other outputs.
+std::unique_ptr<PassOutput> billOfMaterialsOutput(common::Host& host, const PlotOptions& options,
+                                                  const board::RunValues& runValues);
 
 }  // namespace padloom::plot

@@ -1,6 +1,7 @@
 #include "plot/drill_drawing.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "board/board_reader.h"
 #include "common/number_format.h"
@@ -177,48 +178,45 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
     }
 }
 
-void plotDrillDrawing(common::Host& host, const PlotOptions& options, const board::RunValues& rv,
-                      int layer) {
-    const std::string extension(layerExtension(layer));
-    host.addLine(extension);
-    LayerFile file(layerOutputPath(rv, extension));
-    auto& out = file.out;
-    file.reset();
-    board::ApertureTable table;
-    writeApertureDefinitions(file, layer, rv.aptFile, rv.enlargements.pour, table,
-                             options.x2Facts.get());
-    const auto defined = definedDcodes(table);
-    const bool penUsable = usableAperture(defined, kPenDcode);
-    if (!penUsable) {
-        host.addLine("Error: Apt not found: the drill drawing pen D10 is not in " + rv.aptFile +
-                     "; the drill drawing has no marks, dimensions or legend");
-    }
-    const auto& tally = rv.drillTally;
-    if (tally.size() > 64) {
-        host.addLine("Drill drawing: tools 65 to " + decimal(static_cast<long long>(tally.size())) +
-                     " have no mark figure of their own; they are marked with a plain circle");
+namespace {
+
+// The drill drawing in the parts a pass over the board gives it: the header and apertures when
+// made, then the marks and the board outline record by record, then the dimensions and the
+// legend.
+class DrillDrawing : public PassOutput {
+public:
+    DrillDrawing(common::Host& host, const PlotOptions& options, const board::RunValues& rv,
+                 int layer)
+        : m_host(host), m_rv(rv) {
+        const std::string extension(layerExtension(layer));
+        host.addLine(extension);
+        m_file.emplace(layerOutputPath(rv, extension));
+        m_file->reset();
+        writeApertureDefinitions(*m_file, layer, rv.aptFile, rv.enlargements.pour, m_table,
+                                 options.x2Facts.get());
+        m_defined.emplace(definedDcodes(m_table));
+        m_penUsable = usableAperture(*m_defined, kPenDcode);
+        if (!m_penUsable) {
+            host.addLine("Error: Apt not found: the drill drawing pen D10 is not in " +
+                         rv.aptFile + "; the drill drawing has no marks, dimensions or legend");
+        }
+        const auto& tally = rv.drillTally;
+        if (tally.size() > 64) {
+            host.addLine("Drill drawing: tools 65 to " +
+                         decimal(static_cast<long long>(tally.size())) +
+                         " have no mark figure of their own; they are marked with a plain circle");
+        }
     }
 
-    // extents of the marks, where the legend goes on a board without tracks
-    board::Extents marks;
-    auto mark = [&](int x, int y, int holeSize) {
-        if (!penUsable) {
-            return;
-        }
-        if (placeDrillMark(file, x, y, holeSize, kPenDcode, tally) == MarkResult::NotInTally) {
-            host.addLine("Error: the hole size " + decimal(holeSize) + " at " + decimal(x) + "," +
-                         decimal(y) + " is not in the drill tally; no drill mark");
-            return;
-        }
-        marks.add(x, y);
-    };
+    unsigned kinds() const override {
+        using board::RecordKind;
+        return kindBit(RecordKind::Pad) | kindBit(RecordKind::Via) | kindBit(RecordKind::Track) |
+               kindBit(RecordKind::Arc);
+    }
 
-    board::BoardReader reader(rv.boardFile, rv.boardImage);
-    reader.onlyKinds({board::RecordKind::Pad, board::RecordKind::Via, board::RecordKind::Track,
-                      board::RecordKind::Arc});
-    while (auto kind = reader.next()) {
+    void record(board::RecordKind kind, const board::BoardReader& reader) override {
         const auto& r = reader.record();
-        switch (*kind) {
+        switch (kind) {
             case board::RecordKind::Pad:
                 if (r.layer == board::kMultiLayer && r.holeSize >= 1) {
                     mark(r.x1, r.y1, r.holeSize);
@@ -234,23 +232,23 @@ void plotDrillDrawing(common::Host& host, const PlotOptions& options, const boar
                 if (r.layer != 11) {
                     break;
                 }
-                const int draw = board::resolveLine(table, r, rv.enlargements).draw;
-                const bool isTrack = *kind == board::RecordKind::Track;
-                if (!usableAperture(defined, draw)) {
-                    host.addLine("Error: Apt not found: " + decimal(r.width) + "," +
-                                 decimal(r.width) + ",1 (" + (isTrack ? "track" : "arc") + " at " +
-                                 decimal(r.x1) + "," + decimal(r.y1) + ", line " +
-                                 decimal(reader.recordLine()) + ")");
+                const int draw = board::resolveLine(m_table, r, m_rv.enlargements).draw;
+                const bool isTrack = kind == board::RecordKind::Track;
+                if (!usableAperture(*m_defined, draw)) {
+                    m_host.addLine("Error: Apt not found: " + decimal(r.width) + "," +
+                                   decimal(r.width) + ",1 (" + (isTrack ? "track" : "arc") +
+                                   " at " + decimal(r.x1) + "," + decimal(r.y1) + ", line " +
+                                   decimal(reader.recordLine()) + ")");
                     break;
                 }
                 if (isTrack) {
-                    if (draw != file.currentAperture) {
-                        selectAperture(out, draw);
-                        file.currentAperture = draw;
+                    if (draw != m_file->currentAperture) {
+                        selectAperture(m_file->out, draw);
+                        m_file->currentAperture = draw;
                     }
-                    writeLine(out, r.x1, r.y1, r.x2, r.y2);
+                    writeLine(m_file->out, r.x1, r.y1, r.x2, r.y2);
                 } else {
-                    plotArc(file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
+                    plotArc(*m_file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
                 }
                 break;
             }
@@ -259,11 +257,49 @@ void plotDrillDrawing(common::Host& host, const PlotOptions& options, const boar
         }
     }
 
-    if (penUsable) {
-        drawDimensionsAndLegend(host, file, rv.extents, marks, tally, kPenDcode);
+    void finish() override {
+        if (m_penUsable) {
+            drawDimensionsAndLegend(m_host, *m_file, m_rv.extents, m_marks, m_rv.drillTally,
+                                    kPenDcode);
+        }
+        m_file->out.line("M02*");
+        m_file->out.commit();
     }
-    out.line("M02*");
-    out.commit();
+
+private:
+    void mark(int x, int y, int holeSize) {
+        if (!m_penUsable) {
+            return;
+        }
+        if (placeDrillMark(*m_file, x, y, holeSize, kPenDcode, m_rv.drillTally) ==
+            MarkResult::NotInTally) {
+            m_host.addLine("Error: the hole size " + decimal(holeSize) + " at " + decimal(x) +
+                           "," + decimal(y) + " is not in the drill tally; no drill mark");
+            return;
+        }
+        m_marks.add(x, y);
+    }
+
+    common::Host& m_host;
+    const board::RunValues& m_rv;
+    std::optional<LayerFile> m_file;
+    board::ApertureTable m_table;
+    std::optional<DefinedDcodes> m_defined;
+    bool m_penUsable = false;
+    board::Extents m_marks;  // extents of the marks, where the legend goes on a board without tracks
+};
+
+}  // namespace
+
+std::unique_ptr<PassOutput> drillDrawingOutput(common::Host& host, const PlotOptions& options,
+                                               const board::RunValues& runValues, int layer) {
+    return std::make_unique<DrillDrawing>(host, options, runValues, layer);
+}
+
+void plotDrillDrawing(common::Host& host, const PlotOptions& options, const board::RunValues& rv,
+                      int layer) {
+    DrillDrawing output(host, options, rv, layer);
+    runPass(rv, output);
 }
 
 }  // namespace padloom::plot

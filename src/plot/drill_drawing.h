@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "board/run_values.h"
 #include "common/host.h"
 #include "plot/layer_file.h"
+#include "plot/pass_output.h"
 #include "plot/plot_run.h"
 
 namespace padloom::plot {
@@ -39,5 +41,9 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
 /// says so.
 void plotDrillDrawing(common::Host& host, const PlotOptions& options,
                       const board::RunValues& runValues, int layer = 9);
+
+/// plotDrillDrawing as an output of a pass over the board shared with other outputs.
+std::unique_ptr<PassOutput> drillDrawingOutput(common::Host& host, const PlotOptions& options,
+                                               const board::RunValues& runValues, int layer = 9);
 
 }  // namespace padloom::plot

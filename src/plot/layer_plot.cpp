@@ -634,7 +634,8 @@ std::vector<PlottedLayer> openLayerFiles(const board::RunValues& runValues,
 
 void plotLayersTogether(common::Host& host, const PlotOptions& options,
                         const board::RunValues& runValues,
-                        const std::vector<PlottedLayer*>& layers) {
+                        const std::vector<PlottedLayer*>& layers,
+                        const std::vector<RidingOutput*>& riders) {
     std::vector<PlottedLayer*> mine;
     std::vector<std::unique_ptr<LayerPlotter>> plotters;
     for (PlottedLayer* p : layers) {
@@ -651,7 +652,7 @@ void plotLayersTogether(common::Host& host, const PlotOptions& options,
             p->error = std::current_exception();
         }
     }
-    if (mine.empty()) {
+    if (mine.empty() && riders.empty()) {
         return;
     }
     // Which of the layers a record on each board layer can reach: its pads and vias by the
@@ -675,6 +676,10 @@ void plotLayersTogether(common::Host& host, const PlotOptions& options,
     auto on = [](const std::array<std::uint32_t, kBoardLayers>& table, int layer) {
         return layer >= 0 && layer < kBoardLayers ? table[static_cast<size_t>(layer)] : 0u;
     };
+    std::vector<unsigned> riderKinds;
+    for (const RidingOutput* r : riders) {
+        riderKinds.push_back(r->error ? 0u : r->output->kinds());
+    }
     try {
         board::BoardReader reader(runValues.boardFile, runValues.boardImage);
         while (auto kind = reader.next()) {
@@ -708,12 +713,26 @@ void plotLayersTogether(common::Host& host, const PlotOptions& options,
                     mine[j]->error = std::current_exception();
                 }
             }
+            for (size_t i = 0; i < riders.size(); ++i) {
+                if ((riderKinds[i] & kindBit(*kind)) != 0 && !riders[i]->error) {
+                    try {
+                        riders[i]->output->record(*kind, reader);
+                    } catch (...) {
+                        riders[i]->error = std::current_exception();
+                    }
+                }
+            }
         }
     } catch (...) {
-        // the board itself failed: every layer still going stops with its error
+        // the board itself failed: every layer and rider still going stops with its error
         for (auto* p : mine) {
             if (!p->error) {
                 p->error = std::current_exception();
+            }
+        }
+        for (RidingOutput* r : riders) {
+            if (!r->error) {
+                r->error = std::current_exception();
             }
         }
     }

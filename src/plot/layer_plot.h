@@ -9,6 +9,7 @@
 #include "board/run_values.h"
 #include "common/host.h"
 #include "plot/layer_file.h"
+#include "plot/pass_output.h"
 #include "plot/plot_run.h"
 
 namespace padloom::plot {
@@ -67,13 +68,22 @@ struct PlottedLayer {
 std::vector<PlottedLayer> openLayerFiles(const board::RunValues& runValues,
                                          const std::vector<int>& layers);
 
-/// Writes the opened layer files of `layers` in one pass over the board. Nothing reaches the
-/// host: each layer keeps its messages and its error, and the caller reports and commits them
-/// in layer order, so that the message list and the files are those of plotLayerFile called
-/// layer after layer. Several threads may each write their own layers at once.
+/// An output told of the records of a pass that the layer files make (see PassOutput), and the
+/// error that stopped it, if any.
+struct RidingOutput {
+    PassOutput* output = nullptr;
+    std::exception_ptr error;
+};
+
+/// Writes the opened layer files of `layers` in one pass over the board, and tells `riders`
+/// of its records; the riders are not finished. Nothing reaches the host: each layer keeps
+/// its messages and its error, and the caller reports and commits them in layer order, so
+/// that the message list and the files are those of plotLayerFile called layer after layer.
+/// Several threads may each write their own layers at once.
 void plotLayersTogether(common::Host& host, const PlotOptions& options,
                         const board::RunValues& runValues,
-                        const std::vector<PlottedLayer*>& layers);
+                        const std::vector<PlottedLayer*>& layers,
+                        const std::vector<RidingOutput*>& riders = {});
 
 /// The output path of a plot layer; refuses (IoError) a name that is one of the run's inputs.
 std::string layerOutputPath(const board::RunValues& runValues, const std::string& extension);

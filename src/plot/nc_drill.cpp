@@ -50,24 +50,48 @@ std::string toolSize(int mils) {
 
 }  // namespace
 
-void createNcDrillFile(common::Host& host, const PlotOptions& options,
-                       const board::RunValues& runValues) {
-    host.addLine("NC Drill");
+namespace {
 
-    // collect the hits: every via, and the pads of the Multi Layer; a hole of size 0 or less
-    // is not drilled and so is no hit
-    std::vector<DrillHit> hits;
-    board::BoardReader reader(runValues.boardFile, runValues.boardImage);
-    reader.onlyKinds({board::RecordKind::Pad, board::RecordKind::Via});
-    while (auto kind = reader.next()) {
+// Collects the hits: every via, and the pads of the Multi Layer; a hole of size 0 or less is
+// not drilled and so is no hit.
+class NcDrillOutput : public PassOutput {
+public:
+    NcDrillOutput(common::Host& host, const PlotOptions& options, const board::RunValues& rv)
+        : m_host(host), m_options(options), m_rv(rv) {
+        host.addLine("NC Drill");
+    }
+
+    unsigned kinds() const override {
+        return kindBit(board::RecordKind::Pad) | kindBit(board::RecordKind::Via);
+    }
+    void record(board::RecordKind kind, const board::BoardReader& reader) override {
         const auto& r = reader.record();
-        const bool drilled = (*kind == board::RecordKind::Via) ||
-                             (*kind == board::RecordKind::Pad && r.layer == board::kMultiLayer);
+        const bool drilled = kind == board::RecordKind::Via ||
+                             (kind == board::RecordKind::Pad && r.layer == board::kMultiLayer);
         if (drilled && r.holeSize > 0) {
-            hits.push_back({r.holeSize, r.x1, r.y1});
+            m_hits.push_back({r.holeSize, r.x1, r.y1});
         }
     }
-    writeDrillFile(host, options, runValues, std::move(hits));
+    void finish() override { writeDrillFile(m_host, m_options, m_rv, std::move(m_hits)); }
+
+private:
+    common::Host& m_host;
+    const PlotOptions& m_options;
+    const board::RunValues& m_rv;
+    std::vector<DrillHit> m_hits;
+};
+
+}  // namespace
+
+std::unique_ptr<PassOutput> ncDrillOutput(common::Host& host, const PlotOptions& options,
+                                          const board::RunValues& runValues) {
+    return std::make_unique<NcDrillOutput>(host, options, runValues);
+}
+
+void createNcDrillFile(common::Host& host, const PlotOptions& options,
+                       const board::RunValues& runValues) {
+    NcDrillOutput output(host, options, runValues);
+    runPass(runValues, output);
 }
 
 void writeDrillFile(common::Host& host, const PlotOptions& options,

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "board/run_values.h"
 #include "common/host.h"
+#include "plot/pass_output.h"
 #include "plot/plot_run.h"
 
 namespace padloom::plot {
@@ -30,6 +32,10 @@ std::string toolNumber(int tool);
 /// drilled. Hits sharing a position are reported, with a beep, and drilled as they stand.
 void createNcDrillFile(common::Host& host, const PlotOptions& options,
                        const board::RunValues& runValues);
+
+/// createNcDrillFile as an output of a pass over the board shared with other outputs.
+std::unique_ptr<PassOutput> ncDrillOutput(common::Host& host, const PlotOptions& options,
+                                          const board::RunValues& runValues);
 
 /// The drill file of a list of hits (base name + ".TXT"): reports hits sharing a position,
 /// then writes the tool table from the drill tally and the hits of each tool in x, then y

@@ -47,29 +47,31 @@ std::optional<int> plotLayerNamed(std::string name) {
 namespace {
 
 // One of the outputs besides the layer files (the drill drawing, the NC drill file, the BOM),
-// made on a thread of its own while the layer files are written: what it tells the user and
-// the files it finishes are kept, and handed on in their turn.
+// made on a thread beside the layer files, riding the pass over the board that they make: what
+// it tells the user and the files it finishes are kept, and handed on in their turn.
 struct SideOutput {
-    explicit SideOutput(std::function<void(common::Host&)> maker) : make(std::move(maker)) {}
+    using Starter = std::function<std::unique_ptr<PassOutput>(common::Host&)>;
+    explicit SideOutput(Starter starter) : start(std::move(starter)) {}
 
-    std::function<void(common::Host&)> make;
+    Starter start;
+    std::unique_ptr<PassOutput> output;
+    RidingOutput riding;
     common::RecordingHost host;
     common::DeferredCommits files;
-    std::exception_ptr error;
     bool ran = false;
 
     // in its turn: its messages, then its files put in place, or the error that stopped it
     void finish(common::Host& to) {
         host.replay(to);
-        if (error) {
-            std::rethrow_exception(error);
+        if (riding.error) {
+            std::rethrow_exception(riding.error);
         }
         files.apply();
     }
 };
 
-// The work of one thread: layer files written in one shared pass over the board, then side
-// outputs, each in a pass of its own.
+// The work of one thread: layer files written in one shared pass over the board, with side
+// outputs riding it.
 struct Share {
     std::vector<PlottedLayer*> layers;
     std::vector<SideOutput*> sides;
@@ -101,7 +103,7 @@ double layerFileSize(int p, const PlotOptions& o, const board::BoardContents& c)
 
 // Shares the layer files and side outputs out over `threads` threads so that they end at
 // about the same time: the largest first, each to the thread that then has the least to do
-// (the first layer file of a thread brings the cost of its pass). Without a kept board image
+// (the first output of a thread brings the cost of its pass). Without a kept board image
 // every output counts the same.
 std::vector<Share> shareOut(std::vector<PlottedLayer>& layers,
                             const std::vector<std::pair<SideOutput*, double>>& sides,
@@ -123,14 +125,14 @@ std::vector<Share> shareOut(std::vector<PlottedLayer>& layers,
         }
     }
     for (const auto& [side, size] : sides) {
-        items.push_back({contents ? size + pass : 1.0, nullptr, side});
+        items.push_back({contents ? size : 1.0, nullptr, side});
     }
     std::stable_sort(items.begin(), items.end(),
                      [](const Item& a, const Item& b) { return a.size > b.size; });
     std::vector<Share> shares(std::max(1u, threads));
     for (const Item& item : items) {
         auto cost = [&](const Share& s) {
-            return s.load + item.size + (item.layer && s.layers.empty() ? pass : 0.0);
+            return s.load + item.size + (s.layers.empty() && s.sides.empty() ? pass : 0.0);
         };
         Share& to = *std::min_element(shares.begin(), shares.end(),
                                       [&](const Share& a, const Share& b) {
@@ -198,9 +200,9 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     // with more than one thread, the drill drawing, the NC drill file and the BOM are made on
     // the threads too, beside the layer files; a locale-aware BOM comparison stays on this
     // thread, as it may not be safe on another one
-    SideOutput drawing([&](common::Host& h) { plotDrillDrawing(h, options, rv, 9); });
-    SideOutput drill([&](common::Host& h) { createNcDrillFile(h, options, rv); });
-    SideOutput bom([&](common::Host& h) { writeBillOfMaterials(h, options, rv); });
+    SideOutput drawing([&](common::Host& h) { return drillDrawingOutput(h, options, rv, 9); });
+    SideOutput drill([&](common::Host& h) { return ncDrillOutput(h, options, rv); });
+    SideOutput bom([&](common::Host& h) { return billOfMaterialsOutput(h, options, rv); });
     std::vector<std::pair<SideOutput*, double>> sides;  // with their estimated sizes
     if (threads > 1) {
         const board::BoardContents c =
@@ -218,15 +220,29 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     std::vector<PlottedLayer> plotted = openLayerFiles(rv, shared);
     std::vector<Share> shares = shareOut(plotted, sides, threads, options, rv);
     auto work = [&](Share& share) {
-        plotLayersTogether(host, options, rv, share.layers);
-        for (SideOutput* output : share.sides) {
-            common::DeferCommits defer(output->files);
-            output->ran = true;
+        std::vector<RidingOutput*> riders;
+        for (SideOutput* side : share.sides) {
+            side->ran = true;
             try {
-                output->make(output->host);
+                side->output = side->start(side->host);
+                side->riding.output = side->output.get();
+                riders.push_back(&side->riding);
             } catch (...) {
-                output->error = std::current_exception();
+                side->riding.error = std::current_exception();
             }
+        }
+        plotLayersTogether(host, options, rv, share.layers, riders);
+        for (SideOutput* side : share.sides) {
+            if (side->riding.error) {
+                continue;
+            }
+            common::DeferCommits defer(side->files);
+            try {
+                side->output->finish();
+            } catch (...) {
+                side->riding.error = std::current_exception();
+            }
+            side->output.reset();
         }
     };
     {
@@ -245,7 +261,7 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
         if (output.ran) {
             output.finish(host);
         } else {
-            output.make(host);
+            runPass(rv, *output.start(host));
         }
     };
     auto next = plotted.begin();

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <string_view>
@@ -161,35 +163,156 @@ static_assert(kIndex.glyphs == kGlyphs && kPoints[std::size(kPoints) - 1].pen ==
               "one stroke list per code 32 to 126, each closed by kEnd");
 static_assert(kIndex.longest <= 34, "a glyph has at most 34 points");
 
-// The decimal texts of the coordinates a text's points land on, one per font offset (-2 to 8)
-// and axis: a glyph's points share a few values, and the glyphs of a text share their row.
+// The lowest font offset of any point (descenders), and how many offsets there are at most
+// (-2 to 8 along the text, -2 to 6 across it), rounded up to a power of two.
+constexpr int kLowestOffset = -2;
+constexpr size_t kOffsets = 16;
+
+// A glyph's stroke list with what its writer needs besides the points, worked out once for the
+// whole font: the pen change written before each point ("D01*" where the pen goes down, "D02*"
+// where it comes up), whether the pen is still down after the last point, and the font offsets
+// its points use along the font's x and y (bit offset - kLowestOffset).
+struct GlyphPlan {
+    const GlyphPoint* points = nullptr;
+    unsigned char count = 0;
+    std::array<unsigned char, kIndex.longest> penChange{};  // 0 none, 1 "D01*", 2 "D02*"
+    bool endsDown = false;
+    std::uint16_t xOffsets = 0;
+    std::uint16_t yOffsets = 0;
+};
+
+// A glyph without strokes is a move to its start point.
+constexpr GlyphPoint kStartOnly[] = {{0, 0, 2}};
+
+constexpr GlyphPlan planOf(const GlyphPoint* points, size_t count) {
+    GlyphPlan plan;
+    if (count == 0) {
+        points = kStartOnly;
+        count = 1;
+    }
+    plan.points = points;
+    plan.count = static_cast<unsigned char>(count);
+    int pen = 2;
+    for (size_t i = 0; i < count; ++i) {
+        const GlyphPoint& p = points[i];
+        if (i > 0 && p.pen != pen) {
+            plan.penChange[i] = p.pen == 1 ? 1 : 2;
+            pen = p.pen;
+        }
+        plan.xOffsets |= static_cast<std::uint16_t>(1u << (p.x - kLowestOffset));
+        plan.yOffsets |= static_cast<std::uint16_t>(1u << (p.y - kLowestOffset));
+    }
+    plan.endsDown = pen != 2;
+    return plan;
+}
+
+// Plans of codes 32 to 126, then the plan of every code without strokes.
+constexpr std::array<GlyphPlan, kGlyphs + 1> kPlans = [] {
+    std::array<GlyphPlan, kGlyphs + 1> plans{};
+    for (size_t i = 0; i < kGlyphs; ++i) {
+        plans[i] = planOf(kPoints + kIndex.start[i], kIndex.count[i]);
+    }
+    plans[kGlyphs] = planOf(nullptr, 0);
+    return plans;
+}();
+static_assert([] {
+    for (const GlyphPoint& p : kPoints) {
+        if (p.x < kLowestOffset || p.y < kLowestOffset ||
+            p.x - kLowestOffset >= static_cast<int>(kOffsets) ||
+            p.y - kLowestOffset >= static_cast<int>(kOffsets)) {
+            return false;
+        }
+    }
+    return true;
+}(), "every font offset has its place among the coordinate texts");
+
+const GlyphPlan& planOf(unsigned char code) {
+    return code >= 32 && code <= 126 ? kPlans[code - 32] : kPlans[kGlyphs];
+}
+
+// The decimal texts of the coordinates a text's points land on, one per font offset and axis
+// of the plot: a glyph's points share a few values, and the glyphs of a text share their row.
 class CoordinateTexts {
 public:
-    std::string_view of(int axis, int offset, long long value) {
-        Entry& e = m_entries[axis][static_cast<unsigned>(offset - kLowest) & (kOffsets - 1)];
-        if (!e.known || e.value != value) {
-            e.size = static_cast<unsigned char>(
-                std::to_chars(e.text, e.text + sizeof e.text, value).ptr - e.text);
-            e.value = value;
-            e.known = true;
-        }
-        return {e.text, e.size};
-    }
-
-private:
-    static constexpr int kLowest = -2;
-    static constexpr size_t kOffsets = 16;  // a power of two above the 11 offsets
     struct Entry {
         long long value = 0;
         bool known = false;
         unsigned char size = 0;
         char text[24] = {};  // the longest long long, and room for a short-run copy
     };
+
+    // Makes the texts of `origin` + offset * `step` ready for the offsets in the mask.
+    void prepare(int axis, std::uint16_t offsets, long long origin, long long step) {
+        for (; offsets != 0; offsets &= static_cast<std::uint16_t>(offsets - 1)) {
+            const int i = std::countr_zero(offsets);
+            const long long value = origin + (i + kLowestOffset) * step;
+            Entry& e = m_entries[axis][i];
+            if (!e.known || e.value != value) {
+                e.size = static_cast<unsigned char>(common::writeDecimal(e.text, value) - e.text);
+                e.value = value;
+                e.known = true;
+            }
+        }
+    }
+    // The text of an offset made ready by prepare().
+    const Entry& of(int axis, int offset) const { return m_entries[axis][offset - kLowestOffset]; }
+
+private:
     Entry m_entries[2][kOffsets];
 };
 
+// What one glyph writes at most: "D02*", then per point a pen change, "X", "Y", "*" and two
+// numbers, then "D02*" and the line end.
+constexpr size_t kGlyphRoom = 4 + kIndex.longest * (4 + 1 + 24 + 1 + 24 + 1) + 4 + 2;
+static_assert(kGlyphRoom <= common::LineWriter::kPieceRoom);
+
+// Writes the points of a glyph; a turned glyph takes its X from the font's y and its Y from
+// the font's x.
+template <bool Swapped>
+char* writeGlyphPoints(char* at, const GlyphPlan& plan, const CoordinateTexts& texts) {
+    static constexpr char kPens[3][5] = {"D01*", "D01*", "D02*"};
+    for (size_t i = 0; i < plan.count; ++i) {
+        const GlyphPoint& p = plan.points[i];
+        const unsigned char pen = plan.penChange[i];
+        std::memcpy(at, kPens[pen], 4);
+        at += pen != 0 ? 4 : 0;
+        const CoordinateTexts::Entry& px = texts.of(0, Swapped ? p.y : p.x);
+        const CoordinateTexts::Entry& py = texts.of(1, Swapped ? p.x : p.y);
+        common::LineWriter::Cursor c{at};
+        c.text("X").shortText(px.text, px.size).text("Y").shortText(py.text, py.size).text("*");
+        at = c.at;
+    }
+    return at;
+}
+
 std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x, long long y,
-                                  int height, int rotation, unsigned char c, int aperture);
+                                  const GlyphPlacement& placement, unsigned char code,
+                                  int aperture, bool endLine) {
+    auto& out = file.out;
+    if (aperture != file.currentAperture) {
+        out.write("D").write(aperture).write("*");
+        file.currentAperture = aperture;
+    }
+    const GlyphPlan& plan = planOf(code);
+    const bool swapped = placement.swapped;
+    const int ax = swapped ? placement.sy : placement.sx;
+    const int ay = swapped ? placement.sx : placement.sy;
+    texts.prepare(0, swapped ? plan.yOffsets : plan.xOffsets, x, ax);
+    texts.prepare(1, swapped ? plan.xOffsets : plan.yOffsets, y, ay);
+    out.piece(kGlyphRoom, [&](common::LineWriter::Cursor& c) {
+        c.text("D02*");
+        c.at = swapped ? writeGlyphPoints<true>(c.at, plan, texts)
+                       : writeGlyphPoints<false>(c.at, plan, texts);
+        if (plan.endsDown) {
+            c.text("D02*");
+        }
+        if (endLine) {
+            c.text("\r\n");
+        }
+    });
+    const int advance = glyphOf(code).width * placement.sx;
+    return swapped ? std::pair{0, advance} : std::pair{advance, 0};
+}
 
 }  // namespace
 
@@ -258,64 +381,8 @@ void forEachTextStroke(
 std::pair<int, int> plotGlyph(LayerFile& file, long long x, long long y, int height, int rotation,
                               unsigned char c, int aperture) {
     CoordinateTexts texts;
-    return plotGlyphWith(texts, file, x, y, height, rotation, c, aperture);
+    return plotGlyphWith(texts, file, x, y, glyphPlacement(height, rotation), c, aperture, false);
 }
-
-namespace {
-
-std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x, long long y,
-                                  int height, int rotation, unsigned char c, int aperture) {
-    auto& out = file.out;
-    const GlyphPlacement placement = glyphPlacement(height, rotation);
-    const int sx = placement.sx;
-    const int sy = placement.sy;
-    const bool swapped = placement.swapped;
-    if (aperture != file.currentAperture) {
-        out.write("D").write(aperture).write("*");
-        file.currentAperture = aperture;
-    }
-    Glyph glyph = glyphOf(c);
-    out.write("D02*");
-    int penState = 2;
-    // a turned glyph takes its X from the font's y and its Y from the font's x
-    const int ax = swapped ? sy : sx;
-    const int ay = swapped ? sx : sy;
-    // "D01*" or "D02*" when the pen changes (pen 1 or 2), then the point
-    static constexpr char kPens[3][5] = {"", "D01*", "D02*"};
-    auto place = [&](const GlyphPoint& p, int penChange) {
-        const int ox = swapped ? p.y : p.x;
-        const int oy = swapped ? p.x : p.y;
-        const std::string_view px = texts.of(0, ox, x + static_cast<long long>(ox) * ax);
-        const std::string_view py = texts.of(1, oy, y + static_cast<long long>(oy) * ay);
-        // room for the pen, both numbers whole and the over-copy of the last
-        out.piece(96, [&](common::LineWriter::Cursor& c) {
-            std::memcpy(c.at, kPens[penChange], 4);
-            c.at += penChange != 0 ? 4 : 0;
-            c.text("X").shortText(px.data(), px.size()).text("Y");
-            c.shortText(py.data(), py.size()).text("*");
-        });
-    };
-    // a glyph without strokes is a move to its start point
-    static constexpr GlyphPoint kStart[] = {{0, 0, 2}};
-    const std::span<const GlyphPoint> points =
-        glyph.points.empty() ? std::span<const GlyphPoint>(kStart) : glyph.points;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const GlyphPoint& p = points[i];
-        int penChange = 0;
-        if (i > 0 && p.pen != penState) {
-            penChange = p.pen == 1 ? 1 : 2;
-            penState = p.pen;
-        }
-        place(p, penChange);
-    }
-    if (penState != 2) {
-        out.write("D02*");
-    }
-    int advance = glyph.width * sx;
-    return swapped ? std::pair{0, advance} : std::pair{advance, 0};
-}
-
-}  // namespace
 
 void plotText(LayerFile& file, long long x, long long y, int aperture, std::string_view text,
               int height, int rotation) {
@@ -324,11 +391,11 @@ void plotText(LayerFile& file, long long x, long long y, int aperture, std::stri
         file.currentAperture = aperture;
         file.textApertureWritten = true;
     }
+    const GlyphPlacement placement = glyphPlacement(height, rotation);
     CoordinateTexts texts;
     for (char ch : text) {
-        auto [dx, dy] = plotGlyphWith(texts, file, x, y, height, rotation,
-                                      static_cast<unsigned char>(ch), aperture);
-        file.out.endLine();
+        auto [dx, dy] = plotGlyphWith(texts, file, x, y, placement,
+                                      static_cast<unsigned char>(ch), aperture, true);
         x += dx;
         y += dy;
     }

@@ -1,6 +1,8 @@
 #include <csignal>
 #include <cstdlib>
+#include <charconv>
 #include <filesystem>
+#include <limits>
 #include <set>
 
 #include "common/base_name.h"
@@ -39,6 +41,25 @@ TEST(NumberFormat, Padding) {
     EXPECT_EQ(zeroPadded(950, 5), "00950");
     EXPECT_EQ(zeroPadded(123456, 5), "123456");
     EXPECT_EQ(zeroPadded(-5, 3), "-005");
+}
+
+TEST(NumberFormat, DecimalWriterAgreesWithToChars) {
+    // every digit count on both sides of its bounds, the short path's end, and the extremes
+    std::vector<long long> values = {0, std::numeric_limits<long long>::min(),
+                                     std::numeric_limits<long long>::max()};
+    for (long long p = 1; p <= 1000000000000000000LL; p *= 10) {
+        for (long long v : {p - 1, p, p + 1, 2 * p - 1, 5 * p + 3}) {
+            values.push_back(v);
+            values.push_back(-v);
+        }
+    }
+    for (long long v : values) {
+        char expected[24];
+        char written[24];
+        const std::string_view want(expected, std::to_chars(expected, expected + 24, v).ptr - expected);
+        const std::string_view got(written, writeDecimal(written, v) - written);
+        EXPECT_EQ(got, want) << v;
+    }
 }
 
 TEST(BaseName, KeepsTheFolderAndCutsAtTheLastDot) {

@@ -146,6 +146,58 @@ TEST(PlotText, CharactersWithoutAGlyph) {
     EXPECT_EQ(lines[5].substr(0, 15), "D02*X1160Y2000*");
 }
 
+// The pen-down strokes of plotted text lines, read back as a plotter reads them.
+std::vector<std::tuple<long long, long long, long long, long long>> strokesOf(
+    const std::vector<std::string>& lines) {
+    std::vector<std::tuple<long long, long long, long long, long long>> strokes;
+    bool down = false;
+    long long x = 0, y = 0;
+    for (const std::string& line : lines) {
+        size_t from = 0;
+        for (size_t star; (star = line.find('*', from)) != std::string::npos; from = star + 1) {
+            const std::string code = line.substr(from, star - from);
+            if (code == "D01" || code == "D02") {
+                down = code == "D01";
+            } else if (code[0] == 'X') {
+                const size_t at = code.find('Y');
+                const long long nx = std::stoll(code.substr(1, at - 1));
+                const long long ny = std::stoll(code.substr(at + 1));
+                if (down) {
+                    strokes.emplace_back(x, y, nx, ny);
+                }
+                x = nx;
+                y = ny;
+            }
+        }
+        EXPECT_FALSE(down) << "the pen is left down at the end of " << line;
+    }
+    return strokes;
+}
+
+TEST(PlotText, EveryCodeInEveryRotationDrawsTheStrokesOfItsGlyph) {
+    std::string all;
+    for (int c = 0; c < 256; ++c) {
+        all += static_cast<char>(c);
+    }
+    // coordinates of every length, negative ones, and ones past the short decimal path
+    const std::pair<long long, long long> origins[] = {
+        {1000, 2000}, {7, -95}, {-123456, 99999990}, {4000000000LL, -4000000000LL}};
+    for (const int rotation : {0, 1, 2, 3, 16, 17, 18, 19}) {
+        for (const auto& [x, y] : origins) {
+            std::vector<std::tuple<long long, long long, long long, long long>> expected;
+            forEachTextStroke(x, y, all, 66, rotation,
+                              [&](long long x1, long long y1, long long x2, long long y2) {
+                                  expected.emplace_back(x1, y1, x2, y2);
+                              });
+            auto lines = plotted(
+                [&, x = x, y = y](LayerFile& f) { plotText(f, x, y, 10, all, 66, rotation); });
+            ASSERT_EQ(lines.size(), 257u);
+            lines.erase(lines.begin());  // the aperture
+            EXPECT_EQ(strokesOf(lines), expected) << "rotation " << rotation << " at " << x;
+        }
+    }
+}
+
 TEST(StrokeFont, AdvanceWidths) {
     // clang-format off
     const int expected[95] = {
