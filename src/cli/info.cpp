@@ -43,9 +43,13 @@ const RegisterCommand reg(
     "info", "format, units, extent, objects, apertures and problems of Gerber and drill files",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<InfoArgs>();
-        app.add_option("FILE", a->files, "Gerber (RS274X) or Excellon drill files")->required();
+        app.add_option("FILE", a->files,
+                       "Gerber (RS274X) or Excellon drill files, or Gerber job files (.gbrjob)")
+            ->required();
         app.add_flag("--json", a->json, "one JSON document instead of text (sizes in inches)");
-        app.footer("Exit status 1 when a file cannot be read or has errors.");
+        app.footer(
+            "Exit status 1 when a file cannot be read, has errors or is not a Gerber, drill or "
+            "job file.");
         run = [a] { return runInfo(*a); };
     });
 
