@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "common/errors.h"
+#include "common/text_io.h"
 #include "view/layer_image.h"
 #include "view/layer_summary.h"
 #include <CLI/CLI.hpp>
@@ -19,6 +20,7 @@ int runInfo(const InfoArgs& a) {
     bool unreadable = false;
     for (const std::string& path : a.files) {
         try {
+            common::requireInputFile(path);
             images.push_back(view::readLayerFile(path));
         } catch (const common::IoError& e) {
             std::cerr << "padloom-cli info: " << e.what() << "\n";

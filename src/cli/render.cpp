@@ -176,9 +176,10 @@ const RegisterCommand reg(
     "render", "draw Gerber and drill files stacked in colour, as the viewer shows them, into a PNG",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<RenderArgs>();
-        app.add_option("FILE", a->files,
-                       "Gerber (RS274X) or Excellon drill files; a Gerber job file (.gbrjob) "
-                       "stands for the files it lists")
+        inputFiles(
+            app.add_option("FILE", a->files,
+                           "Gerber (RS274X) or Excellon drill files; a Gerber job file (.gbrjob) "
+                           "stands for the files it lists"))
             ->required();
         app.add_option("-o,--output", a->output, "PNG file to write")->required();
         app.add_option("--dpi", a->dpi, "pixels per inch")->capture_default_str();
