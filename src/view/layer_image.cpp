@@ -208,8 +208,8 @@ LayerImage imageOf(const std::string& path, const std::string& bytes, const std:
     LayerImage image;
     image.path = path;
     if (bytes.empty() && stop.empty()) {
-        image.problems.push_back({Severity::Error, 0, "the file is empty"});
-        return image;
+        // an empty tool table of a board without holes lies beside the layers, too
+        throw common::FormatError(path, "not a Gerber or drill file: it is empty");
     }
     const FileIdentity identity = identifyFile(bytes);
     switch (identity.kind) {

@@ -62,8 +62,12 @@ TEST(FileKindRead, RefusalNamesTheFileAndWhatItIs) {
         EXPECT_EQ(std::string(e.what()),
                   board + ": not a Gerber or drill file: an Autotrax board file");
     }
-    const std::string zip = dir.write("b.zip", std::string("PK\x03\x04\x14\0\0\0", 8));
-    EXPECT_THROW(readLayerFile(zip), common::FormatError);
+    // a zip, and the empty tool table of a board without holes
+    for (const auto& [name, bytes] :
+         {std::pair<std::string, std::string>{"b.zip", {"PK\x03\x04\x14\0\0\0", 8}},
+          {"b.TOL", ""}}) {
+        EXPECT_THROW(readLayerFile(dir.write(name, bytes)), common::FormatError) << name;
+    }
 }
 
 TEST(FileKindRead, JobFileListsItsSetAndMissesWhatIsNotBesideIt) {
