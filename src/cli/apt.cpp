@@ -2,7 +2,6 @@
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
-#include "common/text_io.h"
 #include "convert/pcb_to_apt.h"
 #include <CLI/CLI.hpp>
 
@@ -20,7 +19,7 @@ const RegisterCommand aptCommand(
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<AptArgs>();
         auto& e = a->options.enlargements;
-        app.add_option("BOARD", a->board, "Autotrax board file (.PCB)")->required();
+        inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         app.add_option("--solder-mask", e.solderMask, "solder mask enlargement, mils")
             ->capture_default_str();
         app.add_option("--paste", e.paste, "paste mask enlargement, mils")->capture_default_str();
@@ -36,9 +35,6 @@ const RegisterCommand aptCommand(
             board::RunValues runValues;
             auto outcome = convert::makeAptFile(host, a->options, runValues);
             if (outcome != common::Outcome::Done) {
-                if (outcome == common::Outcome::Refused && !common::fileExists(a->board)) {
-                    std::cerr << "padloom-cli apt: " << a->board << ": no such file\n";
-                }
                 return 1;
             }
             if (host.declined) {

@@ -6,7 +6,8 @@
 
 namespace CLI {
 class App;
-}
+class Option;
+}  // namespace CLI
 
 namespace padloom::cli {
 
@@ -21,6 +22,15 @@ struct CommandEntry {
 };
 
 std::vector<CommandEntry>& commandRegistry();
+
+/// Marks an option (or positional) as naming input files: before the subcommand runs, each
+/// file it names must exist, or the run stops with "PATH: no such file" (exit 1), the same
+/// words for every subcommand.
+CLI::Option* inputFiles(CLI::Option* option);
+
+/// Stops with the same words when an input file named in `paths` is missing, a folder or not a
+/// regular file (common::IoError).
+void requireInputFiles(const CLI::App& app);
 
 /// Registers a subcommand at start-up; one static instance per command source file, named for
 /// its command (`plotCommand`): the command files are compiled in batches, several to a unit,

@@ -18,11 +18,13 @@ const RegisterCommand drc2pcbCommand(
     "drc2pcb", "draw the clearance errors of a design-rule report into a board file",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<DrcArgs>();
-        app.add_option("REPORT", a->report, "Autotrax design-rule report (.drc)")->required();
+        inputFiles(app.add_option("REPORT", a->report, "Autotrax design-rule report (.drc)"))
+            ->required();
         app.add_option("-o,--output", a->output, "board file to write")->required();
-        app.add_option("--board", a->board,
-                       "copy this board with the highlights added (default: a board of the "
-                       "highlights only)");
+        inputFiles(
+            app.add_option("--board", a->board,
+                           "copy this board with the highlights added (default: a board of the "
+                           "highlights only)"));
         run = [a] {
             const auto highlights = annotate::readDrcReport(a->report);
             if (a->board.empty()) {

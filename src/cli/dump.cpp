@@ -59,7 +59,7 @@ const RegisterCommand dumpCommand(
     "dump", "print each record of a board file as the board reader sees it",
     [](CLI::App& app, std::function<int()>& run) {
         auto board = std::make_shared<std::string>();
-        app.add_option("BOARD", *board, "Autotrax board file (.PCB)")->required();
+        inputFiles(app.add_option("BOARD", *board, "Autotrax board file (.PCB)"))->required();
         run = [board] {
             int problems = 0;
             board::BoardReader reader(*board, [&](const std::string& message) {

@@ -5,7 +5,6 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "common/base_name.h"
-#include "common/text_io.h"
 #include <CLI/CLI.hpp>
 
 namespace padloom::cli {
@@ -50,7 +49,7 @@ const RegisterCommand dxfCommand(
     "dxf", "export a board, with component heights, as a DXF drawing",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<DxfArgs>();
-        app.add_option("BOARD", a->board, "Autotrax board file (.PCB)")->required();
+        inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         app.add_option("--height", a->heights,
                        "height of a pattern not yet in the height file (.DAT), mils")
             ->type_name("PATTERN=MILS");
@@ -70,9 +69,6 @@ const RegisterCommand dxfCommand(
             DxfCliHost host(a->board, std::move(heights), a->ask);
             const auto outcome = annotate::makeDxf(host);
             if (outcome != common::Outcome::Done) {
-                if (outcome == common::Outcome::Refused && !common::fileExists(a->board)) {
-                    std::cerr << "padloom-cli dxf: " << a->board << ": no such file\n";
-                }
                 return 1;
             }
             std::cout << "wrote " << common::withExtension(a->board, ".DXF") << "\n";

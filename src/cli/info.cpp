@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "common/errors.h"
+#include "common/text_io.h"
 #include "view/layer_image.h"
 #include "view/layer_summary.h"
 #include <CLI/CLI.hpp>
@@ -19,6 +20,7 @@ int runInfo(const InfoArgs& a) {
     bool unreadable = false;
     for (const std::string& path : a.files) {
         try {
+            common::requireInputFile(path);
             images.push_back(view::readLayerFile(path));
         } catch (const common::IoError& e) {
             std::cerr << "padloom-cli info: " << e.what() << "\n";
@@ -43,9 +45,13 @@ const RegisterCommand infoCommand(
     "info", "format, units, extent, objects, apertures and problems of Gerber and drill files",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<InfoArgs>();
-        app.add_option("FILE", a->files, "Gerber (RS274X) or Excellon drill files")->required();
+        app.add_option("FILE", a->files,
+                       "Gerber (RS274X) or Excellon drill files, or Gerber job files (.gbrjob)")
+            ->required();
         app.add_flag("--json", a->json, "one JSON document instead of text (sizes in inches)");
-        app.footer("Exit status 1 when a file cannot be read or has errors.");
+        app.footer(
+            "Exit status 1 when a file cannot be read, has errors or is not a Gerber, drill or "
+            "job file.");
         run = [a] { return runInfo(*a); };
     });
 

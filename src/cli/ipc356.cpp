@@ -33,7 +33,8 @@ const RegisterCommand ipc356Command(
         auto a = std::make_shared<Ipc356Args>();
         a->setup.addOptions(app);
         app.add_option("-o,--output", a->output, "test netlist (default: beside the board, .ipc)");
-        app.add_option("--netlist", a->netlist, "Protel netlist (.NET) to name the nets from");
+        inputFiles(
+            app.add_option("--netlist", a->netlist, "Protel netlist (.NET) to name the nets from"));
         app.footer(
             "One 317 record per plated hole and via, one 327 per surface pad, sorted by net; "
             "nets are the copper's islands, named from the netlist, else the board's NETDEF, "

@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <iostream>
+#include <set>
 
 #include "cli/commands.h"
 #include "common/errors.h"
 #include "common/temp_files.h"
+#include "common/text_io.h"
 #include "common/version.h"
 #include <CLI/CLI.hpp>
 
@@ -11,6 +13,28 @@ namespace padloom::cli {
 std::vector<CommandEntry>& commandRegistry() {
     static std::vector<CommandEntry> registry;
     return registry;
+}
+
+namespace {
+std::set<const CLI::Option*>& inputOptions() {
+    static std::set<const CLI::Option*> options;
+    return options;
+}
+}  // namespace
+
+CLI::Option* inputFiles(CLI::Option* option) {
+    inputOptions().insert(option);
+    return option;
+}
+
+void requireInputFiles(const CLI::App& app) {
+    for (const CLI::Option* option : app.get_options()) {
+        if (inputOptions().count(option)) {
+            for (const std::string& path : option->results()) {
+                padloom::common::requireInputFile(path);
+            }
+        }
+    }
 }
 }  // namespace padloom::cli
 
@@ -41,6 +65,7 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < registry.size(); ++i) {
         if (app.got_subcommand(registry[i].name)) {
             try {
+                requireInputFiles(*app.get_subcommand(registry[i].name));
                 return runs[i] ? runs[i]() : 0;
             } catch (const padloom::common::IoError& e) {
                 std::cerr << "padloom-cli " << registry[i].name << ": " << e.what() << "\n";

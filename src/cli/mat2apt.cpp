@@ -18,7 +18,8 @@ const RegisterCommand mat2aptCommand(
     "mat2apt", "turn an Autotrax aperture matrix (.MAT) into an aperture list (.APT)",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<MatArgs>();
-        app.add_option("MATRIX", a->matrix, "Autotrax aperture matrix (.MAT)")->required();
+        inputFiles(app.add_option("MATRIX", a->matrix, "Autotrax aperture matrix (.MAT)"))
+            ->required();
         app.add_flag("--yes", a->yes, "replace an existing aperture file");
         run = [a] {
             CliHost host({a->matrix}, a->yes);

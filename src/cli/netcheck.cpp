@@ -33,7 +33,8 @@ const RegisterCommand netcheckCommand(
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<NetcheckArgs>();
         a->setup.addOptions(app);
-        app.add_option("NETLIST", a->netlist, "Protel netlist (.NET); default: the board's NETDEF");
+        inputFiles(app.add_option("NETLIST", a->netlist,
+                                  "Protel netlist (.NET); default: the board's NETDEF"));
         app.add_flag("--json", a->json,
                      "one JSON document: {\"opens\", \"shorts\", \"missing\", \"extra\", "
                      "\"possibleShorts\"} (mils)");

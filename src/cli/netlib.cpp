@@ -119,15 +119,18 @@ const RegisterCommand netlibCommand(
     "netlib", "copy the footprints a netlist uses from component libraries into one library",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<NetlibArgs>();
-        app.add_option("--lib", a->libraries, "component library (.LIB), in the order to search")
+        inputFiles(app.add_option("--lib", a->libraries,
+                                  "component library (.LIB), in the order to search"))
             ->allow_extra_args(false);
-        app.add_option("NETLIST", a->netlist, "Protel netlist (.NET, .asc)")->required();
+        inputFiles(app.add_option("NETLIST", a->netlist, "Protel netlist (.NET, .asc)"))
+            ->required();
         app.add_option("-o,--output", a->output, "combined library to write (.lib)")->required();
         auto* automatic = app.add_flag(
             "--auto", a->automatic,
             "take the preselected package of every footprint; skip footprints with none");
-        app.add_option("--map", a->mapFile,
-                       "package map: lines FOOTPRINT=LIBFILE@COMPONENT or FOOTPRINT=- (skip)")
+        inputFiles(
+            app.add_option("--map", a->mapFile,
+                           "package map: lines FOOTPRINT=LIBFILE@COMPONENT or FOOTPRINT=- (skip)"))
             ->excludes(automatic);
         app.add_flag("--no-components", a->noComponents,
                      "write an empty library (\"Write Components\" unticked)");

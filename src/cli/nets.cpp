@@ -25,7 +25,8 @@ const RegisterCommand netsCommand(
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<NetsArgs>();
         a->setup.addOptions(app);
-        app.add_option("--netlist", a->netlist, "Protel netlist (.NET) to name the nets from");
+        inputFiles(
+            app.add_option("--netlist", a->netlist, "Protel netlist (.NET) to name the nets from"));
         app.add_flag("--json", a->json,
                      "one JSON document: {\"nets\": [{\"name\", \"pins\", \"objects\"}...], "
                      "\"unconnected\": [...], \"possibleShorts\": [...]}");

@@ -2,12 +2,13 @@
 
 #include <iostream>
 
+#include "cli/commands.h"
 #include <CLI/CLI.hpp>
 
 namespace padloom::cli {
 
 void NetsSetup::addOptions(CLI::App& app) {
-    app.add_option("BOARD", board, "Autotrax board file (.PCB)")->required();
+    inputFiles(app.add_option("BOARD", board, "Autotrax board file (.PCB)"))->required();
     app.add_flag("--pours", copper.pours, "copper pours from 1-mil outlines, as plot --pours");
     app.add_flag("--thermals", copper.thermals, "thermals on external layers, as plot --thermals");
     app.add_option("--pour", copper.pourEnlargement, "pour enlargement, mils")

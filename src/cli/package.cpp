@@ -48,7 +48,7 @@ const RegisterCommand packageCommand(
     "job file) and a README.md in one zip, under the names fab software recognises",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<PackageArgs>();
-        app.add_option("BOARD", a->board, "Autotrax board file (.PCB)")->required();
+        inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         app.add_option("-o,--output", a->output, "zip file (default: beside the board, .zip)");
         app.add_flag("--no-x2", a->noX2,
                      "no Gerber X2 attributes in the files and no Gerber job file");

@@ -58,7 +58,7 @@ const RegisterCommand plotCommand(
     "plot", "plot a board into RS274X layer files, NC drill file, drill drawing and BOM",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<PlotArgs>();
-        app.add_option("BOARD", a->board, "Autotrax board file (.PCB)")->required();
+        inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         auto* layers = app.add_option(
             "--layers", a->layers,
             "plot layers, comma-separated: extensions (GTL,GM1..GM4,GBL,GTO,GBO,GDD,GDG,GTS,"

@@ -104,10 +104,21 @@ int runRender(const RenderArgs& a) {
     common::refuseOverwritingInput(a.output, a.files);
 
     std::vector<view::LayerImage> images;
-    for (const std::string& path : a.files) {
+    auto read = [&](const std::string& path) {
         images.push_back(view::readLayerFile(path));  // can throw
         for (const auto& p : images.back().problems) {
             std::cerr << images.back().describe(p) << "\n";
+        }
+    };
+    for (const std::string& path : a.files) {
+        read(path);
+        if (images.back().format == view::FileFormat::GerberJob) {
+            // a job file stands for the set it lists
+            const view::LayerImage job = std::move(images.back());
+            images.pop_back();
+            for (const std::string& listed : view::jobSetPaths(job)) {
+                read(listed);
+            }
         }
     }
     if (!window) {
@@ -165,7 +176,11 @@ const RegisterCommand renderCommand(
     "render", "draw Gerber and drill files stacked in colour, as the viewer shows them, into a PNG",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<RenderArgs>();
-        app.add_option("FILE", a->files, "Gerber (RS274X) or Excellon drill files")->required();
+        inputFiles(
+            app.add_option("FILE", a->files,
+                           "Gerber (RS274X) or Excellon drill files; a Gerber job file (.gbrjob) "
+                           "stands for the files it lists"))
+            ->required();
         app.add_option("-o,--output", a->output, "PNG file to write")->required();
         app.add_option("--dpi", a->dpi, "pixels per inch")->capture_default_str();
         app.add_option("--window", a->window,

@@ -4,7 +4,6 @@
 #include "cli/cli_host.h"
 #include "cli/commands.h"
 #include "common/base_name.h"
-#include "common/text_io.h"
 #include <CLI/CLI.hpp>
 
 namespace padloom::cli {
@@ -19,7 +18,7 @@ const RegisterCommand resizeTextCommand(
     "resize-text", "set the size of every component designator text of a board (.NEW)",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<ResizeArgs>();
-        app.add_option("BOARD", a->board, "Autotrax board file (.PCB)")->required();
+        inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         app.add_option("--height", a->options.height, "designator text height, mils")
             ->capture_default_str();
         app.add_option("--width", a->options.width, "designator stroke width, mils")
@@ -36,9 +35,6 @@ const RegisterCommand resizeTextCommand(
             CliHost host({a->board}, false);
             const auto outcome = annotate::changeComponentTextSize(host, a->options);
             if (outcome != common::Outcome::Done) {
-                if (outcome == common::Outcome::Refused && !common::fileExists(a->board)) {
-                    std::cerr << "padloom-cli resize-text: " << a->board << ": no such file\n";
-                }
                 return 1;
             }
             std::cout << "wrote " << common::withExtension(a->board, ".NEW") << "\n";

@@ -47,8 +47,8 @@ const RegisterCommand rs274xCommand(
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<Rs274xArgs>();
         auto& o = a->options;
-        app.add_option("--apt", o.aptFile, "aperture file (.APT)")->required();
-        app.add_option("PLOT", a->plots, "RS274D plot files")->required();
+        inputFiles(app.add_option("--apt", o.aptFile, "aperture file (.APT)"))->required();
+        inputFiles(app.add_option("PLOT", a->plots, "RS274D plot files"))->required();
         app.add_option("--single", a->single,
                        "write every plot into this one file (default: PLOT.xgerber for each)");
         app.add_option("--digits", o.digits, "integer digits of the format statement")

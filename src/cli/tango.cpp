@@ -65,7 +65,7 @@ const RegisterCommand tangoCommand(
     "tango", "plot a TANGO board into RS274X layer files, NC drill file and drill drawing",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<TangoArgs>();
-        app.add_option("BOARD", a->board, "TANGO ASCII board file")->required();
+        inputFiles(app.add_option("BOARD", a->board, "TANGO ASCII board file"))->required();
         auto* layers = app.add_option(
             "--layers", a->layers,
             "plot layers, comma-separated: extensions (GTL,GM1..GM4,GBL,GTO,GBO,GDD,GDG,GTS,"

@@ -17,8 +17,9 @@ const RegisterCommand xlnCommand(
     "xln", "merge an NC drill file (.TXT) and its tool table (.TOL) into one Excellon file",
     [](CLI::App& app, std::function<int()>& run) {
         auto a = std::make_shared<XlnArgs>();
-        app.add_option("--tol", a->tol, "tool table with diameters in mils (.TOL)")->required();
-        app.add_option("DRILL", a->drill, "NC drill file (.TXT)")->required();
+        inputFiles(app.add_option("--tol", a->tol, "tool table with diameters in mils (.TOL)"))
+            ->required();
+        inputFiles(app.add_option("DRILL", a->drill, "NC drill file (.TXT)"))->required();
         run = [a] {
             CliHost host({a->tol, a->drill}, false);
             tools::ToolTable table;

@@ -19,7 +19,7 @@ const RegisterCommand xyCommand(
         auto a = std::make_shared<XyArgs>();
         auto& o = a->options;
         const auto layers = CLI::Range(0, 13);
-        app.add_option("BOARD", a->board, "Autotrax board file (.PCB)")->required();
+        inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         app.add_option("-o,--output", a->output,
                        "placement file (default: beside the board, .UCM)");
         app.add_flag("--comma", o.commaDelimited, "\",\" between fields instead of TAB");

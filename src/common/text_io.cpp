@@ -248,6 +248,14 @@ void checkInputFile(const std::string& path) {
     }
 }
 
+void requireInputFile(const std::string& path) {
+    checkInputFile(path);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        throw IoError(path, "no such file");
+    }
+}
+
 void refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs) {
     std::error_code ec;
     for (const auto& input : inputs) {

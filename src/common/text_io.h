@@ -238,6 +238,9 @@ bool fileExists(const std::string& path);
 /// that does not exist passes: the tool that asked for it says so in its own words.
 void checkInputFile(const std::string& path);
 
+/// The same, and a file that is not there is refused too ("no such file").
+void requireInputFile(const std::string& path);
+
 /// Throws IoError when `output` names the same file as one of `inputs`: no tool ever writes
 /// over one of its own inputs.
 void refuseOverwritingInput(const std::string& output, const std::vector<std::string>& inputs);

@@ -90,36 +90,13 @@ std::string LayerImage::describe(const Problem& p) const {
     return text + p.message;
 }
 
-bool looksLikeExcellon(const std::string& bytes) {
-    // An Excellon file opens with M48 (perhaps after comments and blank lines), or at least
-    // has tool lines and no Gerber parameter blocks or D-codes.
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", pos);
-        if (end == std::string::npos) {
-            end = bytes.size();
-        }
-        std::string_view line(bytes.data() + pos, end - pos);
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-            line.remove_prefix(1);
-        }
-        pos = end + 1;
-        if (line.empty() || line.front() == ';') {
-            continue;
-        }
-        if (line.starts_with("M48")) {
-            return true;
-        }
-        if (line.front() == '%' || line.starts_with("G04") || line.find('*') != line.npos) {
-            return false;
-        }
-        if (line.front() == 'T' && line.size() > 1 &&
-            std::isdigit(static_cast<unsigned char>(line[1]))) {
-            return true;
-        }
-        return false;
+std::vector<std::string> jobSetPaths(const LayerImage& job) {
+    const std::filesystem::path folder = std::filesystem::path(job.path).parent_path();
+    std::vector<std::string> paths;
+    for (const JobFileEntry& f : job.jobFiles) {
+        paths.push_back((folder / f.path).string());
     }
-    return false;
+    return paths;
 }
 
 namespace {
@@ -148,8 +125,12 @@ public:
     size_t take(std::string_view chunk) {
         if (m_offset == 0 && !chunk.empty() &&
             common::looksBinary(chunk.substr(0, std::min(chunk.size(), kFirstBlock)))) {
-            throw common::FormatError(m_path, "not a Gerber or drill file: binary data at byte " +
-                                                  std::to_string(firstBinaryByte(chunk)));
+            // a fab package's zip lies beside the files it holds
+            const std::string what =
+                chunk.starts_with("PK\x03\x04")
+                    ? "a zip archive"
+                    : "binary data at byte " + std::to_string(firstBinaryByte(chunk));
+            throw common::FormatError(m_path, "not a Gerber or drill file: " + what);
         }
         for (size_t i = 0; i < chunk.size(); ++i) {
             const auto c = static_cast<unsigned char>(chunk[i]);
@@ -203,18 +184,46 @@ private:
     std::string m_stop;
 };
 
+// A Gerber job file: its list of the set, each listed file looked for beside it.
+void readJobFile(LayerImage& image, const std::string& bytes) {
+    image.format = FileFormat::GerberJob;
+    image.jobFiles = readJobFileList(bytes);
+    if (image.jobFiles.empty()) {
+        image.problems.push_back({Severity::Error, 0, "no file listed under \"FilesAttributes\""});
+    }
+    const std::vector<std::string> paths = jobSetPaths(image);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::error_code ec;
+        if (image.jobFiles[i].path.empty()) {
+            image.problems.push_back({Severity::Error, 0, "a listed file has no \"Path\""});
+        } else if (!std::filesystem::is_regular_file(paths[i], ec)) {
+            image.problems.push_back(
+                {Severity::Warning, 0, image.jobFiles[i].path + " is listed but not beside it"});
+        }
+    }
+}
+
 // The image of a file's text, with the reason the reading stopped early, if it did.
 LayerImage imageOf(const std::string& path, const std::string& bytes, const std::string& stop) {
     LayerImage image;
     image.path = path;
     if (bytes.empty() && stop.empty()) {
-        image.problems.push_back({Severity::Error, 0, "the file is empty"});
-        return image;
+        // an empty tool table of a board without holes lies beside the layers, too
+        throw common::FormatError(path, "not a Gerber or drill file: it is empty");
     }
-    if (looksLikeExcellon(bytes)) {
-        readExcellon(image, bytes);
-    } else {
-        readGerber(image, bytes);
+    const FileIdentity identity = identifyFile(bytes);
+    switch (identity.kind) {
+        case FileKind::Excellon:
+            readExcellon(image, bytes);
+            break;
+        case FileKind::Gerber:
+            readGerber(image, bytes);
+            break;
+        case FileKind::GerberJob:
+            readJobFile(image, bytes);
+            break;
+        case FileKind::Other:
+            throw common::FormatError(path, "not a Gerber or drill file: " + identity.reason);
     }
     if (!stop.empty()) {
         image.problems.push_back({Severity::Error, image.lineCount, stop});

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "view/file_kind.h"
+
 namespace padloom::view {
 
 /// A point in inches, y up.
@@ -112,7 +114,7 @@ struct GraphicObject {
     size_t contourCount = 0;
 };
 
-enum class FileFormat { Unknown, Gerber, Excellon };
+enum class FileFormat { Unknown, Gerber, Excellon, GerberJob };
 enum class Units { Inch, Millimetre };
 enum class Severity { Note, Warning, Error };
 
@@ -157,6 +159,7 @@ struct LayerImage {
     std::vector<GraphicObject> objects;
     std::vector<Contour> contours;
     std::vector<DrillTool> tools;  // Excellon
+    std::vector<JobFileEntry> jobFiles;  // a Gerber job file's set, as it lists it
     std::vector<Problem> problems;
     Box extent;  // of every object, with aperture sizes
     long lineCount = 0;
@@ -169,14 +172,15 @@ struct LayerImage {
 };
 
 /// Reads a Gerber (RS274X, with the common RS274D habits) or Excellon drill file, telling them
-/// apart by content. Problems are collected in the image; a file that cannot be opened
-/// throws common::IoError.
+/// apart by content, or the list of a Gerber job file. Problems are collected in the image; a
+/// file that cannot be opened throws common::IoError, one that is none of these (a board, a
+/// BOM, binary data) common::FormatError saying "not a Gerber or drill file" and why.
 LayerImage readLayerFile(const std::string& path);
 
 /// The same from bytes already in memory; `path` names them in problems.
 LayerImage readLayerBytes(const std::string& path, const std::string& bytes);
 
-/// Whether these bytes look like an Excellon drill file rather than a Gerber file.
-bool looksLikeExcellon(const std::string& bytes);
+/// The files of a Gerber job file's set as paths beside the job file, in its order.
+std::vector<std::string> jobSetPaths(const LayerImage& job);
 
 }  // namespace padloom::view

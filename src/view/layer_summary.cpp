@@ -16,7 +16,10 @@ std::string severityName(Severity s) {
 }
 
 std::string formatName(FileFormat f) {
-    return f == FileFormat::Gerber ? "gerber" : f == FileFormat::Excellon ? "excellon" : "unknown";
+    return f == FileFormat::Gerber      ? "gerber"
+           : f == FileFormat::Excellon  ? "excellon"
+           : f == FileFormat::GerberJob ? "gerberjob"
+                                        : "unknown";
 }
 
 std::string jsonNumber(double v) {
@@ -76,6 +79,14 @@ std::string describeLayer(const LayerImage& image) {
                (image.negative ? "negative" : "positive") + "\n";
     } else if (image.format == FileFormat::Excellon) {
         out += "  format:     Excellon drill, " + units + ", " + image.coordinateFormat + "\n";
+    } else if (image.format == FileFormat::GerberJob) {
+        out += "  format:     Gerber job file, " +
+               plural(static_cast<long>(image.jobFiles.size()), "file", "files") + "\n";
+        for (const JobFileEntry& f : image.jobFiles) {
+            out += "    " + f.path + ": " +
+                   (f.fileFunction.empty() ? std::string("no function given") : f.fileFunction) +
+                   (f.filePolarity.empty() ? "" : ", polarity " + f.filePolarity) + "\n";
+        }
     } else {
         out += "  format:     unknown\n";
     }
@@ -84,7 +95,9 @@ std::string describeLayer(const LayerImage& image) {
                (image.fileFunction.empty() ? std::string("not given") : image.fileFunction) +
                (image.filePolarity.empty() ? "" : ", polarity " + image.filePolarity) + "\n";
     }
-    if (image.extent.empty()) {
+    if (image.format == FileFormat::GerberJob) {
+        // a list of files draws nothing
+    } else if (image.extent.empty()) {
         out += "  extent:     nothing drawn\n";
     } else {
         const Box& b = image.extent;
@@ -214,6 +227,13 @@ std::string layersAsJson(const std::vector<LayerImage>& images) {
                    ", \"diameter\": " + (t.sized ? jsonNumber(t.diameter) : "null") +
                    ", \"hits\": " + std::to_string(t.hits) +
                    ", \"slots\": " + std::to_string(t.slotCount) + "}";
+        }
+        out += "], \"jobFiles\": [";
+        for (size_t i = 0; i < image.jobFiles.size(); ++i) {
+            const JobFileEntry& f = image.jobFiles[i];
+            out += (i ? ", " : "") + std::string("{\"path\": ") + jsonString(f.path) +
+                   ", \"fileFunction\": " + jsonString(f.fileFunction) +
+                   ", \"filePolarity\": " + jsonString(f.filePolarity) + "}";
         }
         out += "], \"problems\": [";
         for (size_t i = 0; i < image.problems.size(); ++i) {

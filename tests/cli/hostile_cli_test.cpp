@@ -52,7 +52,7 @@ struct HostileCase {
     int status;
     std::string said;
     std::vector<std::pair<std::string, std::string>> files = {};
-    enum class Input { File, Folder, Fifo } input = Input::File;
+    enum class Input { File, Folder, Fifo, Missing } input = Input::File;
     std::string inputBytes = {};     // the bytes of IN when it is a file
     std::uintmax_t inputLength = 0;  // IN grown to this length with NUL bytes (sparse)
     std::string limits = {};         // shell commands before the run
@@ -107,6 +107,11 @@ std::vector<HostileCase> hostileCases() {
             {"a folder: " + command, command, 1, "IN: is a folder", sound, Input::Folder});
         cases.push_back({"a FIFO without a writer: " + command, command, 1,
                          "IN: is not a regular file", sound, Input::Fifo});
+        // one message, the first and only one, whatever the subcommand
+        cases.push_back(
+            {"no such file: " + command, command, 1,
+             "padloom-cli " + command.substr(0, command.find(' ')) + ": IN: no such file\n", sound,
+             Input::Missing});
     }
     for (const auto& command :
          {"info /dev/zero", "render /dev/zero -o DIR/o.png", "dump /dev/zero"}) {
@@ -210,6 +215,8 @@ TEST(CliHostile, RefusedWithTheReasonAndNothingChanged) {
             case HostileCase::Input::Fifo:
                 ASSERT_EQ(::mkfifo(in.c_str(), 0600), 0);
                 break;
+            case HostileCase::Input::Missing:
+                break;
         }
         const Snapshot before = snapshot(dir.path());
         const std::string command =
@@ -220,7 +227,11 @@ TEST(CliHostile, RefusedWithTheReasonAndNothingChanged) {
                                     " timeout 20 " + testing::cliPath() + " " + command + " 2>&1",
                                 &said);
         EXPECT_EQ(status, c.status) << said;
-        EXPECT_NE(said.find(replaced(c.said, "IN", in)), std::string::npos) << said;
+        if (c.input == HostileCase::Input::Missing) {
+            EXPECT_EQ(said, replaced(c.said, "IN", in));
+        } else {
+            EXPECT_NE(said.find(replaced(c.said, "IN", in)), std::string::npos) << said;
+        }
         EXPECT_EQ(snapshot(dir.path()), before);
     }
 }

@@ -95,14 +95,6 @@ TEST(ExcellonReader, ProblemsCarryTheirLine) {
     EXPECT_EQ(image.tools[0].hits, 1);
 }
 
-TEST(ExcellonReader, TellsDrillFilesFromGerber) {
-    EXPECT_TRUE(looksLikeExcellon("; made by hand\r\n\r\nM48\r\n"));
-    EXPECT_TRUE(looksLikeExcellon("T01\r\nX0100Y0100\r\n"));
-    EXPECT_FALSE(looksLikeExcellon("G04 Format statement*\r\n%FSLAX23Y23*%\r\n"));
-    EXPECT_FALSE(looksLikeExcellon("%FSLAX23Y23*%\r\n"));
-    EXPECT_FALSE(looksLikeExcellon(""));
-}
-
 TEST(LayerSummary, TextAndJsonTellTheSameFacts) {
     LayerImage drill = readLayerBytes(
         "/b/x\"y.TXT",

@@ -21,6 +21,7 @@
 #include "common/base_name.h"
 #include "common/errors.h"
 #include "common/recording_host.h"
+#include "common/text_io.h"
 #include "convert/ui/apt_builder_window.h"
 #include "nets/netlist_check.h"
 #include "nets/nets_report.h"
@@ -199,13 +200,14 @@ void OutputViewer::openFiles(const std::vector<std::string>& paths) {
     m_view->setMarks({});
     std::vector<view::LayerImage> images;
     std::vector<std::pair<std::string, QStringList>> problems;  // by file, in the order given
-    for (const std::string& path : paths) {
+    auto open = [&](const std::string& path) {
         problems.emplace_back(path, QStringList());
         try {
-            images.push_back(view::readLayerFile(path));  // can throw
-            for (const auto& p : images.back().problems) {
+            view::LayerImage image = view::readLayerFile(path);  // can throw
+            for (const auto& p : image.problems) {
                 problems.back().second << problemText(p);
             }
+            return image;
         } catch (const common::IoError& e) {
             // the file is named above its problems: its message without the path
             std::string what = e.what();
@@ -213,6 +215,23 @@ void OutputViewer::openFiles(const std::vector<std::string>& paths) {
                 what.erase(0, e.path().size() + 2);
             }
             problems.back().second << fromBytes(what);
+            return view::LayerImage{};
+        }
+    };
+    for (const std::string& path : paths) {
+        view::LayerImage image = open(path);
+        if (image.format == view::FileFormat::GerberJob) {
+            // a job file stands for the set it lists
+            for (const std::string& listed : view::jobSetPaths(image)) {
+                if (common::fileExists(listed)) {
+                    view::LayerImage layer = open(listed);
+                    if (layer.format != view::FileFormat::Unknown) {
+                        images.push_back(std::move(layer));
+                    }
+                }
+            }
+        } else if (image.format != view::FileFormat::Unknown) {
+            images.push_back(std::move(image));
         }
     }
     m_view->setLayers(std::move(images));
