@@ -47,10 +47,13 @@ TEST(NumberFormat, DecimalWriterAgreesWithToChars) {
     // every digit count on both sides of its bounds, the short path's end, and the extremes
     std::vector<long long> values = {0, std::numeric_limits<long long>::min(),
                                      std::numeric_limits<long long>::max()};
-    for (long long p = 1; p <= 1000000000000000000LL; p *= 10) {
+    for (long long p = 1;; p *= 10) {
         for (long long v : {p - 1, p, p + 1, 2 * p - 1, 5 * p + 3}) {
             values.push_back(v);
             values.push_back(-v);
+        }
+        if (p == 1000000000000000000LL) {
+            break;  // the largest power of ten a long long holds
         }
     }
     for (long long v : values) {
