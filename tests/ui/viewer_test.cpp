@@ -271,6 +271,29 @@ void ViewerTest::layerListZoomPanAndCursor() {
                                                 " mil      X " +
                                                 QString::number(b.x * 25.4, 'f', 3) + " mm   Y " +
                                                 QString::number(b.y * 25.4, 'f', 3) + " mm");
+
+    // a fitted view stays fitted when the window is resized; a zoomed one keeps its scale
+    viewer->resize(700, 500);
+    QCoreApplication::processEvents();
+    const double refitted = view->viewWindow().pixelsPerInch;
+    view->fit();
+    QCOMPARE(view->viewWindow().pixelsPerInch, refitted);
+    view->zoomAt(2.0, QPointF(100, 100));
+    const double zoomed = view->viewWindow().pixelsPerInch;
+    viewer->resize(900, 600);
+    QCoreApplication::processEvents();
+    QCOMPARE(view->viewWindow().pixelsPerInch, zoomed);
+
+    // a chosen file that cannot be opened leaves the set shown as it was
+    const size_t layers = view->layerCount();
+    const std::string note = dir.filePath("note.txt").toStdString();
+    QFile text(QString::fromStdString(note));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("a note\r\n");
+    text.close();
+    viewer->openFiles({note});
+    QCOMPARE(view->layerCount(), layers);
+    QVERIFY(viewer->problemList()->toPlainText().contains("Nothing opened"));
 }
 
 void ViewerTest::packageButtonWritesTheZip() {

@@ -65,6 +65,9 @@ void BoardView::setLayerVisible(size_t i, bool visible) {
 }
 
 void BoardView::fit() {
+    // a fitted view stays fitted while the widget is resized (shown, the layer list widened by
+    // the names of new layers, the window resized) until the user zooms or pans
+    m_fitted = true;
     view::Box all;
     for (const Layer& l : m_layers) {
         all.add(l.image.extent);
@@ -78,8 +81,6 @@ void BoardView::fit() {
     m_centre = {(all.x0 + all.x1) / 2, (all.y0 + all.y1) / 2};
     m_pixelsPerInch = std::clamp(std::min(width() / all.width(), height() / all.height()),
                                  kMinPixelsPerInch, kMaxPixelsPerInch);
-    // a fit made before the widget is shown is made again at its shown size
-    m_fitPending = !isVisible();
     viewChanged();
 }
 
@@ -90,14 +91,14 @@ void BoardView::zoomAt(double factor, QPointF pixel) {
     m_centre.x = anchor.x - (pixel.x() - width() / 2.0) / ppi;
     m_centre.y = anchor.y + (pixel.y() - height() / 2.0) / ppi;
     m_pixelsPerInch = ppi;
-    m_fitPending = false;
+    m_fitted = false;
     viewChanged();
 }
 
 void BoardView::panBy(QPointF pixels) {
     m_centre.x -= pixels.x() / m_pixelsPerInch;
     m_centre.y += pixels.y() / m_pixelsPerInch;
-    m_fitPending = false;
+    m_fitted = false;
     viewChanged();
 }
 
@@ -174,7 +175,7 @@ void BoardView::showAround(double x, double y, double span) {
     m_centre = {x, y};
     m_pixelsPerInch = std::clamp(std::min(width(), height()) / std::max(span, 1e-3),
                                  kMinPixelsPerInch, kMaxPixelsPerInch);
-    m_fitPending = false;
+    m_fitted = false;
     viewChanged();
 }
 
@@ -205,7 +206,7 @@ void BoardView::drawMarks(QPainter& p, QPoint offset) const {
 }
 
 void BoardView::resizeEvent(QResizeEvent*) {
-    if (m_fitPending) {
+    if (m_fitted) {
         fit();
     } else {
         viewChanged();

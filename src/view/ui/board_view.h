@@ -94,7 +94,7 @@ private:
     view::LayerRenderer m_renderer;
     view::Point m_centre{1, 1};
     double m_pixelsPerInch = 100;
-    bool m_fitPending = true;
+    bool m_fitted = true;
     QImage m_picture;  // the layers laid over each other; null when it must be laid again
     view::ViewWindow m_pictureView;
     QImage m_stale;  // the last picture, shown moved and scaled until the view settles

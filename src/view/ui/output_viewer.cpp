@@ -191,13 +191,6 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
 OutputViewer::~OutputViewer() = default;
 
 void OutputViewer::openFiles(const std::vector<std::string>& paths) {
-    // files opened on their own have no check to show
-    m_check.reset();
-    m_findings.clear();
-    m_differences->clear();
-    m_differences->hide();
-    m_netLabel->clear();
-    m_view->setMarks({});
     std::vector<view::LayerImage> images;
     std::vector<std::pair<std::string, QStringList>> problems;  // by file, in the order given
     auto open = [&](const std::string& path) {
@@ -234,6 +227,19 @@ void OutputViewer::openFiles(const std::vector<std::string>& paths) {
             images.push_back(std::move(image));
         }
     }
+    if (images.empty() && !paths.empty() && m_view->layerCount() > 0) {
+        // nothing of what was chosen could be opened: the set shown stays, and the list says why
+        m_problems->setPlainText(problemListText(problems) +
+                                 "\nNothing opened; the files shown before stay.");
+        return;
+    }
+    // files opened on their own have no check to show
+    m_check.reset();
+    m_findings.clear();
+    m_differences->clear();
+    m_differences->hide();
+    m_netLabel->clear();
+    m_view->setMarks({});
     m_view->setLayers(std::move(images));
     fillLayerList();
     m_problems->setPlainText(problemListText(problems));
