@@ -30,6 +30,7 @@ constexpr int kBottomPaste = 16;
 constexpr int kBoardOutline = 17;
 
 // Board layers.
+constexpr int kBoardTopOverlay = 7;
 constexpr int kBoardBottomOverlay = 8;
 
 // "name" padded with blanks to `width` characters.
@@ -323,6 +324,11 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
             case Made::Placement: {
                 annotate::PlacementOptions xyOptions = placement;
                 xyOptions.openNotepad = false;
+                // the assembly house is told each part's true side: a part's legend on the
+                // bottom overlay puts it on the bottom, whatever legend layers the X/Y tool
+                // is set to
+                xyOptions.topLegendLayer = kBoardTopOverlay;
+                xyOptions.bottomLegendLayer = kBoardBottomOverlay;
                 annotate::PlacementResult xy =
                     annotate::writePlacementFile(runValues.boardFile, xyOptions);  // can throw
                 for (const std::string& p : xy.problems) {

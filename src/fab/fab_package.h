@@ -48,11 +48,12 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
 
 /// The fab package of a board whose aperture file the run values say was made: plots the fab
 /// set beside the board (the layers of fabLayers(), NC drill and BOM, with the other plot
-/// options as given, X2 attributes when `options.x2`), writes the X/Y placement file, reads
-/// every Gerber and drill file back and puts them, under the names board houses' CAM software
-/// recognises, with a README.md (and with X2 attributes a Gerber job file) into the zip
-/// `zipPath`, which is written whole or not at all. Messages go to the Host's message list.
-/// Throws IoError.
+/// options as given, X2 attributes when `options.x2`), writes the X/Y placement file (with the
+/// fill layers and format of `placement`, each part's side told by the top and bottom
+/// overlays), reads every Gerber and drill file back and puts them, under the names board
+/// houses' CAM software recognises, with a README.md (and with X2 attributes a Gerber job
+/// file) into the zip `zipPath`, which is written whole or not at all. Messages go to the
+/// Host's message list. Throws IoError.
 PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                              const annotate::PlacementOptions& placement,
                              const board::RunValues& runValues, const std::string& zipPath);

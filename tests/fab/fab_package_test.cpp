@@ -1,6 +1,7 @@
 #include "fab/fab_package.h"
 
 #include <filesystem>
+#include <functional>
 
 #include "common/errors.h"
 #include "common/scripted_host.h"
@@ -65,9 +66,13 @@ struct DemoBoard {
     common::ScriptedHost host;
     board::RunValues run;
 
-    DemoBoard() {
-        const std::string board = dir.file("demo.pcb");
-        std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
+    // `change` edits the board's text before the aperture file is made
+    explicit DemoBoard(const std::function<void(std::string&)>& change = {}) {
+        std::string text = testing::readFile(testing::sourceDir() + "/examples/demo.pcb");
+        if (change) {
+            change(text);
+        }
+        const std::string board = dir.write("demo.pcb", text);
         host.openAnswers.push_back({board});
         run.reset();
         convert::AptOptions apt;
@@ -91,9 +96,10 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
     for (const auto& f : result.files) {
         names += f.name + " ";
     }
-    EXPECT_EQ(names,
-              "demo.GTL demo.GBL demo.GTO demo.GBO demo.GD1 demo.GTS demo.GBS demo.GP1 demo.GP2 "
-              "demo.GTP demo.GBP demo.GKO demo.TXT demo.csv demo.UCM demo.ipc demo.gbrjob README.md ");
+    EXPECT_EQ(
+        names,
+        "demo.GTL demo.GBL demo.GTO demo.GBO demo.GD1 demo.GTS demo.GBS demo.GP1 demo.GP2 "
+        "demo.GTP demo.GBP demo.GKO demo.TXT demo.csv demo.UCM demo.ipc demo.gbrjob README.md ");
     EXPECT_TRUE(common::fileExists(dir.file("demo.GBD")));
     if (testing::runCommand("command -v unzip >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "unzip not installed";
@@ -147,6 +153,27 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
                                  "    Total                              15\r\n"),
               std::string::npos)
         << result.readme;
+}
+
+TEST(FabPackage, PlacementSidesFollowTheOverlays) {
+    // R1's legend gains a line on the bottom overlay: the part is on the bottom, although the
+    // X/Y tool's own bottom legend layer is a mid layer
+    DemoBoard demo([](std::string& text) {
+        const size_t r1 = text.find("\nR1\r\n");
+        ASSERT_NE(r1, std::string::npos);
+        text.insert(text.find("ENDCOMP", r1), "CT\r\n1900 1700 2200 1700 8 8\r\n");
+    });
+    auto& [dir, host, run] = demo;
+    annotate::PlacementOptions placement;
+    ASSERT_EQ(placement.bottomLegendLayer, 3);
+    makeFabPackage(host, {}, placement, run, dir.file("demo.zip"));
+    std::string bottom;
+    for (const std::string& line : testing::crlfLines(testing::readFile(dir.file("demo.UCM")))) {
+        if (line.find("\tB\t") != std::string::npos) {
+            bottom += line.substr(0, line.find('\t')) + " ";
+        }
+    }
+    EXPECT_EQ(bottom, "R1 ");
 }
 
 TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
