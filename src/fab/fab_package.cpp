@@ -1,6 +1,7 @@
 #include "fab/fab_package.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "common/base_name.h"
 #include "common/errors.h"
@@ -182,6 +183,27 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     return text;
 }
 
+void checkZipPath(const std::string& zipPath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_directory(zipPath, error)) {
+        throw common::IoError(zipPath, "is a folder");
+    }
+    std::string folder = common::folderOf(zipPath);
+    if (folder.empty()) {
+        return;  // the current folder
+    }
+    if (folder.size() > 1) {
+        folder.pop_back();  // its separator, so that the message names the folder itself
+    }
+    if (!fs::exists(folder, error)) {
+        throw common::IoError(folder, "no such folder");
+    }
+    if (!fs::is_directory(folder, error)) {
+        throw common::IoError(folder, "not a folder");
+    }
+}
+
 void writeZip(const std::string& zipPath, const std::vector<PackageFile>& files,
               const std::vector<std::pair<std::string, std::string>>& extra) {
     int code = 0;
@@ -265,6 +287,8 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
     if (!runValues.aptMade) {
         throw common::IoError(runValues.boardFile, "no aperture file made; nothing packaged");
     }
+    // nothing is plotted for a zip that could not be written
+    checkZipPath(zipPath);
     std::vector<std::string> inputs{runValues.boardFile, runValues.aptFile};
     common::refuseOverwritingInput(zipPath, inputs);
 

@@ -58,6 +58,10 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                              const annotate::PlacementOptions& placement,
                              const board::RunValues& runValues, const std::string& zipPath);
 
+/// Refuses, with an IoError, a zip path that cannot be written before any work is done: its
+/// folder missing ("no such folder") or not a folder, or the path itself a folder.
+void checkZipPath(const std::string& zipPath);
+
 /// Writes a zip of the files (stored under their names) and of `extra` texts (name, bytes),
 /// in that order, each readable by all and writable by its owner (mode 0644), replacing
 /// `zipPath` only when the whole archive could be written. Throws IoError.

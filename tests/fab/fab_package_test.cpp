@@ -215,6 +215,9 @@ TEST(FabPackage, NeverWritesOverItsInputs) {
     common::ScriptedHost host;
     EXPECT_THROW(makeFabPackage(host, {}, {}, run, run.boardFile), common::IoError);
     EXPECT_EQ(testing::readFile(run.boardFile), "");
+    // nor starts work for a zip it could not write
+    EXPECT_THROW(makeFabPackage(host, {}, {}, run, dir.file("none/x.zip")), common::IoError);
+    EXPECT_THROW(makeFabPackage(host, {}, {}, run, dir.path().string()), common::IoError);
 }
 
 }  // namespace
