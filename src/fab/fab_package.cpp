@@ -132,8 +132,12 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     out.push_back("");
     out.push_back("## Files");
     out.push_back("");
+    size_t nameWidth = 22;  // as wide as the names of a board of up to 15 characters
     for (const PackageFile& f : files) {
-        std::string line = "    " + padded(f.name, 22) + " " + padded(f.role, 20);
+        nameWidth = std::max(nameWidth, f.name.size());
+    }
+    for (const PackageFile& f : files) {
+        std::string line = "    " + padded(f.name, nameWidth) + " " + padded(f.role, 20);
         if (!f.function.empty()) {
             line += " " + f.function;
         }

@@ -188,6 +188,26 @@ TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
     EXPECT_FALSE(common::fileExists(dir.file("demo.gbrjob")));
 }
 
+TEST(FabPackage, ReadmeFileTableFitsLongNames) {
+    const std::string stem = "a-board-with-a-long-name";
+    const std::string readme = packageReadme("/x/" + stem + ".pcb",
+                                             {{"", stem + ".GTL", "Top copper", "Copper,L1,Top"},
+                                              {"", stem + ".gbrjob", "Gerber job file", ""},
+                                              {"", "README.md", "This file", ""}},
+                                             {}, false);
+    const std::string pad(
+        stem.size() + std::string(".gbrjob ").size() - std::string("README.md").size(), ' ');
+    EXPECT_NE(readme.find("    " + stem +
+                          ".GTL    Top copper           Copper,L1,Top\r\n"
+                          "    " +
+                          stem +
+                          ".gbrjob Gerber job file\r\n"
+                          "    README.md" +
+                          pad + "This file\r\n"),
+              std::string::npos)
+        << readme;
+}
+
 TEST(FabPackage, AFailedZipLeavesTheOldOneAndNothingElse) {
     TempDir dir;
     const std::string zip = dir.write("old.zip", "old");
