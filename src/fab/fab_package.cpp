@@ -46,6 +46,51 @@ std::string toolName(int number) {
     return (number < 10 ? "T0" : "T") + std::to_string(number);
 }
 
+// The extent of what a file draws along the centre of its lines, as a board house reads the
+// profile: line ends, arcs and region contours without their pens, flashes at their centres.
+view::Box centreLineExtent(const view::LayerImage& image) {
+    view::Box box;
+    for (const view::GraphicObject& o : image.objects) {
+        switch (o.kind) {
+            case view::ObjectKind::Flash:
+                box.add(o.from);
+                break;
+            case view::ObjectKind::Line:
+                box.add(o.from);
+                box.add(o.to);
+                break;
+            case view::ObjectKind::Arc:
+                box.add(o.arc.extent());
+                break;
+            case view::ObjectKind::Region:
+                for (size_t c = o.firstContour; c < o.firstContour + o.contourCount; ++c) {
+                    const view::Contour& contour = image.contours[c];
+                    box.add(contour.start);
+                    for (const view::ContourSegment& s : contour.segments) {
+                        box.add(s.to);
+                        if (s.arc) {
+                            box.add(s.arcGeometry.extent());
+                        }
+                    }
+                }
+                break;
+        }
+    }
+    return box;
+}
+
+// The board's size: the board outline's extent along the centre of its lines, from the outline
+// file read back; empty without an outline file or when it draws nothing.
+view::Box boardBox(const std::vector<view::LayerImage>& images) {
+    for (const view::LayerImage& image : images) {
+        const plot::SetFile* set = plot::setFileNamed(image.path);
+        if (set && set->kind == plot::FileKind::Profile) {
+            return centreLineExtent(image);
+        }
+    }
+    return {};
+}
+
 std::string zipError(int code) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
@@ -93,13 +138,12 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     out.push_back("");
     out.push_back(std::string("Made by Padloom ") + common::programVersion());
     out.push_back("");
-    const view::LayerImage* outline = imageOf(*plot::setFileOfLayer(kBoardOutline));
-    if (outline && !outline->extent.empty()) {
-        const view::Box& b = outline->extent;
+    const view::Box b = boardBox(images);
+    if (!b.empty()) {
         out.push_back("    Board size:    " + view::fixed(b.width(), 4) + " x " +
                       view::fixed(b.height(), 4) + " in (" + view::fixed(b.width() * 25.4, 3) +
                       " x " + view::fixed(b.height() * 25.4, 3) +
-                      " mm), the extent of the board outline");
+                      " mm), the extent of the board outline along the centre of its lines");
     } else {
         // no outline: the board house must be told, and given the copper's span at least
         view::Box copperSpan;
@@ -268,17 +312,15 @@ constexpr PackageRow kOtherFiles[] = {
 
 constexpr const char* kReadmeName = "README.md";
 
-// The facts of the set with the board's size that the README gives: the extent of the board
-// outline read back, none when the outline draws nothing.
+// The facts of the set with the board's size that the README gives, none when the outline
+// draws nothing.
 plot::X2Facts withOutlineSize(const plot::X2Facts& facts,
                               const std::vector<view::LayerImage>& images) {
     plot::X2Facts sized = facts;
     sized.size.reset();
-    for (const view::LayerImage& image : images) {
-        const plot::SetFile* set = plot::setFileNamed(image.path);
-        if (set && set->kind == plot::FileKind::Profile && !image.extent.empty()) {
-            sized.size = plot::BoardSize{image.extent.width() * 25.4, image.extent.height() * 25.4};
-        }
+    const view::Box b = boardBox(images);
+    if (!b.empty()) {
+        sized.size = plot::BoardSize{b.width() * 25.4, b.height() * 25.4};
     }
     return sized;
 }

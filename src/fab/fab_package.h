@@ -39,10 +39,10 @@ struct PackageResult {
 std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPath);
 
 /// The README of a package (markdown, its tables as indented blocks): each file's role and
-/// function, the board size (the extent of the board outline, as `info` gives it), the copper
-/// layer count and the drill table of the NC drill file. `images` are the Gerber and drill
-/// files of `files` read back, in any order; the drill file's number format is the plot's (2.3
-/// or 2.4 digits, leading zeros kept).
+/// function, the board size (the extent of the board outline along the centre of its lines),
+/// the copper layer count and the drill table of the NC drill file. `images` are the Gerber and
+/// drill files of `files` read back, in any order; the drill file's number format is the
+/// plot's (2.3 or 2.4 digits, leading zeros kept).
 std::string packageReadme(const std::string& boardPath, const std::vector<PackageFile>& files,
                           const std::vector<view::LayerImage>& images, bool drillFormat24);
 

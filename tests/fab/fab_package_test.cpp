@@ -124,15 +124,23 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
                        "\"FilePolarity\": \"Negative\"}"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find("\"Size\": {\"X\": 51.054, \"Y\": 38.354}"), std::string::npos);
+    // the board's size along the centre of the outline's lines, as the plot run's job file
+    // gives it too
+    EXPECT_NE(out.find("\"Size\": {\"X\": 50.8, \"Y\": 38.1}"), std::string::npos) << out;
+    EXPECT_NE(
+        testing::readFile(dir.file("demo.gbrjob")).find("\"Size\": {\"X\": 50.8, \"Y\": 38.1}"),
+        std::string::npos);
     EXPECT_EQ(view::readLayerFile(dir.file("demo.GPW")).fileFunction, "Copper,L3,Inr,Plane");
 
-    // the README's board size and drill table are what `info` tells of the same files
+    // the README's board size is what `info` tells of the outline less its 10-mil pen, and its
+    // drill table what `info` tells of the drill file
     std::string outline = view::describeLayer(view::readLayerFile(dir.file("demo.GBD")));
     EXPECT_NE(outline.find("size:       2.0100 x 1.5100 in (51.054 x 38.354 mm)"),
               std::string::npos);
-    EXPECT_NE(result.readme.find("    Board size:    2.0100 x 1.5100 in (51.054 x 38.354 mm), "
-                                 "the extent of the board outline\r\n"),
+    EXPECT_NE(outline.find("D43 C,0.01: 0 flashes, 12 draws"), std::string::npos) << outline;
+    EXPECT_NE(result.readme.find("    Board size:    2.0000 x 1.5000 in (50.800 x 38.100 mm), "
+                                 "the extent of the board outline along the centre of its "
+                                 "lines\r\n"),
               std::string::npos)
         << result.readme;
     EXPECT_NE(result.readme.find("    Copper layers: 4\r\n"), std::string::npos);
