@@ -24,6 +24,8 @@ int runPackage(const PackageArgs& a) {
     options.x2 = !a.noX2;
     a.setup.applyTo(options);
 
+    const std::string zip = a.output.empty() ? common::baseName(a.board) + ".zip" : a.output;
+    fab::checkZipPath(zip);  // before the aperture file is made
     CliHost host({a.board}, a.setup.yes);
     board::RunValues runValues;
     if (!a.setup.makeApertures(host, runValues)) {
@@ -31,7 +33,6 @@ int runPackage(const PackageArgs& a) {
                   << ": no aperture file made; nothing packaged\n";
         return 1;
     }
-    const std::string zip = a.output.empty() ? common::baseName(a.board) + ".zip" : a.output;
     fab::PackageResult result =
         fab::makeFabPackage(host, options, annotate::PlacementOptions{}, runValues, zip);
     if (result.hasErrors) {

@@ -1,6 +1,7 @@
 #include "fab/fab_package.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "common/base_name.h"
 #include "common/errors.h"
@@ -30,6 +31,7 @@ constexpr int kBottomPaste = 16;
 constexpr int kBoardOutline = 17;
 
 // Board layers.
+constexpr int kBoardTopOverlay = 7;
 constexpr int kBoardBottomOverlay = 8;
 
 // "name" padded with blanks to `width` characters.
@@ -42,6 +44,51 @@ std::string padded(std::string text, size_t width) {
 
 std::string toolName(int number) {
     return (number < 10 ? "T0" : "T") + std::to_string(number);
+}
+
+// The extent of what a file draws along the centre of its lines, as a board house reads the
+// profile: line ends, arcs and region contours without their pens, flashes at their centres.
+view::Box centreLineExtent(const view::LayerImage& image) {
+    view::Box box;
+    for (const view::GraphicObject& o : image.objects) {
+        switch (o.kind) {
+            case view::ObjectKind::Flash:
+                box.add(o.from);
+                break;
+            case view::ObjectKind::Line:
+                box.add(o.from);
+                box.add(o.to);
+                break;
+            case view::ObjectKind::Arc:
+                box.add(o.arc.extent());
+                break;
+            case view::ObjectKind::Region:
+                for (size_t c = o.firstContour; c < o.firstContour + o.contourCount; ++c) {
+                    const view::Contour& contour = image.contours[c];
+                    box.add(contour.start);
+                    for (const view::ContourSegment& s : contour.segments) {
+                        box.add(s.to);
+                        if (s.arc) {
+                            box.add(s.arcGeometry.extent());
+                        }
+                    }
+                }
+                break;
+        }
+    }
+    return box;
+}
+
+// The board's size: the board outline's extent along the centre of its lines, from the outline
+// file read back; empty without an outline file or when it draws nothing.
+view::Box boardBox(const std::vector<view::LayerImage>& images) {
+    for (const view::LayerImage& image : images) {
+        const plot::SetFile* set = plot::setFileNamed(image.path);
+        if (set && set->kind == plot::FileKind::Profile) {
+            return centreLineExtent(image);
+        }
+    }
+    return {};
 }
 
 std::string zipError(int code) {
@@ -91,13 +138,12 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     out.push_back("");
     out.push_back(std::string("Made by Padloom ") + common::programVersion());
     out.push_back("");
-    const view::LayerImage* outline = imageOf(*plot::setFileOfLayer(kBoardOutline));
-    if (outline && !outline->extent.empty()) {
-        const view::Box& b = outline->extent;
+    const view::Box b = boardBox(images);
+    if (!b.empty()) {
         out.push_back("    Board size:    " + view::fixed(b.width(), 4) + " x " +
                       view::fixed(b.height(), 4) + " in (" + view::fixed(b.width() * 25.4, 3) +
                       " x " + view::fixed(b.height() * 25.4, 3) +
-                      " mm), the extent of the board outline");
+                      " mm), the extent of the board outline along the centre of its lines");
     } else {
         // no outline: the board house must be told, and given the copper's span at least
         view::Box copperSpan;
@@ -130,8 +176,12 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     out.push_back("");
     out.push_back("## Files");
     out.push_back("");
+    size_t nameWidth = 22;  // as wide as the names of a board of up to 15 characters
     for (const PackageFile& f : files) {
-        std::string line = "    " + padded(f.name, 22) + " " + padded(f.role, 20);
+        nameWidth = std::max(nameWidth, f.name.size());
+    }
+    for (const PackageFile& f : files) {
+        std::string line = "    " + padded(f.name, nameWidth) + " " + padded(f.role, 20);
         if (!f.function.empty()) {
             line += " " + f.function;
         }
@@ -179,6 +229,27 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
         text += line + "\r\n";
     }
     return text;
+}
+
+void checkZipPath(const std::string& zipPath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_directory(zipPath, error)) {
+        throw common::IoError(zipPath, "is a folder");
+    }
+    std::string folder = common::folderOf(zipPath);
+    if (folder.empty()) {
+        return;  // the current folder
+    }
+    if (folder.size() > 1) {
+        folder.pop_back();  // its separator, so that the message names the folder itself
+    }
+    if (!fs::exists(folder, error)) {
+        throw common::IoError(folder, "no such folder");
+    }
+    if (!fs::is_directory(folder, error)) {
+        throw common::IoError(folder, "not a folder");
+    }
 }
 
 void writeZip(const std::string& zipPath, const std::vector<PackageFile>& files,
@@ -241,17 +312,15 @@ constexpr PackageRow kOtherFiles[] = {
 
 constexpr const char* kReadmeName = "README.md";
 
-// The facts of the set with the board's size that the README gives: the extent of the board
-// outline read back, none when the outline draws nothing.
+// The facts of the set with the board's size that the README gives, none when the outline
+// draws nothing.
 plot::X2Facts withOutlineSize(const plot::X2Facts& facts,
                               const std::vector<view::LayerImage>& images) {
     plot::X2Facts sized = facts;
     sized.size.reset();
-    for (const view::LayerImage& image : images) {
-        const plot::SetFile* set = plot::setFileNamed(image.path);
-        if (set && set->kind == plot::FileKind::Profile && !image.extent.empty()) {
-            sized.size = plot::BoardSize{image.extent.width() * 25.4, image.extent.height() * 25.4};
-        }
+    const view::Box b = boardBox(images);
+    if (!b.empty()) {
+        sized.size = plot::BoardSize{b.width() * 25.4, b.height() * 25.4};
     }
     return sized;
 }
@@ -264,6 +333,8 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
     if (!runValues.aptMade) {
         throw common::IoError(runValues.boardFile, "no aperture file made; nothing packaged");
     }
+    // nothing is plotted for a zip that could not be written
+    checkZipPath(zipPath);
     std::vector<std::string> inputs{runValues.boardFile, runValues.aptFile};
     common::refuseOverwritingInput(zipPath, inputs);
 
@@ -323,6 +394,11 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
             case Made::Placement: {
                 annotate::PlacementOptions xyOptions = placement;
                 xyOptions.openNotepad = false;
+                // the assembly house is told each part's true side: a part's legend on the
+                // bottom overlay puts it on the bottom, whatever legend layers the X/Y tool
+                // is set to
+                xyOptions.topLegendLayer = kBoardTopOverlay;
+                xyOptions.bottomLegendLayer = kBoardBottomOverlay;
                 annotate::PlacementResult xy =
                     annotate::writePlacementFile(runValues.boardFile, xyOptions);  // can throw
                 for (const std::string& p : xy.problems) {

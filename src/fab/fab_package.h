@@ -39,23 +39,28 @@ struct PackageResult {
 std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPath);
 
 /// The README of a package (markdown, its tables as indented blocks): each file's role and
-/// function, the board size (the extent of the board outline, as `info` gives it), the copper
-/// layer count and the drill table of the NC drill file. `images` are the Gerber and drill
-/// files of `files` read back, in any order; the drill file's number format is the plot's (2.3
-/// or 2.4 digits, leading zeros kept).
+/// function, the board size (the extent of the board outline along the centre of its lines),
+/// the copper layer count and the drill table of the NC drill file. `images` are the Gerber and
+/// drill files of `files` read back, in any order; the drill file's number format is the
+/// plot's (2.3 or 2.4 digits, leading zeros kept).
 std::string packageReadme(const std::string& boardPath, const std::vector<PackageFile>& files,
                           const std::vector<view::LayerImage>& images, bool drillFormat24);
 
 /// The fab package of a board whose aperture file the run values say was made: plots the fab
 /// set beside the board (the layers of fabLayers(), NC drill and BOM, with the other plot
-/// options as given, X2 attributes when `options.x2`), writes the X/Y placement file, reads
-/// every Gerber and drill file back and puts them, under the names board houses' CAM software
-/// recognises, with a README.md (and with X2 attributes a Gerber job file) into the zip
-/// `zipPath`, which is written whole or not at all. Messages go to the Host's message list.
-/// Throws IoError.
+/// options as given, X2 attributes when `options.x2`), writes the X/Y placement file (with the
+/// fill layers and format of `placement`, each part's side told by the top and bottom
+/// overlays), reads every Gerber and drill file back and puts them, under the names board
+/// houses' CAM software recognises, with a README.md (and with X2 attributes a Gerber job
+/// file) into the zip `zipPath`, which is written whole or not at all. Messages go to the
+/// Host's message list. Throws IoError.
 PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                              const annotate::PlacementOptions& placement,
                              const board::RunValues& runValues, const std::string& zipPath);
+
+/// Refuses, with an IoError, a zip path that cannot be written before any work is done: its
+/// folder missing ("no such folder") or not a folder, or the path itself a folder.
+void checkZipPath(const std::string& zipPath);
 
 /// Writes a zip of the files (stored under their names) and of `extra` texts (name, bytes),
 /// in that order, each readable by all and writable by its owner (mode 0644), replacing

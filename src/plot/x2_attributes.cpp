@@ -128,18 +128,19 @@ AperFunction drawingFunction(int boardLayer) {
     return boardLayer == 9 || boardLayer == 10 ? AperFunction::None : AperFunction::NonConductor;
 }
 
-// The extent of the board outline's tracks and arcs in mils, with their pens.
+// The extent of the board outline's tracks and arcs in mils, along the centre of their lines
+// as a board house measures the profile.
 struct MilBox {
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     bool empty = true;
-    void add(double x, double y, double half) {
+    void add(double x, double y) {
         if (empty) {
-            x0 = x - half, y0 = y - half, x1 = x + half, y1 = y + half;
+            x0 = x1 = x, y0 = y1 = y;
             empty = false;
             return;
         }
-        x0 = std::min(x0, x - half), y0 = std::min(y0, y - half);
-        x1 = std::max(x1, x + half), y1 = std::max(y1, y + half);
+        x0 = std::min(x0, x), y0 = std::min(y0, y);
+        x1 = std::max(x1, x), y1 = std::max(y1, y);
     }
 };
 
@@ -267,10 +268,9 @@ private:
     void line(const CurrentRecord& r, bool track) {
         const board::LineApertures a = board::resolveLine(m_table, r, m_e);
         if (r.layer == 11) {
-            const double half = r.width / 2.0;
             if (track) {
-                outline.add(r.x1, r.y1, half);
-                outline.add(r.x2, r.y2, half);
+                outline.add(r.x1, r.y1);
+                outline.add(r.x2, r.y2);
             } else {
                 const double radius = r.radius == 0 ? 1 : r.radius;
                 const double x = r.x1;
@@ -278,16 +278,16 @@ private:
                 const int q = r.quadrantMask;
                 // each quarter runs between two of the circle's axis points
                 if (q & (1 | 2)) {
-                    outline.add(x, y + radius, half);
+                    outline.add(x, y + radius);
                 }
                 if (q & (2 | 4)) {
-                    outline.add(x - radius, y, half);
+                    outline.add(x - radius, y);
                 }
                 if (q & (4 | 8)) {
-                    outline.add(x, y - radius, half);
+                    outline.add(x, y - radius);
                 }
                 if (q & (8 | 1)) {
-                    outline.add(x + radius, y, half);
+                    outline.add(x + radius, y);
                 }
             }
             if (m_o.layers[kDrillDrawing]) {

@@ -60,8 +60,8 @@ struct X2Facts {
     CopperStack stack;
     /// The functions of the apertures of each layer file, by plot layer.
     std::array<ApertureFunctions, kPlotLayerCount + 1> functions;
-    /// The extent of the board outline, with its pen; or the span of the board's tracks when
-    /// it has no outline. Unknown for a board with neither.
+    /// The extent of the board outline along the centre of its lines; or the span of the
+    /// board's tracks when it has no outline. Unknown for a board with neither.
     std::optional<BoardSize> size;
 };
 

@@ -176,10 +176,13 @@ std::string layersAsJson(const std::vector<LayerImage>& images) {
         out += f == 0 ? "\n  {" : ",\n  {";
         out += "\"path\": " + jsonString(image.path);
         out += ", \"format\": \"" + formatName(image.format) + "\"";
-        out += ", \"units\": \"" + std::string(image.units == Units::Inch ? "inch" : "mm") + "\"";
+        // a job file lists files: it has no units and no image of its own
+        const bool job = image.format == FileFormat::GerberJob;
+        const std::string units = image.units == Units::Inch ? "\"inch\"" : "\"mm\"";
+        const std::string polarity = image.negative ? "\"negative\"" : "\"positive\"";
+        out += ", \"units\": " + (job ? "null" : units);
         out += ", \"coordinateFormat\": " + jsonString(image.coordinateFormat);
-        out += ", \"imagePolarity\": \"" + std::string(image.negative ? "negative" : "positive") +
-               "\"";
+        out += ", \"imagePolarity\": " + (job ? "null" : polarity);
         // the file's own word on what it is, where its attributes give it
         if (!image.fileFunction.empty()) {
             out += ", \"fileFunction\": " + jsonString(image.fileFunction);

@@ -171,6 +171,10 @@ std::vector<HostileCase> hostileCases() {
          "IN: not an Autotrax board file: it holds binary data, not text", {}, Input::File, "", k2GB},
         {"2 GB of NUL bytes to package", "package IN -o DIR/x.zip", 1,
          "IN: not an Autotrax board file: it holds binary data, not text", {}, Input::File, "", k2GB},
+        {"a zip in a folder that is not there", "package DIR/b.pcb -o DIR/none/x.zip", 1,
+         "/none: no such folder\n", {{"b.pcb", kBoard}}},
+        {"a zip in a file", "package DIR/b.pcb -o DIR/b.pcb/x.zip", 1, "/b.pcb: not a folder\n",
+         {{"b.pcb", kBoard}}},
         {"2 GB of NUL bytes as the height file", "dxf DIR/b.pcb", 1,
          "b.DAT: not a component height file: its 2147483648 bytes are no whole number of 40-byte "
          "records", {{"b.pcb", kBoard}, {"b.DAT", ""}}, Input::File, "", 0, "", {"b.DAT", k2GB}},

@@ -1,6 +1,7 @@
 #include "fab/fab_package.h"
 
 #include <filesystem>
+#include <functional>
 
 #include "common/errors.h"
 #include "common/scripted_host.h"
@@ -65,9 +66,13 @@ struct DemoBoard {
     common::ScriptedHost host;
     board::RunValues run;
 
-    DemoBoard() {
-        const std::string board = dir.file("demo.pcb");
-        std::filesystem::copy_file(testing::sourceDir() + "/examples/demo.pcb", board);
+    // `change` edits the board's text before the aperture file is made
+    explicit DemoBoard(const std::function<void(std::string&)>& change = {}) {
+        std::string text = testing::readFile(testing::sourceDir() + "/examples/demo.pcb");
+        if (change) {
+            change(text);
+        }
+        const std::string board = dir.write("demo.pcb", text);
         host.openAnswers.push_back({board});
         run.reset();
         convert::AptOptions apt;
@@ -91,9 +96,10 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
     for (const auto& f : result.files) {
         names += f.name + " ";
     }
-    EXPECT_EQ(names,
-              "demo.GTL demo.GBL demo.GTO demo.GBO demo.GD1 demo.GTS demo.GBS demo.GP1 demo.GP2 "
-              "demo.GTP demo.GBP demo.GKO demo.TXT demo.csv demo.UCM demo.ipc demo.gbrjob README.md ");
+    EXPECT_EQ(
+        names,
+        "demo.GTL demo.GBL demo.GTO demo.GBO demo.GD1 demo.GTS demo.GBS demo.GP1 demo.GP2 "
+        "demo.GTP demo.GBP demo.GKO demo.TXT demo.csv demo.UCM demo.ipc demo.gbrjob README.md ");
     EXPECT_TRUE(common::fileExists(dir.file("demo.GBD")));
     if (testing::runCommand("command -v unzip >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "unzip not installed";
@@ -118,15 +124,23 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
                        "\"FilePolarity\": \"Negative\"}"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find("\"Size\": {\"X\": 51.054, \"Y\": 38.354}"), std::string::npos);
+    // the board's size along the centre of the outline's lines, as the plot run's job file
+    // gives it too
+    EXPECT_NE(out.find("\"Size\": {\"X\": 50.8, \"Y\": 38.1}"), std::string::npos) << out;
+    EXPECT_NE(
+        testing::readFile(dir.file("demo.gbrjob")).find("\"Size\": {\"X\": 50.8, \"Y\": 38.1}"),
+        std::string::npos);
     EXPECT_EQ(view::readLayerFile(dir.file("demo.GPW")).fileFunction, "Copper,L3,Inr,Plane");
 
-    // the README's board size and drill table are what `info` tells of the same files
+    // the README's board size is what `info` tells of the outline less its 10-mil pen, and its
+    // drill table what `info` tells of the drill file
     std::string outline = view::describeLayer(view::readLayerFile(dir.file("demo.GBD")));
     EXPECT_NE(outline.find("size:       2.0100 x 1.5100 in (51.054 x 38.354 mm)"),
               std::string::npos);
-    EXPECT_NE(result.readme.find("    Board size:    2.0100 x 1.5100 in (51.054 x 38.354 mm), "
-                                 "the extent of the board outline\r\n"),
+    EXPECT_NE(outline.find("D43 C,0.01: 0 flashes, 12 draws"), std::string::npos) << outline;
+    EXPECT_NE(result.readme.find("    Board size:    2.0000 x 1.5000 in (50.800 x 38.100 mm), "
+                                 "the extent of the board outline along the centre of its "
+                                 "lines\r\n"),
               std::string::npos)
         << result.readme;
     EXPECT_NE(result.readme.find("    Copper layers: 4\r\n"), std::string::npos);
@@ -149,6 +163,27 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
         << result.readme;
 }
 
+TEST(FabPackage, PlacementSidesFollowTheOverlays) {
+    // R1's legend gains a line on the bottom overlay: the part is on the bottom, although the
+    // X/Y tool's own bottom legend layer is a mid layer
+    DemoBoard demo([](std::string& text) {
+        const size_t r1 = text.find("\nR1\r\n");
+        ASSERT_NE(r1, std::string::npos);
+        text.insert(text.find("ENDCOMP", r1), "CT\r\n1900 1700 2200 1700 8 8\r\n");
+    });
+    auto& [dir, host, run] = demo;
+    annotate::PlacementOptions placement;
+    ASSERT_EQ(placement.bottomLegendLayer, 3);
+    makeFabPackage(host, {}, placement, run, dir.file("demo.zip"));
+    std::string bottom;
+    for (const std::string& line : testing::crlfLines(testing::readFile(dir.file("demo.UCM")))) {
+        if (line.find("\tB\t") != std::string::npos) {
+            bottom += line.substr(0, line.find('\t')) + " ";
+        }
+    }
+    EXPECT_EQ(bottom, "R1 ");
+}
+
 TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
     DemoBoard demo;
     auto& [dir, host, run] = demo;
@@ -159,6 +194,26 @@ TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
     EXPECT_EQ(result.files.back().name, "README.md");
     EXPECT_EQ(view::readLayerFile(dir.file("demo.GBD")).fileFunction, "");
     EXPECT_FALSE(common::fileExists(dir.file("demo.gbrjob")));
+}
+
+TEST(FabPackage, ReadmeFileTableFitsLongNames) {
+    const std::string stem = "a-board-with-a-long-name";
+    const std::string readme = packageReadme("/x/" + stem + ".pcb",
+                                             {{"", stem + ".GTL", "Top copper", "Copper,L1,Top"},
+                                              {"", stem + ".gbrjob", "Gerber job file", ""},
+                                              {"", "README.md", "This file", ""}},
+                                             {}, false);
+    const std::string pad(
+        stem.size() + std::string(".gbrjob ").size() - std::string("README.md").size(), ' ');
+    EXPECT_NE(readme.find("    " + stem +
+                          ".GTL    Top copper           Copper,L1,Top\r\n"
+                          "    " +
+                          stem +
+                          ".gbrjob Gerber job file\r\n"
+                          "    README.md" +
+                          pad + "This file\r\n"),
+              std::string::npos)
+        << readme;
 }
 
 TEST(FabPackage, AFailedZipLeavesTheOldOneAndNothingElse) {
@@ -188,6 +243,9 @@ TEST(FabPackage, NeverWritesOverItsInputs) {
     common::ScriptedHost host;
     EXPECT_THROW(makeFabPackage(host, {}, {}, run, run.boardFile), common::IoError);
     EXPECT_EQ(testing::readFile(run.boardFile), "");
+    // nor starts work for a zip it could not write
+    EXPECT_THROW(makeFabPackage(host, {}, {}, run, dir.file("none/x.zip")), common::IoError);
+    EXPECT_THROW(makeFabPackage(host, {}, {}, run, dir.path().string()), common::IoError);
 }
 
 }  // namespace

@@ -207,7 +207,7 @@ TEST(X2Attributes, AperturesTakeTheFunctionOfWhatTheyDraw) {
 
 TEST(X2Attributes, DrillFileAndJobFile) {
     X2Run run(testing::crlf({"PCB FILE 4", "FP", "1000 1000 60 60 1 32 0 13", "1", "FT",
-                             "500 500 2000 500 10 11", "ENDPCB"}),
+                             "500 500 2000 500 10 11", "FT", "2000 500 2000 1500 10 11", "ENDPCB"}),
               "j,b.pcb");
     run.options.layers[1] = true;
     run.options.layers[17] = true;
@@ -225,7 +225,8 @@ TEST(X2Attributes, DrillFileAndJobFile) {
             std::string("; #@! TF.CreationDate,") + kDate,
             "; #@! TF.ProjectId,j\\u002Cb," + guid + ",rev?", "; #@! TF.SameCoordinates,j\\u002Cb",
             "; #@! TF.FileFunction,Plated,1,2,PTH", "; #@! TF.FilePolarity,Positive"}));
-    // the board's size is the outline's extent with its pen: 1510 by 10 mils
+    // the board's size is the outline's extent along the centre of its lines: 1500 by 1000
+    // mils, not 1510 by 1010 with the pen
     EXPECT_EQ(run.file(".gbrjob"),
               "{\r\n"
               "  \"Header\": {\r\n"
@@ -239,7 +240,7 @@ TEST(X2Attributes, DrillFileAndJobFile) {
                   "    \"ProjectId\": {\"Name\": \"j,b\", \"GUID\": \"" +
                   guid +
                   "\", \"Revision\": \"rev?\"},\r\n"
-                  "    \"Size\": {\"X\": 38.354, \"Y\": 0.254},\r\n"
+                  "    \"Size\": {\"X\": 38.1, \"Y\": 25.4},\r\n"
                   "    \"LayerNumber\": 2\r\n"
                   "  },\r\n"
                   "  \"FilesAttributes\": [\r\n"

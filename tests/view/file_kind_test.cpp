@@ -96,6 +96,11 @@ TEST(FileKindRead, JobFileListsItsSetAndMissesWhatIsNotBesideIt) {
                                         "  problems:   1\n"
                                         "    " +
                                         job + ": warning: b.\"TXT is listed but not beside it\n");
+    // no units nor image polarity for a list of files
+    const std::string json = layersAsJson({image});
+    EXPECT_NE(json.find("\"units\": null, \"coordinateFormat\": \"\", \"imagePolarity\": null"),
+              std::string::npos)
+        << json;
 }
 
 }  // namespace
