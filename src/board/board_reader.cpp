@@ -773,9 +773,11 @@ std::optional<RecordKind> BoardReader::readNext() {
             if (m_line == "ENDCOMP") {
                 ++m_componentEnds;
                 m_endLineLast = false;
-            } else if (const std::string_view text = trimmed(m_line); !text.empty()) {
-                m_endLineLast = text == "ENDPCB";
+            } else if (trimmed(m_line) == "ENDPCB") {
+                m_endLineLast = true;
             }
+            // other lines passed over leave it: a board saved with its netlist carries the
+            // NETDEF blocks after its ENDPCB line
             if (m_keeper) {
                 if (m_line == "ENDCOMP") {
                     m_keeper->put(image_entry::kComponentEnd);

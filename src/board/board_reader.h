@@ -145,8 +145,9 @@ public:
     /// Whether the first line is the "PCB FILE" line every board starts with. Known once the
     /// first record has been read (or the end of the file reached).
     bool hasHeader() const { return m_hasHeader; }
-    /// Whether the file ended without its "ENDPCB" line as its last line that is not blank:
-    /// the file may have been cut short. Known once the end of the file has been reached; the
+    /// Whether the file ended without its "ENDPCB" line after its last record (lines passed
+    /// over may follow it, as the NETDEF blocks of a board saved with its netlist do): the file
+    /// may have been cut short. Known once the end of the file has been reached; the
     /// reading reports it as a problem on the last line.
     bool cutShort() const { return m_cutShort; }
 
@@ -195,7 +196,7 @@ private:
     long m_componentEnds = 0;
     long m_records = 0;
     bool m_hasHeader = false;
-    bool m_endLineLast = false;  // the last line passed over that is not blank is "ENDPCB"
+    bool m_endLineLast = false;  // "ENDPCB" has been passed over, and no record or ENDCOMP since
     bool m_cutShort = false;
 };
 

@@ -176,7 +176,8 @@ TEST(BoardReader, ShortLinesReadAsZeroAndAreReported) {
         << all.problems[2];
 }
 
-// A board is whole when its last line that is not blank is "ENDPCB"; otherwise the end of the
+// A board is whole when "ENDPCB" follows its last record (the NETDEF blocks of a board saved
+// with its netlist come after it); otherwise the end of the
 // file is reported once, on its last line, as where the board may have been cut short (after
 // the problem of a record the cut went through).
 TEST(BoardReader, BoardWithoutEndLineIsReportedAsCutShort) {
@@ -188,6 +189,7 @@ TEST(BoardReader, BoardWithoutEndLineIsReportedAsCutShort) {
         {"PCB FILE 4\r\nFT\r\n1 2 3 4 5 6\r\nENDPCB", 0},
         {"PCB FILE 4\nFT\n1 2 3 4 5 6\nENDPCB \n\n  \n", 0},
         {"PCB FILE 4\r\nENDPCB\r\n", 0},
+        {"PCB FILE 4\r\nFT\r\n1 2 3 4 5 6\r\nENDPCB\r\nNETDEF\r\nGND\r\n0\r\n(\r\nU1-1\r\n)\r\n", 0},
         {"PCB FILE 4\r\nFT\r\n1 2 3 4 5 6\r\n", 3},
         {"PCB FILE 4\r\nFT\r\n1 2 3 4", 3},
         {"PCB FILE 4\r\nCOMP\r\nU1\r\nDIP8\r\nX\r\n0 0 0 0 0 0\r\n0 0 0 0 0 0\r\n"
