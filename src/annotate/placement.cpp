@@ -412,13 +412,9 @@ common::Outcome createXyFile(
         throw;
     }
     if (!result.problems.empty()) {
-        constexpr size_t kShown = 20;
         std::string text = "Damaged records in the board:";
-        for (size_t i = 0; i < result.problems.size() && i < kShown; ++i) {
-            text += "\n" + result.problems[i];
-        }
-        if (result.problems.size() > kShown) {
-            text += "\n... and " + std::to_string(result.problems.size() - kShown) + " more";
+        for (const std::string& line : board::problemsShown(result.problems)) {
+            text += "\n" + line;
         }
         host.show(common::Box::Plain, text, common::Place::Screen);
     }

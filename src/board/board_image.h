@@ -54,6 +54,9 @@ public:
     /// Whether the board starts with its "PCB FILE" line.
     bool hasHeader() const { return m_hasHeader; }
 
+    /// Whether the board ends without its "ENDPCB" line (see BoardReader::cutShort).
+    bool cutShort() const { return m_cutShort; }
+
 private:
     friend class BoardReader;
     friend class ImageWriter;
@@ -78,6 +81,7 @@ private:
     std::vector<Block> m_blocks;
     size_t m_secondPart = 0;  // the block where the second part starts; 0 for none
     bool m_hasHeader = false;
+    bool m_cutShort = false;
     long m_records = 0;
     BoardContents m_contents;
 };

@@ -318,6 +318,7 @@ std::shared_ptr<const BoardImage> BoardReader::takeImage() {
         return nullptr;
     }
     m_kept->m_hasHeader = m_hasHeader;
+    m_kept->m_cutShort = m_cutShort;
     m_kept->m_records = m_records;
     m_keeper->finish();
     m_keeper.reset();
@@ -326,6 +327,22 @@ std::shared_ptr<const BoardImage> BoardReader::takeImage() {
 
 std::string missingHeaderWarning(const std::string& path) {
     return path + ":1: the first line is not \"PCB FILE\"; read as an Autotrax board all the same";
+}
+
+std::vector<std::string> problemsShown(const std::vector<std::string>& problems, size_t most) {
+    if (problems.size() <= most) {
+        return problems;
+    }
+    std::vector<std::string> shown(problems.begin(), problems.begin() + static_cast<long>(most));
+    const bool endKept = problems.back().ends_with(kCutShortProblem);
+    const size_t more = problems.size() - most - (endKept ? 1 : 0);
+    if (more > 0) {
+        shown.push_back("... and " + std::to_string(more) + " more");
+    }
+    if (endKept) {
+        shown.push_back(problems.back());
+    }
+    return shown;
 }
 
 bool checkBoardFile(const std::string& path) {
@@ -585,6 +602,7 @@ void BoardReader::keep(RecordKind kind) {
 }
 
 std::optional<RecordKind> BoardReader::endOfFile() {
+    const bool firstTime = !m_reachedEnd;
     m_reachedEnd = !m_stopped;
     // a part of a file after its start says nothing about the whole; a replay of an image
     // knows the whole
@@ -594,7 +612,26 @@ std::optional<RecordKind> BoardReader::endOfFile() {
                                   "not an Autotrax board file: its first line is not \"PCB FILE\" "
                                   "and it holds no board record");
     }
+    if (m_stopped || !firstTime) {
+        return std::nullopt;
+    }
+    if (m_replayed) {
+        m_cutShort = m_replayed->m_cutShort;  // its problem was replayed with the others
+    } else if (!m_endLineLast) {
+        // a reading of the last part of the file (or of all of it) has come to its end
+        m_cutShort = true;
+        problem(std::string(kCutShortProblem));
+    }
     return std::nullopt;
+}
+
+void BoardReader::replayProblem() {
+    ImageCursor& in = *m_cursor;
+    const long line = m_lineBase + in.get();
+    in.getText(m_line);
+    if (m_onProblem) {
+        m_onProblem(m_path + ":" + std::to_string(line) + ": " + m_line);
+    }
 }
 
 std::optional<RecordKind> BoardReader::replayNext() {
@@ -606,6 +643,10 @@ std::optional<RecordKind> BoardReader::replayNext() {
         if (entry == image_entry::kLineBase) {
             m_lineBase = in.get();
             m_componentEnds = in.get();
+            continue;
+        }
+        if (entry == image_entry::kProblem) {
+            replayProblem();  // a problem of no record: the end of the board
             continue;
         }
         if (entry == image_entry::kComponentEnd || entry == image_entry::kSkippedLine) {
@@ -665,11 +706,7 @@ std::optional<RecordKind> BoardReader::replayNext() {
         }
         while (!in.atEnd() && in.peek() == image_entry::kProblem) {
             in.get();
-            const long line = m_lineBase + in.get();
-            in.getText(m_line);
-            if (m_onProblem) {
-                m_onProblem(m_path + ":" + std::to_string(line) + ": " + m_line);
-            }
+            replayProblem();
         }
         if (wanted) {
             return kind;
@@ -735,7 +772,12 @@ std::optional<RecordKind> BoardReader::readNext() {
         if (!kind) {
             if (m_line == "ENDCOMP") {
                 ++m_componentEnds;
+                m_endLineLast = false;
+            } else if (trimmed(m_line) == "ENDPCB") {
+                m_endLineLast = true;
             }
+            // other lines passed over leave it: a board saved with its netlist carries the
+            // NETDEF blocks after its ENDPCB line
             if (m_keeper) {
                 if (m_line == "ENDCOMP") {
                     m_keeper->put(image_entry::kComponentEnd);
@@ -753,6 +795,7 @@ std::optional<RecordKind> BoardReader::readNext() {
         m_keyword = keywordOf(*kind, m_line[0] == 'F');
         m_recordLine = m_lines->lineNumber();
         ++m_records;
+        m_endLineLast = false;
         if (*kind == RecordKind::Component) {
             readComponentHeader();
             return kind;
@@ -939,6 +982,7 @@ std::shared_ptr<const BoardImage> readBoardImage(const std::string& path, std::u
         joined->m_blocks.push_back(std::move(block));
     }
     joined->m_records += rest->m_records;
+    joined->m_cutShort = rest->m_cutShort;
     BoardContents& c = joined->m_contents;
     const BoardContents& r = rest->m_contents;
     for (size_t i = 0; i < c.layers.size(); ++i) {

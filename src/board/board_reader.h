@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "board/board_image.h"
 #include "common/text_io.h"
@@ -144,6 +145,11 @@ public:
     /// Whether the first line is the "PCB FILE" line every board starts with. Known once the
     /// first record has been read (or the end of the file reached).
     bool hasHeader() const { return m_hasHeader; }
+    /// Whether the file ended without its "ENDPCB" line after its last record (lines passed
+    /// over may follow it, as the NETDEF blocks of a board saved with its netlist do): the file
+    /// may have been cut short. Known once the end of the file has been reached; the
+    /// reading reports it as a problem on the last line.
+    bool cutShort() const { return m_cutShort; }
 
 private:
     friend std::shared_ptr<const BoardImage> readBoardImage(const std::string& path,
@@ -159,6 +165,7 @@ private:
     void problem(const std::string& what);
     void readComponentHeader();
     std::optional<RecordKind> replayNext();
+    void replayProblem();  // the line and text of a problem entry, to the problem handler
     std::optional<RecordKind> readNext();
     void keep(RecordKind kind);
     void keepText(std::string_view text);
@@ -189,6 +196,8 @@ private:
     long m_componentEnds = 0;
     long m_records = 0;
     bool m_hasHeader = false;
+    bool m_endLineLast = false;  // "ENDPCB" has been passed over, and no record or ENDCOMP since
+    bool m_cutShort = false;
 };
 
 /// Sees the records of a board as readBoardImage reads them, in one of the parts of the file
@@ -212,6 +221,15 @@ public:
 /// board in one reading, and what `second` saw is not part of it.
 std::shared_ptr<const BoardImage> readBoardImage(const std::string& path, std::uintmax_t halvesFrom,
                                                  RecordVisitor* first, RecordVisitor* second);
+
+/// The problem a board that ends without its "ENDPCB" line is reported with.
+constexpr std::string_view kCutShortProblem =
+    "the board ends without its \"ENDPCB\" line; the file may be cut short";
+
+/// The lines that report a board's problems: the first `most` of them, then how many more
+/// there were; a board's last problem, that it ends without its "ENDPCB" line, always shows.
+std::vector<std::string> problemsShown(const std::vector<std::string>& problems,
+                                       size_t most = 20);
 
 /// The line that tells the user a board has no "PCB FILE" line and is read all the same.
 std::string missingHeaderWarning(const std::string& path);

@@ -46,14 +46,20 @@ struct RunValues {
     /// The board as the aperture builder read it, replayed by the plot run's readers instead
     /// of reading the file again; null when not kept. Readers check that the file is unchanged.
     std::shared_ptr<const BoardImage> boardImage;
+    /// The problems the aperture builder met in the board, for the plot run to report, and
+    /// whether the board ended without its "ENDPCB" line (the file may be cut short).
+    std::vector<std::string> boardProblems;
+    bool boardCutShort = false;
 
     /// Resets what the plot run resets before the aperture builder runs: extents, pour
-    /// outline flags, the aperture-file-made fact and the kept board.
+    /// outline flags, the aperture-file-made fact and the kept board with its problems.
     void reset() {
         extents = Extents{};
         pourOutline.fill(false);
         aptMade = false;
         boardImage.reset();
+        boardProblems.clear();
+        boardCutShort = false;
     }
 };
 

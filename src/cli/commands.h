@@ -32,6 +32,12 @@ CLI::Option* inputFiles(CLI::Option* option);
 /// regular file (common::IoError).
 void requireInputFiles(const CLI::App& app);
 
+/// Why a run over a board that ends without its "ENDPCB" line exits 1 although it wrote its
+/// files: they hold only what could be read.
+inline constexpr const char* kCutShortOutcome =
+    "the board ends without its \"ENDPCB\" line: it may be cut short, and what was written "
+    "holds only what could be read";
+
 /// Registers a subcommand at start-up; one static instance per command source file, named for
 /// its command (`plotCommand`): the command files are compiled in batches, several to a unit,
 /// so their file-level names must differ from one file to the next.

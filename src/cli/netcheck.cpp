@@ -37,7 +37,7 @@ const RegisterCommand netcheckCommand(
                                   "Protel netlist (.NET); default: the board's NETDEF"));
         app.add_flag("--json", a->json,
                      "one JSON document: {\"opens\", \"shorts\", \"missing\", \"extra\", "
-                     "\"possibleShorts\"} (mils)");
+                     "\"possibleShorts\"} (mils), and \"freePads\" when copper joins any");
         app.footer(
             "Opens: a net whose pins lie on two copper islands or more. Shorts: one island "
             "holding pins of two nets or more, with where they meet. Missing: pins of the "

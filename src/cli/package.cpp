@@ -35,6 +35,10 @@ int runPackage(const PackageArgs& a) {
     }
     fab::PackageResult result =
         fab::makeFabPackage(host, options, annotate::PlacementOptions{}, runValues, zip);
+    if (runValues.boardCutShort) {
+        std::cerr << "padloom-cli package: " << a.board << ": " << kCutShortOutcome << "\n";
+        return 1;
+    }
     if (result.hasErrors) {
         std::cerr << "padloom-cli package: " << zip
                   << ": written, but its files have errors (see README.md)\n";

@@ -51,6 +51,10 @@ int runPlot(const PlotArgs& a) {
         return 1;
     }
     plot::plotBoard(host, options, runValues);
+    if (runValues.boardCutShort) {
+        std::cerr << "padloom-cli plot: " << a.board << ": " << kCutShortOutcome << "\n";
+        return 1;
+    }
     return 0;
 }
 

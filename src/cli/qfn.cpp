@@ -1,4 +1,5 @@
 #include <iostream>
+#include <map>
 
 #include "cli/commands.h"
 #include "tools/qfn_builder.h"
@@ -18,6 +19,14 @@ int runQfn(QfnArgs& a) {
     tools::QfnRefusal refusal;
     auto values = tools::readQfnFields(a.fields, &refusal);
     if (!values) {
+        if (!refusal.field.empty()) {
+            // the value is named by its option here, not by its field in the window
+            static const std::map<std::string, std::string> kOptions = {
+                {"Pad X", "--pad-x"},         {"Pad Y", "--pad-y"},
+                {"Pitch", "--pitch"},         {"X Spacing", "--x-spacing"},
+                {"Y Spacing", "--y-spacing"}};
+            refusal.message = tools::negativeSizeMessage(kOptions.at(refusal.field));
+        }
         std::cerr << "padloom-cli qfn: " << refusal.message << "\n";
         return 1;
     }

@@ -277,6 +277,7 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
                 joinBuilds(first.list(), build, second);
             }
             build.hasHeader = image->hasHeader();
+            build.cutShort = image->cutShort();
             build.boardImage = std::move(image);
             sortTally(build.drillTally);
             return build;
@@ -291,6 +292,7 @@ AptBuild buildApertureList(const std::string& boardPath, const AptOptions& opt) 
                               [&build](const std::string& p) { build.problems.push_back(p); });
     collectApertures(reader, list, build, opt);
     build.hasHeader = reader.hasHeader();
+    build.cutShort = reader.cutShort();
     sortTally(build.drillTally);
     return build;
 }
@@ -360,18 +362,17 @@ common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::Ru
         tol.write(tolFileText(build.drillTally));
         tol.commit();
     }
-    if (!build.problems.empty()) {
-        // a damaged board may have a problem on every record: the box shows the first ones
-        constexpr size_t kShown = 20;
+    if (opt.plotMode) {
+        // the plot run reports them in its message list, with what it made of the board
+        rv.boardProblems = build.problems;
+    } else if (!build.problems.empty()) {
         std::string text;
-        for (size_t i = 0; i < build.problems.size() && i < kShown; ++i) {
-            text += build.problems[i] + "\n";
-        }
-        if (build.problems.size() > kShown) {
-            text += "... and " + std::to_string(build.problems.size() - kShown) + " more\n";
+        for (const std::string& line : board::problemsShown(build.problems)) {
+            text += line + "\n";
         }
         host.show(Box::Plain, text, Place::WindowPlus50);
     }
+    rv.boardCutShort = build.cutShort;
     rv.boardFile = boardPath;
     rv.baseName = base;
     rv.aptFile = aptPath;

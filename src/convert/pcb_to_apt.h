@@ -39,6 +39,7 @@ struct AptBuild {
     int drillGuideDCode = 13;
     std::vector<std::string> problems;  // e.g. pad shapes outside 1 to 10
     bool hasHeader = true;              // whether the board starts with its "PCB FILE" line
+    bool cutShort = false;              // whether it ends without its "ENDPCB" line
     std::shared_ptr<const board::BoardImage> boardImage;  // the board as read, in plot mode
 };
 

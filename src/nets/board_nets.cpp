@@ -233,7 +233,7 @@ NetDifferences compareWithNetlist(const BoardNets& nets, const ReferenceNetlist&
             auto it = netOf.find(pad.pin);
             if (it == netOf.end()) {
                 if (island.pads.size() >= 2) {
-                    diff.extra.push_back(pad.pin);
+                    (pad.free() ? diff.freePads : diff.extra).push_back(pad.pin);
                 }
                 continue;
             }

@@ -66,6 +66,9 @@ struct NetDifferences {
     std::vector<std::string> missing;  // pins of the netlist the board lacks
     std::vector<std::string> extra;    // pads in no net of the netlist that copper joins to others
     std::vector<TextShort> textShorts;
+    /// Free pads (of no component) that copper joins to others: a netlist names component
+    /// pins only, so these are told for information and are no difference.
+    std::vector<std::string> freePads;
     bool any() const {
         return !opens.empty() || !shorts.empty() || !missing.empty() || !extra.empty() ||
                !textShorts.empty();

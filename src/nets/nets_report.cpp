@@ -156,8 +156,12 @@ std::string differencesText(const NetDifferences& diff) {
             "Pads joined by copper but in no net of the netlist: " + joined(diff.extra, " ") + "\n";
     }
     out += textShortsText(diff.textShorts);
+    if (!diff.freePads.empty()) {
+        out += "Free pads joined by copper (no netlist names them; not counted): " +
+               joined(diff.freePads, " ") + "\n";
+    }
     if (!diff.any()) {
-        return "No differences.\n";
+        return out + "No differences.\n";
     }
     out += plural(diff.opens.size(), "open", "opens") + ", " +
            plural(diff.shorts.size(), "short", "shorts") + ", " +
@@ -189,7 +193,12 @@ std::string differencesJson(const NetDifferences& diff) {
                ", \"pins\": " + jsonList(s.pins) + ", \"at\": " + jsonPoint(s.at) + "}";
     }
     out += "], \"missing\": " + jsonList(diff.missing) + ", \"extra\": " + jsonList(diff.extra) +
-           ", \"possibleShorts\": " + textShortsJson(diff.textShorts) + "}\n";
+           ", \"possibleShorts\": " + textShortsJson(diff.textShorts);
+    // only where there are any, so that the document of every other board stays as it was
+    if (!diff.freePads.empty()) {
+        out += ", \"freePads\": " + jsonList(diff.freePads);
+    }
+    out += "}\n";
     return out;
 }
 

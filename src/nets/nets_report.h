@@ -18,7 +18,8 @@ std::string netsJson(const BoardNets& nets);
 /// none.
 std::string differencesText(const NetDifferences& diff);
 
-/// The same as one JSON document: {"opens", "shorts", "missing", "extra", "possibleShorts"}.
+/// The same as one JSON document: {"opens", "shorts", "missing", "extra", "possibleShorts"},
+/// and "freePads" when there are any.
 std::string differencesJson(const NetDifferences& diff);
 
 }  // namespace padloom::nets

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "board/board_reader.h"
 #include "common/base_name.h"
 #include "common/number_format.h"
 #include "common/recording_host.h"
@@ -185,6 +186,10 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     const board::Extents& e = rv.extents;
     host.addLine("Dimentions are: " + decimal(e.minX) + " " + decimal(e.minY) + ", " +  // sic
                  decimal(e.maxX) + ", " + decimal(e.maxY));
+    // what the board reader met in the board: the files below hold what it made of it
+    for (const std::string& line : board::problemsShown(rv.boardProblems)) {
+        host.warn(line);
+    }
     // the layers other than the drill drawing and the pour layers are written in passes over
     // the board shared between them, and reported and put in place here in layer order
     std::vector<int> shared;

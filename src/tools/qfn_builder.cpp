@@ -191,6 +191,10 @@ std::string convertSizeText(std::string_view text, QfnUnit newUnit) {
     return exponentText(mils);  // far beyond any board; refused when the footprint is built
 }
 
+std::string negativeSizeMessage(std::string_view field) {
+    return std::string(field) + " must be 0 or more";
+}
+
 std::optional<QfnValues> readQfnFields(const QfnFields& f, QfnRefusal* refusal) {
     auto refuse = [refusal](std::string message) -> std::optional<QfnValues> {
         if (refusal) {
@@ -200,24 +204,44 @@ std::optional<QfnValues> readQfnFields(const QfnFields& f, QfnRefusal* refusal) 
     };
 
     // the pad sizes and counts are checked first, then pitch and spacings, as the window did
-    auto padX = sizeInMils(f.padX, f.unit);
-    auto padY = sizeInMils(f.padY, f.unit);
-    auto numX = readCount(f.numX);
-    auto numY = readCount(f.numY);
-    if (!padX || !padY || !numX || !numY || *padX < 0 || *padY < 0) {
-        return refuse(kNotAllEntered);
-    }
-    auto pitch = sizeInMils(f.pitch, f.unit);
-    auto xSpacing = sizeInMils(f.xSpacing, f.unit);
-    auto ySpacing = sizeInMils(f.ySpacing, f.unit);
-    if (!pitch || !xSpacing || !ySpacing || *pitch < 0 || *xSpacing < 0 || *ySpacing < 0) {
-        return refuse(kNotAllEntered);
-    }
-
     struct Named {
         const char* name;
         double value;
     };
+    // a size typed as a number but below 0 is named, so that the user knows which to mend
+    auto refuseNegative = [&](std::initializer_list<Named> sizes) {
+        for (const Named& n : sizes) {
+            if (n.value < 0) {
+                if (refusal) {
+                    refusal->field = n.name;
+                }
+                refuse(negativeSizeMessage(n.name));
+                return true;
+            }
+        }
+        return false;
+    };
+    auto padX = sizeInMils(f.padX, f.unit);
+    auto padY = sizeInMils(f.padY, f.unit);
+    auto numX = readCount(f.numX);
+    auto numY = readCount(f.numY);
+    if (!padX || !padY || !numX || !numY) {
+        return refuse(kNotAllEntered);
+    }
+    if (refuseNegative({{"Pad X", *padX}, {"Pad Y", *padY}})) {
+        return std::nullopt;
+    }
+    auto pitch = sizeInMils(f.pitch, f.unit);
+    auto xSpacing = sizeInMils(f.xSpacing, f.unit);
+    auto ySpacing = sizeInMils(f.ySpacing, f.unit);
+    if (!pitch || !xSpacing || !ySpacing) {
+        return refuse(kNotAllEntered);
+    }
+    if (refuseNegative(
+            {{"Pitch", *pitch}, {"X Spacing", *xSpacing}, {"Y Spacing", *ySpacing}})) {
+        return std::nullopt;
+    }
+
     for (const Named& n : {Named{"Pad X", *padX}, Named{"Pad Y", *padY}, Named{"Pitch", *pitch},
                            Named{"X Spacing", *xSpacing}, Named{"Y Spacing", *ySpacing}}) {
         if (n.value > kInt32Max) {

@@ -71,11 +71,17 @@ std::string metricText(double mils);
 /// Why the fields do not make a footprint: the message to show.
 struct QfnRefusal {
     std::string message;
+    /// The field a negative size was given in, by its label ("Pad X"), at the start of the
+    /// message; empty when the message names no single field.
+    std::string field;
 };
 
+/// The message that names a size field given a negative value.
+std::string negativeSizeMessage(std::string_view field);
+
 /// Checks and reads the fields. Sizes are converted to whole mils; the pad counts are read once,
-/// as whole numbers. An empty, non-numeric or negative field gives "Not all parameters are
-/// entered"; more than kMaxPadsPerSide pads a side, a pitch of 0 where a side has two pads or
+/// as whole numbers. An empty or non-numeric field, or a negative count, gives "Not all
+/// parameters are entered"; a negative size is refused naming its field; more than kMaxPadsPerSide pads a side, a pitch of 0 where a side has two pads or
 /// more (they would lie on top of each other), and a footprint whose values or pad positions
 /// fall outside the 32-bit range of board coordinates are refused with their own messages.
 std::optional<QfnValues> readQfnFields(const QfnFields& fields, QfnRefusal* refusal = nullptr);

@@ -35,10 +35,14 @@ Lines entities(const Lines& dxf) {
     return Lines(dxf.begin() + static_cast<long>(start) + 2, dxf.end() - 4);
 }
 
-/// The lines of a board file: the records given after the "PCB FILE 4" line.
+/// The lines of a board file: the records given after the "PCB FILE 4" line and before the
+/// "ENDPCB" line.
 Lines withHeader(Lines lines) {
     if (lines.empty() || lines.front().rfind("PCB FILE", 0) != 0) {
         lines.insert(lines.begin(), "PCB FILE 4");
+    }
+    if (lines.back() != "ENDPCB") {
+        lines.push_back("ENDPCB");
     }
     return lines;
 }

@@ -169,8 +169,52 @@ TEST(BoardReader, ShortLinesReadAsZeroAndAreReported) {
     EXPECT_EQ(all.records[0].y2, 0);
     EXPECT_EQ(all.records[0].layer, 0);
     EXPECT_EQ(all.records[1].layer, 0) << "a record cut off by the end of the file";
-    ASSERT_EQ(all.problems.size(), 2u);
+    ASSERT_EQ(all.problems.size(), 3u);
     EXPECT_NE(all.problems[0].find("b.pcb:2:"), std::string::npos) << all.problems[0];
+    EXPECT_TRUE(all.problems[2].ends_with(
+        "b.pcb:3: the board ends without its \"ENDPCB\" line; the file may be cut short"))
+        << all.problems[2];
+}
+
+// A board is whole when "ENDPCB" follows its last record (the NETDEF blocks of a board saved
+// with its netlist come after it); otherwise the end of the
+// file is reported once, on its last line, as where the board may have been cut short (after
+// the problem of a record the cut went through).
+TEST(BoardReader, BoardWithoutEndLineIsReportedAsCutShort) {
+    const struct {
+        std::string bytes;
+        long reportedAt;  // 0: whole
+    } cases[] = {
+        {"PCB FILE 4\r\nFT\r\n1 2 3 4 5 6\r\nENDPCB\r\n", 0},
+        {"PCB FILE 4\r\nFT\r\n1 2 3 4 5 6\r\nENDPCB", 0},
+        {"PCB FILE 4\nFT\n1 2 3 4 5 6\nENDPCB \n\n  \n", 0},
+        {"PCB FILE 4\r\nENDPCB\r\n", 0},
+        {"PCB FILE 4\r\nFT\r\n1 2 3 4 5 6\r\nENDPCB\r\nNETDEF\r\nGND\r\n0\r\n(\r\nU1-1\r\n)\r\n", 0},
+        {"PCB FILE 4\r\nFT\r\n1 2 3 4 5 6\r\n", 3},
+        {"PCB FILE 4\r\nFT\r\n1 2 3 4", 3},
+        {"PCB FILE 4\r\nCOMP\r\nU1\r\nDIP8\r\nX\r\n0 0 0 0 0 0\r\n0 0 0 0 0 0\r\n"
+         "0 0 1 1 0\r\nENDCOMP\r\n",
+         9},
+        {"PCB FILE 4\r\nENDPCB\r\nFV\r\n1 2 3 4\r\n", 4},
+        {"PCB FILE 4\r\n", 1},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = dir.write("b.pcb", c.bytes);
+        std::vector<std::string> problems;
+        BoardReader reader(path, [&](const std::string& m) { problems.push_back(m); });
+        while (reader.next()) {
+        }
+        EXPECT_FALSE(reader.next()) << "the end is reported once";
+        EXPECT_EQ(reader.cutShort(), c.reportedAt != 0) << c.bytes;
+        if (c.reportedAt == 0) {
+            EXPECT_TRUE(problems.empty()) << c.bytes;
+        } else {
+            ASSERT_FALSE(problems.empty()) << c.bytes;  // after those of a cut record
+            EXPECT_EQ(problems.back(), path + ":" + std::to_string(c.reportedAt) + ": " +
+                                       std::string(kCutShortProblem));
+        }
+    }
 }
 
 TEST(BoardReader, TextsAreBytes) {

@@ -157,7 +157,7 @@ TEST(CliFormats, WhatTheFormatAllowsGoesOn) {
     EXPECT_EQ(err, "");
     EXPECT_TRUE(std::filesystem::exists(dir.file("e.GTL")));
 
-    const std::string headless = dir.write("h.pcb", crlf({"FV", "0 0 50 20"}));
+    const std::string headless = dir.write("h.pcb", crlf({"FV", "0 0 50 20", "ENDPCB"}));
     EXPECT_EQ(runCommand(cli("plot " + headless + " --layers GTL 2>&1 >/dev/null"), &err), 0);
     EXPECT_EQ(err, headless +
                        ":1: the first line is not \"PCB FILE\"; read as an Autotrax board all the "

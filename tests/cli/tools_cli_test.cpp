@@ -27,6 +27,10 @@ TEST(CliQfn, WritesTheFootprintOrSaysWhatIsMissing) {
                   cli("qfn -o " + dir.file("r.pcb") + " --pad-x In" + sizes + " 2>&1"), &out),
               1);
     EXPECT_EQ(out, "padloom-cli qfn: Not all parameters are entered\n");
+    EXPECT_EQ(testing::runCommand(
+                  cli("qfn -o " + dir.file("r.pcb") + " --pad-x -0.3" + sizes + " 2>&1"), &out),
+              1);
+    EXPECT_EQ(out, "padloom-cli qfn: --pad-x must be 0 or more\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("r.pcb")));
     EXPECT_EQ(testing::runCommand(cli("qfn -o " + dir.file("r.pcb") + sizes + " 2>/dev/null")), 2);
 }

@@ -34,8 +34,8 @@ printf '%s\r\n' "PCB FILE 4" \
     FT "1000 1000 1000 2000 8 1" \
     FT "600 2600 3100 600 5 1" \
     ENDPCB >rt.pcb
-cp rt.pcb vias.pcb
-printf '%s\r\n' FV "1800 1800 50 28" FV "2200 1800 70 40" >>vias.pcb
+grep -v '^ENDPCB' rt.pcb >vias.pcb
+printf '%s\r\n' FV "1800 1800 50 28" FV "2200 1800 70 40" ENDPCB >>vias.pcb
 
 "$cli" apt rt.pcb >apt.log 2>&1 || fail "apt: $(cat apt.log)"
 "$cli" plot rt.pcb --layers GTL >plot.log 2>&1 || fail "plot: $(cat plot.log)"

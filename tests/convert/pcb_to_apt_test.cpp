@@ -143,6 +143,7 @@ TEST(PcbToApt, AddsWhatThePlotterLooksUpAndTheRulesMiss) {
                                         "FP", "0 0 60 80 4 30 2 13", "2",  // rounded rect relief
                                         "FP", "0 0 70 70 1 0 6 1", "3",    // round on top, pour
                                         "FP", "0 0 40 40 12 0 1 1", "4",   // no such shape
+                                        "ENDPCB",
                                     }));
     auto build = buildApertureList(board, {});
     EXPECT_TRUE(has(build, 1, 15, 15)) << "stroke font aperture";

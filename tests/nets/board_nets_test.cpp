@@ -151,6 +151,24 @@ TEST(Netcheck, ReportsMissingPinsExtraPadsAndShortsWithWhereTheyMeet) {
     EXPECT_THAT(diff.shorts[0].pins, UnorderedElementsAre("U1-1", "U1-2", "U2-1", "U2-2"));
     EXPECT_EQ(diff.shorts[0].at.first, 2000);
     EXPECT_TRUE(diff.shorts[0].at.second >= 1000 && diff.shorts[0].at.second <= 1100);
+
+    // a free pad on VCC's track, and one joined to it: no netlist can name them, so they are
+    // told apart from the differences and do not count as one
+    ReferenceNetlist whole = list;
+    whole.nets[1].pins.pop_back();  // no U9-1
+    lines = boardLines(kSigTrack);
+    lines.insert(lines.begin() + 1, {"FP", "2000 1200 40 40 1 0 1 6", "VCC", "FP",
+                                     "2000 1500 40 40 1 0 1 6", "", "FT",
+                                     "2000 1200 2000 1500 8 6"});
+    diff = compareWithNetlist(findNets(f.board(lines), {}), whole);
+    EXPECT_THAT(diff.freePads, ElementsAre("VCC", "@2000,1500"));
+    EXPECT_THAT(diff.extra, IsEmpty());
+    EXPECT_FALSE(diff.any());
+    EXPECT_EQ(differencesText(diff),
+              "Free pads joined by copper (no netlist names them; not counted): VCC @2000,1500\n"
+              "No differences.\n");
+    EXPECT_THAT(differencesJson(diff), ::testing::EndsWith(", \"freePads\": [\"VCC\", "
+                                                           "\"@2000,1500\"]}\n"));
 }
 
 TEST(Netdef, ReadsBlocksWithOrWithoutTheirConnections) {

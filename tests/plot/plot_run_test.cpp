@@ -31,7 +31,11 @@ struct Board {
     PlotOptions options;
     std::string board;
 
-    explicit Board(const Lines& lines) { board = dir.write("B.PCB", testing::crlf(lines)); }
+    // a whole board: the records, then the "ENDPCB" line
+    explicit Board(Lines lines) {
+        lines.push_back("ENDPCB");
+        board = dir.write("B.PCB", testing::crlf(lines));
+    }
 
     void plot() {
         rv.reset();
@@ -199,7 +203,8 @@ namespace {
 
 TEST(PlotCommand, LayerListsExitStatusesAndTheKeptApertureFile) {
     testing::TempDir dir;
-    auto board = dir.write("b.pcb", testing::crlf({"FV", "100 100 60 28", "FT", "0 0 9 9 10 1"}));
+    auto board = dir.write("b.pcb",
+                           testing::crlf({"FV", "100 100 60 28", "FT", "0 0 9 9 10 1", "ENDPCB"}));
     auto cli = [&](const std::string& args, std::string* out = nullptr) {
         return testing::runCommand(testing::cliPath() + " plot " + args + " 2>&1", out);
     };
@@ -219,6 +224,16 @@ TEST(PlotCommand, LayerListsExitStatusesAndTheKeptApertureFile) {
         << out;
     EXPECT_EQ(cli("'" + board + "' --layers GTL --yes", &out), 0);
     EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+    // the board reader's problems are told with their lines; a board cut short fails the run
+    auto damaged = dir.write("d.pcb", testing::crlf({"FT", "1 2 3 x 10 1", "ENDPCB"}));
+    EXPECT_EQ(cli("'" + damaged + "' --layers GTL --yes", &out), 0);
+    EXPECT_NE(out.find(damaged + ":2: FT record: a field is missing"), std::string::npos) << out;
+    auto cut = dir.write("c.pcb", testing::crlf({"FT", "1 2 3 4 10 1", "FV"}) + "100 1");
+    EXPECT_EQ(cli("'" + cut + "' --layers GTL --yes", &out), 1);
+    EXPECT_NE(out.find(cut + ":4: FV record"), std::string::npos) << out;
+    EXPECT_NE(out.find(cut + ":4: the board ends without its \"ENDPCB\" line"), std::string::npos)
+        << out;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("c.GTL")));
 }
 
 }  // namespace

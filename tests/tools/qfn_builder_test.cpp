@@ -56,7 +56,12 @@ TEST(QfnBuilder, FieldChecks) {
         {fields("12", "", "2", "2", "20", "100", "100"), kNotAll},
         {fields("12", "30", "Num?", "2", "20", "100", "100"), kNotAll},
         {fields("12", "30", "2", "-1", "20", "100", "100"), kNotAll},
-        {fields("12", "30", "2", "2", "-20", "100", "100"), kNotAll},
+        // a negative size is named; its text is still checked after those of the counts
+        {fields("12", "30", "2", "2", "-20", "100", "100"), "Pitch must be 0 or more"},
+        {fields("-10", "30", "8", "8", "20", "200", "200"), "Pad X must be 0 or more"},
+        {fields("12", "-0.6", "", "8", "20", "200", "200"), kNotAll},
+        {fields("12", "30", "8", "8", "", "200", "-1"), kNotAll},
+        {fields("12", "30", "8", "8", "20", "200", "-1"), "Y Spacing must be 0 or more"},
         {fields("12", "30", "2", "2", "20", "100", "1,5"), kNotAll},
         // pad counts are read once, as whole numbers: no "1e3" passing the check as 1000
         {fields("12", "30", "1e3", "2", "20", "100", "100"), kNotAll},
@@ -86,6 +91,8 @@ TEST(QfnBuilder, FieldChecks) {
         auto values = readQfnFields(c.f, &refusal);
         EXPECT_EQ(values.has_value(), *c.message == 0) << c.f.padX << " " << c.f.numX;
         EXPECT_EQ(refusal.message, c.message);
+        EXPECT_EQ(refusal.field.empty(), std::string(c.message).find(" must be 0 or more") ==
+                                             std::string::npos);
     }
     // nothing is asked or written for a refused footprint
     common::ScriptedHost host;
