@@ -24,6 +24,7 @@ int runIpc356(const Ipc356Args& a) {
     for (const std::string& w : warnings) {
         std::cerr << "padloom-cli ipc356: " << out << ": warning: " << w << "\n";
     }
+    std::cout << "wrote " << out << "\n";
     return 0;
 }
 

@@ -87,7 +87,8 @@ TEST(NetsCommands, NetsNetcheckAndIpc356RunOnABoard) {
     EXPECT_EQ(testing::runCommand(cli + "netcheck " + board + " " + net, &out), 0);
     EXPECT_EQ(out, "No differences.\n");
 
-    EXPECT_EQ(testing::runCommand(cli + "ipc356 " + board), 0);
+    EXPECT_EQ(testing::runCommand(cli + "ipc356 " + board, &out), 0);
+    EXPECT_EQ(out, "wrote " + dir.file("B.ipc") + "\n");
     EXPECT_THAT(testing::readFile(dir.file("B.ipc")), HasSubstr("317GND              U1    -1"));
     // never over the board
     EXPECT_NE(testing::runCommand(cli + "ipc356 " + board + " -o " + board + " 2>/dev/null"), 0);
