@@ -141,12 +141,17 @@ void checkInputs(const Rs274xOptions& o) {
         std::string line;
         while (!any && apertures.next(line)) {
             std::string_view text = trimmed(line);
-            any = !text.empty() && text.front() != ';' && text.front() != '#' &&
-                  parseConverterAptLine(text).has_value();
+            if (text.empty() || text.front() == ';' || text.front() == '#') {
+                continue;
+            }
+            // a line that merely parses is not enough: the number lines of a board do
+            const auto aperture = parseConverterAptLine(text);
+            any = aperture && !converterApertureDefinition(*aperture, o.metric).empty();
         }
         if (!any) {
             throw common::FormatError(o.aptFile,
-                                      "not an aperture file: no line gives a D-code and a shape");
+                                      "not an aperture file: no line defines an aperture (a "
+                                      "D-code, a shape and its size)");
         }
     }
     for (const auto& plot : o.plots) {

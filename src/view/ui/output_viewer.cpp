@@ -342,12 +342,18 @@ void OutputViewer::showNetlistCheck(nets::NetlistCheck check) {
         m_differences->addItem("No differences.");
     }
     m_differences->show();
+    // the check's count first, its details, then what reading the copper and the plotted
+    // files met
+    QStringList details = fromBytes(nets::differencesText(diff)).split('\n', Qt::SkipEmptyParts);
+    const QString count = details.isEmpty() ? QString() : details.takeLast();
+    QString text = "The copper of " + fromBytes(m_check->board) + " against " +
+                   fromBytes(found.reference->source) + ": " + count + "\n" + details.join('\n');
     for (const std::string& warning : found.copper.warnings) {
-        m_problems->appendPlainText(fromBytes(warning));
+        text += "\n" + fromBytes(warning);
     }
-    m_problems->appendPlainText("\nThe copper of " + fromBytes(m_check->board) + " against " +
-                                fromBytes(found.reference->source) + ":\n" +
-                                fromBytes(nets::differencesText(diff)));
+    const QString read = m_problems->toPlainText();
+    text += "\n\nThe plotted files: " + (read == "No problems found." ? read : "\n" + read);
+    m_problems->setPlainText(text);
     updateMarks();
 }
 
