@@ -91,14 +91,6 @@ view::Box boardBox(const std::vector<view::LayerImage>& images) {
     return {};
 }
 
-std::string zipError(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
-
 }  // namespace
 
 std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPath) {
@@ -231,6 +223,34 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     return text;
 }
 
+namespace {
+
+// Writes the bytes of a closed in-memory archive to `zipPath` through a temporary file, and
+// frees the archive's source.
+void copyArchiveTo(zip_source_t* memory, const std::string& zipPath) {
+    struct Freed {
+        zip_source_t* source;
+        ~Freed() { zip_source_free(source); }
+    } freed{memory};
+    if (zip_source_open(memory) < 0) {
+        throw common::IoError(zipPath, std::string("reading the archive back: ") +
+                                           zip_error_strerror(zip_source_error(memory)));
+    }
+    common::LineWriter out(zipPath);
+    std::string chunk(1 << 20, '\0');
+    zip_int64_t got = 0;
+    while ((got = zip_source_read(memory, chunk.data(), chunk.size())) > 0) {
+        out.write(std::string_view(chunk.data(), static_cast<size_t>(got)));
+    }
+    zip_source_close(memory);
+    if (got < 0) {
+        throw common::IoError(zipPath, "reading the archive back");
+    }
+    out.commit();
+}
+
+}  // namespace
+
 void checkZipPath(const std::string& zipPath) {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -254,14 +274,24 @@ void checkZipPath(const std::string& zipPath) {
 
 void writeZip(const std::string& zipPath, const std::vector<PackageFile>& files,
               const std::vector<std::pair<std::string, std::string>>& extra) {
-    int code = 0;
-    zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    // The archive is made in memory, then written as every other output is: to a temporary
+    // file beside the target (removed when the run is interrupted), renamed over it at the end.
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* memory = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_t* archive = memory ? zip_open_from_source(memory, ZIP_TRUNCATE, &error) : nullptr;
     if (!archive) {
-        throw common::IoError(zipPath, zipError(code));
+        std::string text = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        zip_source_free(memory);
+        throw common::IoError(zipPath, text);
     }
+    zip_error_fini(&error);
+    zip_source_keep(memory);  // kept past zip_close, to be read back
     auto fail = [&](const std::string& what) {
         std::string text = what + ": " + zip_strerror(archive);
         zip_discard(archive);  // the target stays as it was
+        zip_source_free(memory);
         throw common::IoError(zipPath, text);
     };
     // every entry a plain file readable by all and writable by its owner, whatever the umask
@@ -287,10 +317,10 @@ void writeZip(const std::string& zipPath, const std::vector<PackageFile>& files,
     for (const auto& [name, bytes] : extra) {
         add(name, zip_source_buffer(archive, bytes.data(), bytes.size(), 0), name);
     }
-    // the archive is written to a temporary file and renamed over the target only now
     if (zip_close(archive) < 0) {
         fail("writing the archive");
     }
+    copyArchiveTo(memory, zipPath);
 }
 
 namespace {
