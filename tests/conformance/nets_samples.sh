@@ -20,7 +20,7 @@ check() {
         cd "$work"
         "$cli" plot S.PCB --layers GTL,GBL,GM1,GM2,GM3,GM4,GGD,GPW --nc-drill --no-include-board \
             "$@" --yes >/dev/null
-        "$cli" ipc356 S.PCB -o "$name.ipc" "$@" 2>/dev/null
+        "$cli" ipc356 S.PCB -o "$name.ipc" "$@" >/dev/null 2>&1
         "$cli" nets S.PCB --json "$@" >nets.json 2>/dev/null
         # the mid layers and planes the board has copper on
         layers=(S.GTL S.GBL)
