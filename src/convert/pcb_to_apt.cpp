@@ -320,6 +320,20 @@ std::string tolFileText(const std::vector<board::DrillTallyEntry>& tally) {
     return text;
 }
 
+void takeBuild(board::RunValues& rv, AptBuild&& build, const std::string& boardPath,
+               const board::Enlargements& enlargements) {
+    rv.boardCutShort = build.cutShort;
+    rv.boardFile = boardPath;
+    rv.baseName = common::baseName(boardPath);
+    rv.aptFile = rv.baseName + ".APT";
+    rv.extents = build.extents;
+    rv.pourOutline = build.pourOutline;
+    rv.drillTally = std::move(build.drillTally);
+    rv.drillGuideDCode = build.drillGuideDCode;
+    rv.enlargements = enlargements;
+    rv.boardImage = std::move(build.boardImage);
+}
+
 common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::RunValues& rv) {
     using common::Box;
     using common::Place;
@@ -372,16 +386,7 @@ common::Outcome makeAptFile(common::Host& host, const AptOptions& opt, board::Ru
         }
         host.show(Box::Plain, text, Place::WindowPlus50);
     }
-    rv.boardCutShort = build.cutShort;
-    rv.boardFile = boardPath;
-    rv.baseName = base;
-    rv.aptFile = aptPath;
-    rv.extents = build.extents;
-    rv.pourOutline = build.pourOutline;
-    rv.drillTally = build.drillTally;
-    rv.drillGuideDCode = build.drillGuideDCode;
-    rv.enlargements = opt.enlargements;
-    rv.boardImage = std::move(build.boardImage);
+    takeBuild(rv, std::move(build), boardPath, opt.enlargements);
     if (write && !opt.plotMode && opt.openNotepad) {
         host.openInViewer(aptPath);
     }

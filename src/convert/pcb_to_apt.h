@@ -46,6 +46,12 @@ struct AptBuild {
 /// Reads a board file and builds its aperture list and drill tally. Throws IoError.
 AptBuild buildApertureList(const std::string& boardPath, const AptOptions& options);
 
+/// Puts into `runValues` what a plot run takes from the build of the board at `boardPath`: the
+/// board and its kept image, its base name and aperture file name, extents, pour outline
+/// flags, drill tally and drill-guide aperture, whether it was cut short, and `enlargements`.
+void takeBuild(board::RunValues& runValues, AptBuild&& build, const std::string& boardPath,
+               const board::Enlargements& enlargements);
+
 /// The .APT file text of an aperture list (CR LF lines).
 std::string aptFileText(const std::vector<AptEntry>& apertures);
 /// The .TOL file text of a drill tally (CR LF lines).

@@ -34,22 +34,18 @@ NetlistCheck checkAgainstNetlist(common::Host& host, const std::string& boardPat
     apt.pourEnable = options.pourEnable;
     apt.fillApertures = options.fillMode == plot::FillMode::Flash;
     apt.plotMode = true;
-    const convert::AptBuild build = convert::buildApertureList(boardPath, apt);
+    convert::AptBuild build = convert::buildApertureList(boardPath, apt);
+    const std::string aptText = convert::aptFileText(build.apertures);
     board::RunValues rv;
-    rv.boardFile = boardPath;
-    rv.baseName = folder + "/" + common::fileNameOf(common::baseName(boardPath));
+    convert::takeBuild(rv, std::move(build), boardPath, enlargements);
+    // the outputs go into the folder, not beside the board
+    rv.baseName = folder + "/" + common::fileNameOf(rv.baseName);
     rv.aptFile = rv.baseName + ".APT";
     {
         common::LineWriter out(rv.aptFile);
-        out.write(convert::aptFileText(build.apertures));
+        out.write(aptText);
         out.commit();
     }
-    rv.extents = build.extents;
-    rv.pourOutline = build.pourOutline;
-    rv.drillTally = build.drillTally;
-    rv.drillGuideDCode = build.drillGuideDCode;
-    rv.enlargements = enlargements;
-    rv.boardImage = build.boardImage;
     rv.aptMade = true;
 
     options.layers = {};
