@@ -16,6 +16,7 @@
 #include "plot/drill_drawing.h"
 #include "plot/layer_plot.h"
 #include "plot/nc_drill.h"
+#include "plot/unticked_layers.h"
 #include "plot/x2_attributes.h"
 
 namespace padloom::plot {
@@ -189,6 +190,11 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     // what the board reader met in the board: the files below hold what it made of it
     for (const std::string& line : board::problemsShown(rv.boardProblems)) {
         host.warn(line);
+    }
+    if (const std::string unticked =
+            untickedLayersWarning(untickedLayersWithObjects(options, rv));
+        !unticked.empty()) {
+        host.warn(unticked);
     }
     // the layers other than the drill drawing and the pour layers are written in passes over
     // the board shared between them, and reported and put in place here in layer order
