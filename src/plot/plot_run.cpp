@@ -191,11 +191,6 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     for (const std::string& line : board::problemsShown(rv.boardProblems)) {
         host.warn(line);
     }
-    if (const std::string unticked =
-            untickedLayersWarning(untickedLayersWithObjects(options, rv));
-        !unticked.empty()) {
-        host.warn(unticked);
-    }
     // the layers other than the drill drawing and the pour layers are written in passes over
     // the board shared between them, and reported and put in place here in layer order
     std::vector<int> shared;
@@ -306,6 +301,12 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     }
     if (options.x2Facts) {
         writeGerberJobFile(host, options, rv);
+    }
+    // last, where the user reads on: what the ticked layers leave out
+    if (const std::string unticked =
+            untickedLayersWarning(untickedLayersWithObjects(options, rv));
+        !unticked.empty()) {
+        host.warn(unticked);
     }
     host.addLine("Done");
 }
