@@ -234,8 +234,8 @@ private:
     // keeps a track, arc or fill of `object` for showing its net, when asked to
     void keepDrawn(std::uint32_t object, DrawnCopper::Kind kind, const CurrentRecord& r) {
         if (m_options.keepDrawn) {
-            m_drawn.push_back(DrawnCopper{kind, r.layer, r.x1, r.y1, r.x2, r.y2, r.width,
-                                          r.radius, r.quadrantMask, static_cast<int>(object)});
+            m_drawn.push_back(DrawnCopper{kind, r.layer, r.x1, r.y1, r.x2, r.y2, r.width, r.radius,
+                                          r.quadrantMask, static_cast<int>(object)});
         }
     }
     std::uint32_t newObject(ObjectKind kind, int layer = 0) {

@@ -303,8 +303,7 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
         writeGerberJobFile(host, options, rv);
     }
     // last, where the user reads on: what the ticked layers leave out
-    if (const std::string unticked =
-            untickedLayersWarning(untickedLayersWithObjects(options, rv));
+    if (const std::string unticked = untickedLayersWarning(untickedLayersWithObjects(options, rv));
         !unticked.empty()) {
         host.warn(unticked);
     }

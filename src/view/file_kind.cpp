@@ -353,9 +353,9 @@ JobHeader readJobHeader(std::string_view json) {
             return false;
         }
         object([&](const std::string& name) {
-            return name == "CreationDate"  ? text(header.creationDate)
-                   : name == "ProjectId" ? projectId()
-                                         : false;
+            return name == "CreationDate" ? text(header.creationDate)
+                   : name == "ProjectId"  ? projectId()
+                                          : false;
         });
         return true;
     });

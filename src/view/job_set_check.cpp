@@ -41,8 +41,8 @@ std::optional<double> instantOf(std::string_view t) {
     const auto year = digits(t, 0, 4), month = digits(t, 5, 2), day = digits(t, 8, 2);
     const auto hour = digits(t, 11, 2), minute = digits(t, 14, 2), second = digits(t, 17, 2);
     if (!year || !month || !day || !hour || !minute || !second || t[4] != '-' || t[7] != '-' ||
-        t[10] != 'T' || t[13] != ':' || t[16] != ':' || *month < 1 || *month > 12 ||
-        *day < 1 || *day > 31) {
+        t[10] != 'T' || t[13] != ':' || t[16] != ':' || *month < 1 || *month > 12 || *day < 1 ||
+        *day > 31) {
         return std::nullopt;
     }
     double seconds = static_cast<double>(daysFromCivil(*year, *month, *day)) * 86400 +
@@ -59,8 +59,8 @@ std::optional<double> instantOf(std::string_view t) {
         return seconds;
     }
     const auto offsetHours = digits(t, at + 1, 2), offsetMinutes = digits(t, at + 4, 2);
-    if (t.size() != at + 6 || (t[at] != '+' && t[at] != '-') || t[at + 3] != ':' ||
-        !offsetHours || !offsetMinutes) {
+    if (t.size() != at + 6 || (t[at] != '+' && t[at] != '-') || t[at + 3] != ':' || !offsetHours ||
+        !offsetMinutes) {
         return std::nullopt;
     }
     const double offset = *offsetHours * 3600.0 + *offsetMinutes * 60.0;

@@ -87,22 +87,20 @@ TEST(CliView, InfoAndRenderExitStatusAndOutputs) {
 // project's, older than the job, or without the attributes a run with X2 writes.
 TEST(CliView, InfoTellsSetFilesOfOtherRuns) {
     std::string out;
-    if (testing::runCommand(testing::cliPath() + " --help", &out) != 0 ||
-        out.find("info") == std::string::npos) {
-        GTEST_SKIP() << "padloom-cli built without info";
-    }
     testing::TempDir dir;
     const std::string guid = "1b4e28ba-2fa1-11d2-883f-0016d3cca427";
     auto gerber = [&](const std::string& name, const std::string& date, const std::string& id) {
-        dir.write(name, testing::crlf({"%FSLAX23Y23*%", "%MOIN*%", "%TF.CreationDate," + date + "*%",
-                                       "%TF.ProjectId,demo," + id + ",rev1*%", "%ADD10C,.050*%",
-                                       "D10*", "X1000Y500D03*", "M02*"}));
+        dir.write(name,
+                  testing::crlf({"%FSLAX23Y23*%", "%MOIN*%", "%TF.CreationDate," + date + "*%",
+                                 "%TF.ProjectId,demo," + id + ",rev1*%", "%ADD10C,.050*%", "D10*",
+                                 "X1000Y500D03*", "M02*"}));
     };
     gerber("same.GTL", "2026-03-01T09:00:00Z", "1B4E28BA-2FA1-11D2-883F-0016D3CCA427");
     gerber("later.GBL", "2026-03-01T10:30:00.25+01:00", guid);
     gerber("other.GTO", "2026-03-01T09:00:00Z", "00000000-0000-0000-0000-000000000000");
     gerber("older.GTS", "2026-03-01T08:59:59Z", guid);
-    dir.write("plain.TXT", testing::crlf({"M48", "INCH", "T01C0.030", "%", "T01", "X1000Y1000", "M30"}));
+    dir.write("plain.TXT",
+              testing::crlf({"M48", "INCH", "T01C0.030", "%", "T01", "X1000Y1000", "M30"}));
     auto job = [&](const std::string& header) {
         std::string files;
         for (const char* f : {"same.GTL", "later.GBL", "other.GTO", "older.GTS", "plain.TXT"}) {
@@ -110,18 +108,22 @@ TEST(CliView, InfoTellsSetFilesOfOtherRuns) {
         }
         return dir.write("set.gbrjob", "{" + header + "\"FilesAttributes\": [" + files + "]}");
     };
-    const std::string made = job(
-        "\"Header\": {\"CreationDate\": \"2026-03-01T10:00:00+01:00\"}, \"GeneralSpecs\": "
-        "{\"ProjectId\": {\"Name\": \"demo\", \"GUID\": \"" + guid + "\", \"Revision\": \"rev1\"}}, ");
+    const std::string made =
+        job("\"Header\": {\"CreationDate\": \"2026-03-01T10:00:00+01:00\"}, \"GeneralSpecs\": "
+            "{\"ProjectId\": {\"Name\": \"demo\", \"GUID\": \"" +
+            guid + "\", \"Revision\": \"rev1\"}}, ");
     EXPECT_EQ(testing::runCommand(testing::cliPath() + " info " + made, &out), 0) << out;
     const std::string lead = made + ": warning: ";
-    const std::string said = " is not of this job's run (the job file may be left from an "
-                             "earlier plot): it carries ";
+    const std::string said =
+        " is not of this job's run (the job file may be left from an "
+        "earlier plot): it carries ";
     for (const std::string& stale :
-         {"other.GTO" + said + "the ProjectId of another project (GUID "
-                               "00000000-0000-0000-0000-000000000000)",
-          "older.GTS" + said + "a CreationDate older than the job's (2026-03-01T08:59:59Z before "
-                               "2026-03-01T10:00:00+01:00)",
+         {"other.GTO" + said +
+              "the ProjectId of another project (GUID "
+              "00000000-0000-0000-0000-000000000000)",
+          "older.GTS" + said +
+              "a CreationDate older than the job's (2026-03-01T08:59:59Z before "
+              "2026-03-01T10:00:00+01:00)",
           "plain.TXT" + said + "no ProjectId and no CreationDate"}) {
         EXPECT_NE(out.find(lead + stale + "\n"), std::string::npos) << stale << "\n" << out;
     }

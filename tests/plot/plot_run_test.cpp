@@ -81,10 +81,9 @@ TEST(PlotRun, LayersInPlotLayerOrderThenDrillAndBom) {
                      "plotted: Bottom copper (.GBL), Top solder mask (.GTS), Bottom solder mask "
                      "(.GBS)",
                      "Done"}));
-    EXPECT_EQ(std::count_if(run.host.transcript.begin(), run.host.transcript.end(),
-                            [](const std::string& t) {
-                                return t.starts_with("warn|The board has objects");
-                            }),
+    EXPECT_EQ(std::count_if(
+                  run.host.transcript.begin(), run.host.transcript.end(),
+                  [](const std::string& t) { return t.starts_with("warn|The board has objects"); }),
               1);  // a warning: on standard error on the command line
     EXPECT_EQ(filesIn(run.dir), (std::set<std::string>{"B.PCB", "B.APT", "B.TOL", "B.GTL", "B.GDD",
                                                        "B.GGD", "B.GBD", "B.TXT", "B.csv"}));

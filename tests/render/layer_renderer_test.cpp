@@ -91,8 +91,8 @@ TEST(Render, LayersStackBottomFirstAndDrillsOnTop) {
     images = {&power, &top, &mid, &bottom, &ground};
     EXPECT_EQ(stackOrder(images), (std::vector<size_t>{3, 0, 2, 4, 1}));
     std::vector<LayerImage> named;
-    for (const char* function : {"Copper,L3,Inr", "Copper,L1,Top", "Copper,L4,Bot",
-                                 "Copper,L2,Inr,Plane"}) {
+    for (const char* function :
+         {"Copper,L3,Inr", "Copper,L1,Top", "Copper,L4,Bot", "Copper,L2,Inr,Plane"}) {
         named.push_back(readLayerBytes(
             "b-layer.gbr", "%TF.FileFunction," + std::string(function) + "*%\r\n" + copper));
     }

@@ -479,8 +479,9 @@ void ViewerTest::netlistCheckShowsDifferencesAndNetsOnClick() {
     const QString netlist = dir.filePath("C.NET");
     QFile net(netlist);
     QVERIFY(net.open(QIODevice::WriteOnly));
-    net.write("[\r\nU1\r\nDIP\r\nX\r\n]\r\n[\r\nU2\r\nDIP\r\nX\r\n]\r\n"
-              "(\r\nGND\r\nU1-1\r\nU2-1\r\n)\r\n");
+    net.write(
+        "[\r\nU1\r\nDIP\r\nX\r\n]\r\n[\r\nU2\r\nDIP\r\nX\r\n]\r\n"
+        "(\r\nGND\r\nU1-1\r\nU2-1\r\n)\r\n");
     net.close();
     h.host.openAnswers.push_back({second.toStdString()});
     h.host.openAnswers.push_back({netlist.toStdString()});

@@ -29,8 +29,8 @@
 #include "common/text_io.h"
 #include "convert/ui/apt_builder_window.h"
 #include "nets/netlist_check.h"
-#include "nets/reference_netlist.h"
 #include "nets/nets_report.h"
+#include "nets/reference_netlist.h"
 #include "plot/ui/gerber_plot_window.h"
 #include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
@@ -517,8 +517,9 @@ QPainterPath copperOutline(const nets::DrawnCopper& d) {
     constexpr double kInch = 1000;
     QPainterPath centre;
     if (d.kind == nets::DrawnCopper::Kind::Fill) {
-        centre.addRect(QRectF(QPointF(d.x1 / kInch, d.y1 / kInch), QPointF(d.x2 / kInch, d.y2 / kInch))
-                           .normalized());
+        centre.addRect(
+            QRectF(QPointF(d.x1 / kInch, d.y1 / kInch), QPointF(d.x2 / kInch, d.y2 / kInch))
+                .normalized());
         return centre;
     }
     if (d.kind == nets::DrawnCopper::Kind::Track) {
@@ -571,9 +572,10 @@ void OutputViewer::updateMarks() {
         for (int p : copper.islands[static_cast<size_t>(m_highlighted)].pads) {
             const nets::PadInfo& pad = copper.pads[static_cast<size_t>(p)];
             const bool round = pad.shape != 2 && pad.shape != 4;
-            marks.push_back(BoardMark{pad.x / 1000.0, pad.y / 1000.0, pad.xSize / 1000.0,
-                                      (round ? pad.xSize : pad.ySize) / 1000.0, round, colour,
-                                      {}});
+            BoardMark outline{
+                pad.x / 1000.0, pad.y / 1000.0, pad.xSize / 1000.0, 0, round, colour, {}};
+            outline.height = (round ? pad.xSize : pad.ySize) / 1000.0;
+            marks.push_back(std::move(outline));
         }
     }
     auto mark = [&](const Finding& f, const QColor& colour) {
