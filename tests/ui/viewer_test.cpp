@@ -105,11 +105,11 @@ struct ModalViewer {
 };
 
 // Writes a board file of these bytes into `dir`.
-QString writeBoard(const QTemporaryDir& dir, const char* name, const char* bytes) {
+QString writeBoard(const QTemporaryDir& dir, const char* name, const std::string& bytes) {
     const QString path = dir.filePath(name);
     QFile f(path);
     f.open(QIODevice::WriteOnly);
-    f.write(bytes);
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
     return path;
 }
 
@@ -123,13 +123,9 @@ const char* const kBoard =
     "NETDEF\r\nGND\r\n0\r\n(\r\nU1-1\r\nU2-1\r\n)\r\n{\r\n}\r\n"
     "NETDEF\r\nSIG\r\n0\r\n(\r\nU1-2\r\nU2-2\r\n)\r\n{\r\n}\r\n";
 
-// The same parts, U1-1 to U2-1 joined, without a netlist inside.
-const char* const kBoardWithoutNetlist =
-    "PCB FILE 4\r\nCOMP\r\nU1\r\nDIP\r\nX\r\n0 0 60 0 8 7\r\n0 0 60 0 8 7\r\n0 0 2 2 0\r\n"
-    "CP\r\n1000 1000 60 60 1 30 1 13\r\n1\r\nCP\r\n1000 1100 60 60 1 30 1 13\r\n2\r\nENDCOMP\r\n"
-    "COMP\r\nU2\r\nDIP\r\nX\r\n0 0 60 0 8 7\r\n0 0 60 0 8 7\r\n0 0 2 2 0\r\n"
-    "CP\r\n2000 1000 60 60 1 30 1 13\r\n1\r\nCP\r\n2000 1100 60 60 1 30 1 13\r\n2\r\nENDCOMP\r\n"
-    "FT\r\n1000 1000 2000 1000 10 6\r\nENDPCB\r\n";
+// The same board without its netlist.
+const std::string kBoardWithoutNetlist =
+    std::string(kBoard).substr(0, std::string_view(kBoard).find("NETDEF"));
 
 }  // namespace
 
