@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include <QApplication>
 #include <QColorDialog>
@@ -314,8 +315,11 @@ bool OutputViewer::chooseNetlistCheck() {
     if (boards.empty()) {
         return false;
     }
-    bool inside = false;
+    std::optional<bool> inside;  // none when the board could not be read (the box said why)
     m_shell.guarded(this, [&] { inside = boardHasNetlist(boards.front()); });  // can throw
+    if (!inside) {
+        return false;
+    }
 
     // which netlist, asked outright: the board's own, a file, or none at all
     QMessageBox choice(QMessageBox::Question, "Check against netlist",
@@ -329,7 +333,7 @@ bool OutputViewer::chooseNetlistCheck() {
     QPushButton* chooseFile = choice.addButton("Choose a netlist file...", QMessageBox::ActionRole);
     chooseFile->setObjectName("ChooseNetlistFileButton");
     choice.addButton(QMessageBox::Cancel)->setObjectName("CancelButton");
-    if (inside) {
+    if (*inside) {
         choice.setInformativeText("The board holds a netlist (NETDEF blocks), saved with it.");
         choice.setDefaultButton(useInside);
     } else {
@@ -347,7 +351,7 @@ bool OutputViewer::chooseNetlistCheck() {
             return false;
         }
         netlist = netlists.front();
-    } else if (choice.clickedButton() != useInside || !inside) {
+    } else if (choice.clickedButton() != useInside || !*inside) {
         return false;
     }
     QTemporaryDir folder;
