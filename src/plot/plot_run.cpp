@@ -16,6 +16,7 @@
 #include "plot/drill_drawing.h"
 #include "plot/layer_plot.h"
 #include "plot/nc_drill.h"
+#include "plot/unticked_layers.h"
 #include "plot/x2_attributes.h"
 
 namespace padloom::plot {
@@ -300,6 +301,11 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     }
     if (options.x2Facts) {
         writeGerberJobFile(host, options, rv);
+    }
+    // last, where the user reads on: what the ticked layers leave out
+    if (const std::string unticked = untickedLayersWarning(untickedLayersWithObjects(options, rv));
+        !unticked.empty()) {
+        host.warn(unticked);
     }
     host.addLine("Done");
 }

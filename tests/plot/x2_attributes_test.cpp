@@ -213,7 +213,7 @@ TEST(X2Attributes, DrillFileAndJobFile) {
     run.options.layers[17] = true;
     run.options.ncDrill = true;
     run.plot();
-    EXPECT_EQ(run.host.lines.end()[-2], "Job file");
+    EXPECT_EQ(run.host.lines.end()[-3], "Job file");  // then the unticked layers, "Done"
     const Lines drill = testing::crlfLines(run.file(".TXT"));
     ASSERT_GE(drill.size(), 10u);
     const std::string guid = common::fileContentUuid(run.board);

@@ -701,7 +701,15 @@ void ShellTest::plotRunEndToEnd() {
     QCOMPARE(lines[5], std::string(".GTS"));
     QCOMPARE(lines[6], std::string("NC Drill"));
     QCOMPARE(lines.back(), std::string("Done"));
-    QCOMPARE(lines[lines.size() - 2], std::string("BOM"));
+    QCOMPARE(lines[lines.size() - 3], std::string("BOM"));
+    // the layers left unticked that the board has copper, planes or mask openings for are
+    // named last; the boxes stay as they were
+    QCOMPARE(lines[lines.size() - 2],
+             std::string("The board has objects on layers that are not ticked, so they are not "
+                         "plotted: Bottom copper (.GBL), Bottom solder mask (.GBS), Ground plane "
+                         "(.GGD), Power plane (.GPW), Top paste mask (.GTP), Bottom paste mask "
+                         "(.GBP)"));
+    QVERIFY(!child<QCheckBox>(f6, "CheckBox6")->isChecked());
 }
 
 // "Enable" reaches the aperture builder (which marks the pour layers) and "Thermals on external

@@ -10,6 +10,7 @@
 #include "annotate/ui/placement_window.h"
 #include "convert/ui/apt_builder_window.h"
 #include "fab/fab_package.h"
+#include "nets/netlist_check.h"
 #include "plot/layer_plot.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/help_window.h"
@@ -138,6 +139,7 @@ void GerberPlotWindow::onPlotClicked() {
             written.push_back(plot::layerOutputPath(run, ".TXT"));  // can throw
         }
         setPreviewFiles(written);
+        setPreviewBoard(run.boardFile, nets::copperOptionsOf(options, run.enlargements));
     });
 }
 
@@ -172,6 +174,7 @@ void GerberPlotWindow::onPackageClicked() {
             }
         }
         setPreviewFiles(files);
+        setPreviewBoard(run.boardFile, nets::copperOptionsOf(options, run.enlargements));
         if (result.hasErrors) {
             host->show(common::Box::Error,
                        "The package " + *zip +

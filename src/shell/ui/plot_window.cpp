@@ -150,6 +150,7 @@ void PlotWindow::layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int he
 
 void PlotWindow::setPreviewFiles(const std::vector<std::string>& candidates) {
     m_previewFiles.clear();
+    m_previewBoard.clear();
     for (const std::string& path : candidates) {
         if (common::fileExists(path)) {
             m_previewFiles.push_back(path);
@@ -158,8 +159,14 @@ void PlotWindow::setPreviewFiles(const std::vector<std::string>& candidates) {
     m_previewButton->setEnabled(!m_previewFiles.empty());
 }
 
+void PlotWindow::setPreviewBoard(const std::string& board, const nets::CopperOptions& copper) {
+    m_previewBoard = board;
+    m_previewCopper = copper;
+}
+
 void PlotWindow::onPreviewClicked() {
-    m_shell.guarded(this, [&] { m_shell.showOutputs(m_previewFiles); });
+    m_shell.guarded(this,
+                    [&] { m_shell.showOutputs(m_previewFiles, m_previewBoard, m_previewCopper); });
 }
 
 QCheckBox* PlotWindow::layerBox(int plotLayer) const {
