@@ -395,6 +395,14 @@ std::string millimetres(double mm) {
 
 }  // namespace
 
+void dropFunctionsOfUnusedCopper(X2Facts& facts) {
+    for (int p : {2, 3, 4, 5, 13, 14}) {
+        if (facts.stack.position(p) == 0) {
+            facts.functions[static_cast<size_t>(p)] = ApertureFunctions();
+        }
+    }
+}
+
 X2Facts x2FactsFor(const std::string& boardFile, const CopperStack& stack,
                    const std::string& creationDate) {
     X2Facts facts;
@@ -417,6 +425,7 @@ X2Facts gatherX2Facts(const PlotOptions& options, const board::RunValues& rv) {
         pass.record(*kind, reader);
     }
     facts.stack = CopperStack(use.copper());
+    dropFunctionsOfUnusedCopper(facts);
     constexpr double kMillimetresPerMil = 0.0254;
     if (!pass.outline.empty) {
         facts.size = BoardSize{(pass.outline.x1 - pass.outline.x0) * kMillimetresPerMil,

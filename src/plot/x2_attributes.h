@@ -75,6 +75,11 @@ struct X2Facts {
     std::optional<BoardSize> size;
 };
 
+/// Takes the aperture functions off the files of copper layers the board does not use: their
+/// function is "Other,Unused copper layer", not copper, and the copper values belong to copper
+/// files only.
+void dropFunctionsOfUnusedCopper(X2Facts& facts);
+
 /// The time now in ISO 8601 with its offset: "2026-12-08T07:30:00+00:00" (UTC).
 std::string isoDateNow();
 

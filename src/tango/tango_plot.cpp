@@ -616,6 +616,7 @@ common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
             plot::x2FactsFor(path, plot::CopperStack(sides), options.creationDate);
         // the board's size is that of the outline the outline file draws, and none without it
         const board::Extents e = noteApertureFunctions(board, options, facts);
+        plot::dropFunctionsOfUnusedCopper(facts);
         if (!e.empty()) {
             facts.size = plot::BoardSize{(double(e.maxX) - e.minX) * 0.0254,
                                          (double(e.maxY) - e.minY) * 0.0254};
