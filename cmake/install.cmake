@@ -2,6 +2,9 @@
 include(GNUInstallDirs)
 
 install(TARGETS padloom-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# the board-house profiles, found beside the program as ../share/padloom/fab
+install(DIRECTORY data/fab/ DESTINATION ${CMAKE_INSTALL_DATADIR}/padloom/fab
+        FILES_MATCHING PATTERN "*.fab")
 if(PADLOOM_GUI)
     install(TARGETS padloom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES packaging/padloom.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
