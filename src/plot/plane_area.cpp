@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "board/board_reader.h"
+#include "plot/board_outline.h"
 #include "plot/stroke_font.h"
 
 namespace padloom::plot {
@@ -102,11 +103,45 @@ board::Extents copperExtent(const board::RunValues& rv) {
     return e;
 }
 
+std::vector<Contour> outlineContours(const BoardOutline& outline) {
+    std::vector<Contour> contours;
+    for (size_t loop = 0; loop < outline.loopStarts.size(); ++loop) {
+        const size_t begin = outline.loopStarts[loop];
+        const size_t end =
+            loop + 1 < outline.loopStarts.size() ? outline.loopStarts[loop + 1] : outline.pieces.size();
+        if (begin >= end) {
+            continue;
+        }
+        Contour contour{{outline.pieces[begin].x1, outline.pieces[begin].y1}};
+        for (size_t i = begin; i < end; ++i) {
+            const OutlinePiece& p = outline.pieces[i];
+            // pieces joined within a few mils: the region goes straight across the gap
+            if (contour.back().x != p.x1 || contour.back().y != p.y1) {
+                contour.push_back({p.x1, p.y1});
+            }
+            if (p.arc()) {
+                const long long cross = (static_cast<long long>(p.x1) - p.cx) * (p.y2 - p.cy) -
+                                        (static_cast<long long>(p.y1) - p.cy) * (p.x2 - p.cx);
+                contour.push_back({p.x2, p.y2, cross > 0 ? Reach::CounterClockwise : Reach::Clockwise,
+                                   p.cx, p.cy});
+            } else {
+                contour.push_back({p.x2, p.y2});
+            }
+        }
+        if (contour.back().x != contour.front().x || contour.back().y != contour.front().y) {
+            contour.push_back(contour.front());
+        }
+        contours.push_back(std::move(contour));
+    }
+    return contours;
+}
+
 PlaneArea planeAreaOf(const board::RunValues& rv) {
     PlaneArea area;
-    // TODO(board outline): the inside of the board outline (plot::findBoardOutline) once it is
-    // on this branch; the copper's extent stands for it until then, as it does for a board
-    // without an outline.
+    area.contours = outlineContours(findBoardOutline(rv.boardFile, OutlineSource::Auto, rv.boardImage));
+    if (!area.contours.empty()) {
+        return area;
+    }
     const board::Extents e = copperExtent(rv);
     if (!e.empty()) {
         area.contours.push_back(

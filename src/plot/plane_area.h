@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "board/run_values.h"
+#include "plot/board_outline.h"
 #include "plot/layer_file.h"
 
 namespace padloom::plot {
@@ -17,8 +18,13 @@ struct PlaneArea {
 /// without copper. Throws IoError when the board cannot be read.
 board::Extents copperExtent(const board::RunValues& runValues);
 
-/// The area of a board's positive planes: the extent of its copper (see copperExtent) as one
-/// rectangle; no contour for a board without copper. Throws IoError.
+/// The loops of a board outline as closed contours, each quarter circle an arc.
+std::vector<Contour> outlineContours(const BoardOutline& outline);
+
+/// The area of a board's positive planes: inside its board outline (findBoardOutline, from the
+/// board layer or else the keep-out layer), each loop of it; without an outline the extent of
+/// its copper (see copperExtent) as one rectangle; no contour for a board with neither.
+/// Throws IoError.
 PlaneArea planeAreaOf(const board::RunValues& runValues);
 
 }  // namespace padloom::plot

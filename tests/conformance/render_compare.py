@@ -8,7 +8,8 @@ aperture, a region and an aperture macro to the pixels differently, and a region
 on the coordinate grid, within half a mil of the curve they stand for.
 A negative image (%IPNEG) and a positive one that darkens a region first and clears everything
 else from it are compared inside that region, less a pixel all round: gerbv darkens a negative
-image out to the window's edge, the positive one only over the board.
+image out to the window's edge, the positive one only over the board (the region alone, drawn
+in the same window, is the mask).
 
 usage: render_compare.py CLI DPI TOLERANCE [--slivers] A B [A B ...]
        prints "ok   A" or "FAIL A: why" per pair; exit 1 on a failure
@@ -33,8 +34,8 @@ def extents(cli, paths):
 
 
 def dark_region(path):
-    """The bounding box (inches) of the region a positive plane is darkened over: the first region
-    after %LPD, when the file then clears with %LPC; None otherwise."""
+    """The region a positive plane is darkened over (the file up to the %LPC that follows its
+    first region after %LPD) and its bounding box in inches; None when the file has none."""
     with open(path, encoding="latin-1") as f:
         text = f.read()
     m = re.search(r"%LPD\*%\s*G36\*(.*?)G37\*\s*(G01\*\s*)?%LPC\*%", text, re.S)
@@ -42,7 +43,8 @@ def dark_region(path):
         return None
     xs = [int(v) for v in re.findall(r"X(-?\d+)", m.group(1))]
     ys = [int(v) for v in re.findall(r"Y(-?\d+)", m.group(1))]
-    return (min(xs) / 1000, min(ys) / 1000, max(xs) / 1000, max(ys) / 1000)
+    box = (min(xs) / 1000, min(ys) / 1000, max(xs) / 1000, max(ys) / 1000)
+    return text[:m.start(0)] + m.group(0)[:-len("%LPC*%")] + "M02*\r\n", box
 
 
 def render(path, window, dpi, png):
@@ -58,10 +60,15 @@ def covered(png):
     return float(out)
 
 
-def differing(a, b, slivers):
+def differing(a, b, slivers, mask=None):
     erode = ["-morphology", "Erode", "Square:1"] if slivers else []
+    inside = []
+    if mask:
+        # the mask less a pixel all round
+        inside = ["(", mask, "-colorspace", "gray", "-threshold", "50%", "-morphology", "Erode",
+                  "Square:1", ")", "-compose", "multiply", "-composite"]
     out = subprocess.run(["convert", a, b, "-compose", "difference", "-composite", "-colorspace",
-                          "gray", "-threshold", "50%"] + erode +
+                          "gray", "-threshold", "50%"] + erode + inside +
                          ["-format", "%[fx:mean*w*h]", "info:"], capture_output=True,
                          text=True).stdout
     return float(out)
@@ -70,8 +77,9 @@ def differing(a, b, slivers):
 def compare_pair(extent, dpi, slivers, a, b, work):
     region = dark_region(a) or dark_region(b)
     if region:
-        inset = 1.0 / dpi
-        window = (region[0] + inset, region[1] + inset, region[2] - inset, region[3] - inset)
+        margin = 0.02
+        box = region[1]
+        window = (box[0] - margin, box[1] - margin, box[2] + margin, box[3] + margin)
     else:
         boxes = [e for e in (extent[a], extent[b]) if e]
         if not boxes:
@@ -86,11 +94,18 @@ def compare_pair(extent, dpi, slivers, a, b, work):
     pa, pb = os.path.join(work, "a.png"), os.path.join(work, "b.png")
     render(a, window, dpi, pa)
     render(b, window, dpi, pb)
-    with open(pa, "rb") as fa, open(pb, "rb") as fb:
-        if fa.read() == fb.read():
-            return 0.0
+    mask = None
+    if region:
+        gerber, mask = os.path.join(work, "mask.gbr"), os.path.join(work, "mask.png")
+        with open(gerber, "w", encoding="latin-1") as f:
+            f.write(region[0])
+        render(gerber, window, dpi, mask)
+    else:
+        with open(pa, "rb") as fa, open(pb, "rb") as fb:
+            if fa.read() == fb.read():
+                return 0.0
     ink = max(covered(pa), covered(pb), 1.0)
-    return differing(pa, pb, slivers) / ink
+    return differing(pa, pb, slivers, mask) / ink
 
 
 def main():
