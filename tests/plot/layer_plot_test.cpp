@@ -4,6 +4,7 @@
 #include <set>
 
 #include "common/scripted_host.h"
+#include "plot/plane_area.h"
 #include "support/test_support.h"
 #include <gtest/gtest.h>
 
@@ -117,6 +118,70 @@ TEST(LayerFilter, PlaneConnections) {
         EXPECT_EQ(plot.body(14), c.power) << "plane code " << c.planeCode;
         EXPECT_EQ(plot.file(13)[3], "%IPNEG*%");
     }
+}
+
+TEST(PlanePolarity, PositivePlaneDarkOverTheBoardWithTheNegativeImageCleared) {
+    const std::vector<std::string> pads = {"FP", "1000 2000 60 60 1 28 2 13", "1", "FV",
+                                           "1200 2000 60 28"};
+    const std::vector<std::string> outline = {"FT", "500 1500 1500 1500 10 11", "FT",
+                                              "1500 1500 1500 2500 10 11", "FT",
+                                              "1500 2500 500 2500 10 11", "FT",
+                                              "500 2500 500 1500 10 11"};
+    struct Case {
+        std::vector<std::string> board;
+        std::vector<std::string> region;  // where the plane is dark, from its lower left
+    };
+    std::vector<std::string> withOutline = pads;
+    withOutline.insert(withOutline.end(), outline.begin(), outline.end());
+    const Case cases[] = {
+        // inside the board outline
+        {withOutline, {"X500Y1500", "X1500Y1500", "X1500Y2500", "X500Y2500", "X500Y1500"}},
+        // without one, over the copper's extent: the pad and the via with their sizes
+        {pads, {"X970Y1970", "X1230Y1970", "X1230Y2030", "X970Y2030", "X970Y1970"}},
+    };
+    for (const Case& c : cases) {
+        Plot plot(c.board);
+        const std::vector<std::string> negative = plot.body(13);
+        plot.options.positivePlanes = true;
+        plot.options.planeArea = std::make_shared<const PlaneArea>(planeAreaOf(plot.rv));
+        EXPECT_EQ(plot.file(13)[3], "%IPPOS*%");
+        const std::vector<std::string> positive = plot.body(13);
+        ASSERT_EQ(positive.size(), negative.size() + 9);
+        EXPECT_EQ(positive[0], "%LPD*%");
+        EXPECT_EQ(positive[1], "G36*");
+        // the loop may start anywhere and run either way: its corners are the region's
+        std::set<std::string> corners, wanted(c.region.begin(), c.region.end());
+        for (size_t i = 2; i < 7; ++i) {
+            corners.insert(positive[i].substr(0, positive[i].find('D')));
+        }
+        EXPECT_EQ(corners, wanted);
+        EXPECT_EQ(positive[7], "G37*");
+        EXPECT_EQ(positive[8], "%LPC*%");
+        EXPECT_EQ(std::vector<std::string>(positive.begin() + 9, positive.end()), negative);
+    }
+}
+
+TEST(NoMacros, ReliefsFlashedAsRegionsAndStandardApertures) {
+    Plot plot({"FP", "100 100 60 60 1 28 2 13", "1"});
+    plot.options.noMacros = true;
+    plot.options.thermalsOnExternalLayers = true;
+    const std::vector<std::string> plane = plot.file(13);
+    EXPECT_EQ(std::count_if(plane.begin(), plane.end(),
+                            [](const std::string& l) { return l.starts_with("%AM"); }),
+              0);
+    std::vector<std::string> ground = plot.body(13);
+    ASSERT_FALSE(ground.empty());
+    EXPECT_EQ(ground[0], "G75*");  // the relief's four pieces, each with two arcs
+    EXPECT_EQ(std::count(ground.begin(), ground.end(), "G36*"), 1);
+    EXPECT_EQ(std::count_if(ground.begin(), ground.end(),
+                            [](const std::string& l) { return l.find("D02*") != l.npos; }),
+              4);
+    // the outer relief: the pad's circle, a standard aperture after the file's last, and its
+    // spokes as regions
+    const std::vector<std::string> top = plot.body(1);
+    ASSERT_GE(top.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(top.begin(), top.begin() + 4),
+              (std::vector<std::string>{"D24*", "D02*X100Y100*", "D02*X100Y100*D03*", "G36*"}));
 }
 
 TEST(LayerFilter, PlaneAndBoardLayerRecordsStayOffOtherLayers) {
