@@ -82,11 +82,5 @@ TEST(MacroFreeShape, StandardAperturesAndRegionsOfEachMacro) {
     }
 }
 
-TEST(MacroFreeShape, StandardApertureDefinitions) {
-    EXPECT_EQ(standardApertureDefinition(21, circle(67, 53)), "%ADD21C,.067X.053*%\r\n");
-    EXPECT_EQ(standardApertureDefinition(22, circle(11)), "%ADD22C,.011*%\r\n");
-    EXPECT_EQ(standardApertureDefinition(100, rectangle(1500, 5)), "%ADD100R,1.500X.005*%\r\n");
-}
-
 }  // namespace
 }  // namespace padloom::plot

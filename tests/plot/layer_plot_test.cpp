@@ -161,29 +161,6 @@ TEST(PlanePolarity, PositivePlaneDarkOverTheBoardWithTheNegativeImageCleared) {
     }
 }
 
-TEST(NoMacros, ReliefsFlashedAsRegionsAndStandardApertures) {
-    Plot plot({"FP", "100 100 60 60 1 28 2 13", "1"});
-    plot.options.noMacros = true;
-    plot.options.thermalsOnExternalLayers = true;
-    const std::vector<std::string> plane = plot.file(13);
-    EXPECT_EQ(std::count_if(plane.begin(), plane.end(),
-                            [](const std::string& l) { return l.starts_with("%AM"); }),
-              0);
-    std::vector<std::string> ground = plot.body(13);
-    ASSERT_FALSE(ground.empty());
-    EXPECT_EQ(ground[0], "G75*");  // the relief's four pieces, each with two arcs
-    EXPECT_EQ(std::count(ground.begin(), ground.end(), "G36*"), 1);
-    EXPECT_EQ(std::count_if(ground.begin(), ground.end(),
-                            [](const std::string& l) { return l.find("D02*") != l.npos; }),
-              4);
-    // the outer relief: the pad's circle, a standard aperture after the file's last, and its
-    // spokes as regions
-    const std::vector<std::string> top = plot.body(1);
-    ASSERT_GE(top.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(top.begin(), top.begin() + 4),
-              (std::vector<std::string>{"D24*", "D02*X100Y100*", "D02*X100Y100*D03*", "G36*"}));
-}
-
 TEST(LayerFilter, PlaneAndBoardLayerRecordsStayOffOtherLayers) {
     // a power plane pad, a board layer pad and a keep-out track
     Plot plot({"FP", "100 100 60 60 1 0 1 10", "1", "FP", "200 200 60 60 1 0 1 11", "1", "FT",

@@ -159,20 +159,6 @@ TEST(TangoPlot, ArcWriter) {
               "D22*\r\nG75*X100Y0D02*\r\nG03X0Y100I-100J0D01*D02*G01*");
 }
 
-TEST(TangoPlot, ArcWriterInTheCurrentSyntax) {
-    testing::TempDir dir;
-    {
-        plot::LayerFile file(dir.file("a.gbr"));
-        file.currentSyntax = true;
-        writeTangoArc(file, 1000, 1000, 100, 0, 90, 21);
-        writeTangoArc(file, 0, 0, 100, 90, -90, 21);
-        file.out.commit();
-    }
-    EXPECT_EQ(testing::readFile(dir.file("a.gbr")),
-              testing::crlf({"D21*", "X1100Y1000D02*G03*X1000Y1100I-100J0D01*G01*",
-                             "X100Y0D02*G03*X0Y100I-100J0D01*G01*"}));
-}
-
 TEST(TangoPlot, WithX2TheOutlineFileDrawsTheBoardOutlineLayer) {
     // the outline as lines, a polyline and an arc of the board-outline layer (14); a text on
     // it and a line of the legend's own layer (8) stay off the outline file
