@@ -136,9 +136,10 @@ std::vector<Contour> outlineContours(const BoardOutline& outline) {
     return contours;
 }
 
-PlaneArea planeAreaOf(const board::RunValues& rv) {
+PlaneArea planeAreaOf(const board::RunValues& rv, const BoardOutline* outline) {
     PlaneArea area;
-    area.contours = outlineContours(findBoardOutline(rv.boardFile, OutlineSource::Auto, rv.boardImage));
+    area.contours = outlineContours(
+        outline ? *outline : findBoardOutline(rv.boardFile, OutlineSource::Auto, rv.boardImage));
     if (!area.contours.empty()) {
         return area;
     }

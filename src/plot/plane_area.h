@@ -21,10 +21,10 @@ board::Extents copperExtent(const board::RunValues& runValues);
 /// The loops of a board outline as closed contours, each quarter circle an arc.
 std::vector<Contour> outlineContours(const BoardOutline& outline);
 
-/// The area of a board's positive planes: inside its board outline (findBoardOutline, from the
-/// board layer or else the keep-out layer), each loop of it; without an outline the extent of
-/// its copper (see copperExtent) as one rectangle; no contour for a board with neither.
-/// Throws IoError.
-PlaneArea planeAreaOf(const board::RunValues& runValues);
+/// The area of a board's positive planes: inside its board outline, each loop of it (`outline`
+/// when given, else findBoardOutline's from the board layer or else the keep-out layer);
+/// without an outline the extent of its copper (see copperExtent) as one rectangle; no contour
+/// for a board with neither. Throws IoError.
+PlaneArea planeAreaOf(const board::RunValues& runValues, const BoardOutline* outline = nullptr);
 
 }  // namespace padloom::plot
