@@ -14,8 +14,10 @@
 #include "common/text_io.h"
 #include "plot/bom.h"
 #include "plot/drill_drawing.h"
+#include "plot/gerber_header.h"
 #include "plot/layer_plot.h"
 #include "plot/nc_drill.h"
+#include "plot/plane_area.h"
 #include "plot/unticked_layers.h"
 #include "plot/x2_attributes.h"
 
@@ -179,6 +181,10 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     PlotOptions options = given;
     if (options.x2 && !options.x2Facts) {
         options.x2Facts = std::make_shared<const X2Facts>(gatherX2Facts(options, rv));
+    }
+    if (positivePlanes(options) && (options.layers[13] || options.layers[14]) &&
+        !options.planeArea) {
+        options.planeArea = std::make_shared<const PlaneArea>(planeAreaOf(rv));
     }
     using common::decimal;
     host.addLine(rv.boardFile);

@@ -264,6 +264,20 @@ TEST(PlotCommand, LayerListsExitStatusesAndTheKeptApertureFile) {
     EXPECT_NE(out.find("\"18\""), std::string::npos) << out;
     EXPECT_EQ(cli("'" + board + "' --all-layers --layers 1"), 2);
     EXPECT_EQ(cli("'" + board + "' --drill-format 2.5"), 2);
+    EXPECT_EQ(cli("'" + board + "' --drill-format METRIC,2:4,LZ", &out), 2);
+    EXPECT_NE(out.find("not a drill format"), std::string::npos) << out;
+    EXPECT_EQ(cli("'" + board + "' --planes both"), 2);
+    // the board house's options: Excellon's own terms, positive planes, no macros
+    EXPECT_EQ(cli("'" + board + "' --layers GGD --nc-drill --drill-format metric,3:3,tz "
+                  "--planes positive --no-macros --yes"),
+              0);
+    const std::string drill = testing::readFile(dir.file("b.TXT"));
+    EXPECT_NE(drill.find(";FILE_FORMAT=3:3\r\nMETRIC,TZ\r\n"), std::string::npos) << drill;
+    EXPECT_NE(drill.find("X002540Y002540"), std::string::npos) << drill;
+    const std::string plane = testing::readFile(dir.file("b.GGD"));
+    EXPECT_NE(plane.find("%IPPOS*%"), std::string::npos);
+    EXPECT_NE(plane.find("%LPD*%\r\nG36*"), std::string::npos) << plane;
+    EXPECT_EQ(plane.find("%AM"), std::string::npos) << plane;
     EXPECT_EQ(cli("'" + dir.file("missing.pcb") + "' --all-layers"), 1);
     // without --yes the aperture file is kept; with it, replaced
     dir.write("b.APT", "D10\tCIRCULAR\t3\t3\r\n");

@@ -54,15 +54,16 @@ void GerberPlotWindow::restoreSettings() {
     const auto& rules = shell::gerberPlotWindowRules();
     move(rules.defaultX, rules.defaultY);
     shell::WindowState state = collectState(this, m_tagged);
-    state.extras = {m_x2Box->isChecked() ? 1 : 0};
+    state.extras = {m_x2Box->isChecked() ? 1 : 0, m_noMacrosBox->isChecked() ? 1 : 0};
     shell::readSettings(m_shell.settings(), rules, state);
     applyState(this, m_tagged, state);
     m_x2Box->setChecked(state.extras[0] != 0);
+    m_noMacrosBox->setChecked(state.extras[1] != 0);
 }
 
 void GerberPlotWindow::onClosedAfterShown() {
     shell::WindowState state = collectState(this, m_tagged);
-    state.extras = {m_x2Box->isChecked() ? 1 : 0};
+    state.extras = {m_x2Box->isChecked() ? 1 : 0, m_noMacrosBox->isChecked() ? 1 : 0};
     shell::saveSettings(m_shell.settings(), shell::gerberPlotWindowRules(), state);
 }
 
@@ -89,6 +90,7 @@ plot::PlotOptions GerberPlotWindow::plotOptions() const {
     o.drillFormat24 = m_drill24Box->isChecked();
     o.fillMode = m_flashFillBox->isChecked() ? plot::FillMode::Flash : plot::FillMode::Polygon;
     o.x2 = m_x2Box->isChecked();
+    o.noMacros = m_noMacrosBox->isChecked();
     // the bill of materials groups texts as the user's language orders them, ignoring case
     auto collator = std::make_shared<QCollator>(QLocale());
     collator->setCaseSensitivity(Qt::CaseInsensitive);

@@ -89,6 +89,11 @@ PlotWindow::PlotWindow(Shell& shell, QWidget* parent, const QString& caption,
         "Each file says what it is (its layer, side and polarity) and what its apertures are "
         "for, and a Gerber job file (.gbrjob) lists the set, so that a board house's CAM "
         "software reads the files right by itself");
+    m_noMacrosBox = new QCheckBox("No aperture macros", this);
+    m_noMacrosBox->setObjectName("NoMacrosBox");
+    m_noMacrosBox->setToolTip(
+        "Thermal reliefs and targets drawn with standard apertures and regions that give the "
+        "same picture, for board houses whose CAM software misreads aperture macros");
 
     m_plotButton = new QPushButton("Plot", this);
     m_plotButton->setObjectName("Button1");
@@ -117,6 +122,7 @@ void PlotWindow::layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int he
     pairs->addWidget(m_fillModeGroup);
     side->addLayout(pairs);
     side->addWidget(m_x2Box);
+    side->addWidget(m_noMacrosBox);
     side->addStretch();
 
     auto* top = new QHBoxLayout;

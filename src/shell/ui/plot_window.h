@@ -62,6 +62,7 @@ protected:
     QCheckBox* m_polygonFillBox;    // "G36/G37 polygon"
     QCheckBox* m_flashFillBox;      // "D3 flash"
     QCheckBox* m_x2Box;             // "Gerber X2 attributes": kept by name, not by tag
+    QCheckBox* m_noMacrosBox;       // "No aperture macros": kept by name, not by tag
     QPushButton* m_plotButton;
     QPushButton* m_previewButton;  // shows the last run's files in the output viewer
     QVBoxLayout* m_buttonColumn = nullptr;
