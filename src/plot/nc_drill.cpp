@@ -96,8 +96,8 @@ void createNcDrillFile(common::Host& host, const PlotOptions& options,
 
 void writeDrillFile(common::Host& host, const PlotOptions& options,
                     const board::RunValues& runValues, std::vector<DrillHit> hits,
-                    bool listHoleSizes) {
-    common::LineWriter out(layerOutputPath(runValues, ".TXT"));
+                    bool listHoleSizes, const DrillFilePart* part) {
+    common::LineWriter out(layerOutputPath(runValues, part ? part->ending : ".TXT"));
 
     // holes sharing a position are drilled as often as they stand, but reported
     std::stable_sort(hits.begin(), hits.end(), [](const DrillHit& a, const DrillHit& b) {
@@ -131,11 +131,17 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
     out.line("INCH,LZ");
     out.line("M72");
     if (options.x2Facts) {
-        for (const std::string& comment : drillFileAttributes(*options.x2Facts)) {
+        for (const std::string& comment :
+             drillFileAttributes(*options.x2Facts, part ? part->function : "")) {
             out.line(comment);
         }
     }
     for (size_t i = 0; i < tally.size(); ++i) {
+        if (part && std::none_of(hits.begin(), hits.end(), [&](const DrillHit& h) {
+                return h.holeSize == tally[i].holeSize;
+            })) {
+            continue;  // a tool of the other part
+        }
         out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" + toolSize(tally[i].holeSize));
     }
     out.line("%");

@@ -14,6 +14,7 @@
 namespace padloom::plot {
 
 struct X2Facts;
+struct BoardOutline;
 
 /// The plot layer a user names by its extension ("GTL", ".gtl") or its number ("1" to "17").
 std::optional<int> plotLayerNamed(std::string name);
@@ -46,11 +47,18 @@ struct PlotOptions {
     std::string creationDate;
     /// What the attributes say, gathered by the plot run when x2 is on; null otherwise.
     std::shared_ptr<const X2Facts> x2Facts;
+    /// The board outline: when set, the outline file (plot layer 17) draws only its lines and
+    /// arcs, each at its own width, and is not written at all when the outline is empty; the
+    /// job file's size is its extent. Null: the outline file draws the board layer as the plain
+    /// plot does. A run with X2 attributes finds it itself when it is not given (see
+    /// findBoardOutline, OutlineSource::Auto).
+    std::shared_ptr<const BoardOutline> outline;
 };
 
 /// The plot run after the aperture file was made: lists the file names and the board's
-/// dimensions, writes each ticked layer in plot layer order, then the NC drill file and the
-/// BOM when ticked, with X2 attributes the job file, and adds "Done" to the message list. Does
+/// dimensions, warns when the run has an outline that is empty ("No board outline: ..."),
+/// writes each ticked layer in plot layer order, then the NC drill file and the BOM when
+/// ticked, with X2 attributes the job file, and adds "Done" to the message list. Does
 /// nothing when the run values say no aperture file was made. Throws IoError on a file error; files
 /// finished before it stay.
 void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& runValues);

@@ -157,12 +157,12 @@ void GerberPlotWindow::onPackageClicked() {
         run.boardImage.reset();
         return;
     }
-    plot::PlotOptions options = plotOptions();
-    options.x2 = true;  // a package always says what its files are
-    const annotate::PlacementOptions placement = m_shell.placementWindow->placementOptions();
+    fab::PackageOptions options;
+    options.plot = plotOptions();
+    options.plot.x2 = true;  // a package always says what its files are
+    options.placement = m_shell.placementWindow->placementOptions();
     m_shell.guarded(this, [&] {
-        fab::PackageResult result =
-            fab::makeFabPackage(*host, options, placement, run, *zip);  // can throw
+        fab::PackageResult result = fab::makeFabPackage(*host, options, run, *zip);  // can throw
         std::vector<std::string> files;
         for (const fab::PackageFile& f : result.files) {
             // the Gerber and drill files; the BOM, X/Y file, netlist and README are text
