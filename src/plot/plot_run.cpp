@@ -185,10 +185,10 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
         return;  // no aperture file was made: nothing to plot with, nothing to say
     }
     PlotOptions options = given;
-    if (options.x2 && !options.outline) {
+    if (!options.outline && (options.x2 || options.outlineSource)) {
         // a set that says what its files are draws the board's outline, and says when it has none
-        options.outline = std::make_shared<const BoardOutline>(
-            findBoardOutline(rv.boardFile, OutlineSource::Auto, rv.boardImage));
+        options.outline = std::make_shared<const BoardOutline>(findBoardOutline(
+            rv.boardFile, options.outlineSource.value_or(OutlineSource::Auto), rv.boardImage));
     }
     if (options.x2 && !options.x2Facts) {
         options.x2Facts = std::make_shared<const X2Facts>(gatherX2Facts(options, rv));

@@ -9,12 +9,12 @@
 
 #include "board/run_values.h"
 #include "common/host.h"
+#include "plot/board_outline.h"
 #include "plot/plot_layers.h"
 
 namespace padloom::plot {
 
 struct X2Facts;
-struct BoardOutline;
 
 /// The plot layer a user names by its extension ("GTL", ".gtl") or its number ("1" to "17").
 std::optional<int> plotLayerNamed(std::string name);
@@ -50,9 +50,10 @@ struct PlotOptions {
     /// The board outline: when set, the outline file (plot layer 17) draws only its lines and
     /// arcs, each at its own width, and is not written at all when the outline is empty; the
     /// job file's size is its extent. Null: the outline file draws the board layer as the plain
-    /// plot does. A run with X2 attributes finds it itself when it is not given (see
-    /// findBoardOutline, OutlineSource::Auto).
+    /// plot does. The run finds it itself when it is not given but `outlineSource` is, or X2
+    /// attributes are on (from OutlineSource::Auto then).
     std::shared_ptr<const BoardOutline> outline;
+    std::optional<OutlineSource> outlineSource;
 };
 
 /// The plot run after the aperture file was made: lists the file names and the board's
