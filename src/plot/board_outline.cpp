@@ -454,6 +454,8 @@ public:
         return inside;
     }
     double boxArea() const { return (double(m_maxX) - m_minX) * (double(m_maxY) - m_minY); }
+    // "from 100,200 to 300,400": where the loop lies
+    std::string span() const { return "from " + at(m_minX, m_minY) + " to " + at(m_maxX, m_maxY); }
     const std::vector<OutlinePiece>& pieces() const { return m_pieces; }
     const OutlinePiece& first() const { return m_pieces.front(); }
 
@@ -583,19 +585,19 @@ BoardOutline outlineOn(int layer, LineGraph& graph, const std::vector<Mark>& mar
     }
     outline.boardLayer = layer;
     for (size_t i = 0; i < loops.size(); ++i) {
-        const OutlinePiece& p = loops[i].first();
+        const std::string where =
+            loops[i].span() + " (board line " + decimal(loops[i].first().line) + ")";
         if (inner[i]) {
             if (layer == kBoardLayer) {
-                outline.notes.push_back("a closed loop of the board layer (11) through " +
-                                        at(p.x1, p.y1) + " (board line " + decimal(p.line) +
-                                        ") lies inside the outline and is not part of it");
+                outline.notes.push_back("a closed loop of the board layer (11) " + where +
+                                        " lies inside the outline and is left out of it (a "
+                                        "cut-out must be asked for)");
             }
             continue;
         }
         if (holding[i] == 0 && !marks.empty()) {
-            outline.notes.push_back("a closed loop of " + layerName(layer) + " through " +
-                                    at(p.x1, p.y1) + " (board line " + decimal(p.line) +
-                                    ") holds no pad and is not part of the outline");
+            outline.notes.push_back("a closed loop of " + layerName(layer) + " " + where +
+                                    " holds no pad and is left out of the outline");
             continue;
         }
         outline.loopStarts.push_back(outline.pieces.size());

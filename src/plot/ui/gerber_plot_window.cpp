@@ -28,7 +28,9 @@ class ApertureStepHost : public common::Host {
 public:
     explicit ApertureStepHost(common::Host& host) : m_host(host) {}
     std::vector<std::string> askOpen(const common::FileAsk& ask) override {
-        return m_host.askOpen(ask);
+        common::FileAsk board = ask;
+        board.title = "Choose the board to package";
+        return m_host.askOpen(board);
     }
     std::optional<std::string> askSave(const common::FileAsk& ask) override {
         return m_host.askSave(ask);
