@@ -361,7 +361,9 @@ std::string ipc356Text(const BoardNets& nets, const std::string& jobName,
 NetSource netSource(const BoardNets& nets, const std::string& boardPath) {
     NetSource out;
     if (!nets.reference) {
-        out.source = "the copper: the board carries no netlist and none was given";
+        out.source =
+            "the copper: the board carries no netlist and none was given, so the nets are the "
+            "copper's";
         return out;
     }
     out.source = nets.reference->source == boardPath
@@ -401,7 +403,7 @@ NetSource netSource(const BoardNets& nets, const std::string& boardPath) {
                             joined(d.extra, " "));
     }
     if (out.check.empty()) {
-        out.check.push_back("the copper matches the netlist");
+        out.check.push_back("copper matches the netlist");
     }
     return out;
 }

@@ -48,9 +48,9 @@ void writeIpc356(const BoardNets& nets, const std::string& boardPath, const std:
 /// Where the nets of a board's test netlist come from, and how its copper agrees with them.
 struct NetSource {
     /// "the netlist in the board (its NETDEF blocks)", "the netlist B.NET", or "the copper:
-    /// the board carries no netlist and none was given".
+    /// the board carries no netlist and none was given, so the nets are the copper's".
     std::string source;
-    /// With a netlist: "the copper matches the netlist", or a line for each open and short by
+    /// With a netlist: "copper matches the netlist", or a line for each open and short by
     /// net (and for pins the board lacks, pads copper joins to a net they are not in, texts on
     /// copper across nets). Empty without one.
     std::vector<std::string> check;

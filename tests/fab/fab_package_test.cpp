@@ -190,7 +190,8 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
              "    demo-PTH.TXT  T04   0.1100 in (2.794 mm)          2  plated\r\n"
              "    Total                                            15\r\n",
              "## Test netlist (demo.ipc)\r\n\r\n"
-             "    Nets from:     the copper: the board carries no netlist and none was given\r\n",
+             "    Nets from:     the copper: the board carries no netlist and none was given, so "
+             "the nets are the copper's\r\n",
              "    Board thickness:    to be chosen when ordering\r\n",
              "    Legend colour:      to be chosen when ordering\r\n",
          }) {
@@ -373,6 +374,12 @@ TEST(FabPackage, NoOutlineIsSaidAndNoProfileWritten) {
 }
 
 TEST(FabPackage, TestNetlistKeepsTheDesignsNetsOverAnOpen) {
+    std::vector<std::string> whole = kKeepOutBoard;
+    whole.insert(whole.end() - 1, {"NETDEF", "SIG", "0", "(", "J1-1", "J1-2", ")", "{", "}"});
+    BoardRun joined(testing::crlf(whole), "whole.pcb");
+    EXPECT_NE(joined.package().readme.find("    Netlist check: copper matches the netlist\r\n"),
+              std::string::npos);
+
     // SIG's track ends 20 mils beside J1-2, clear of its 30-mil pad: an open
     std::vector<std::string> lines = kKeepOutBoard;
     lines[9] = "500 500 30 30 1 20 1 13";
