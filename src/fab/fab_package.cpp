@@ -41,10 +41,12 @@ constexpr int kBoardTopOverlay = 7;
 constexpr int kBoardBottomOverlay = 8;
 
 // The layer files from the top of the board to its bottom: what is printed or laid on the top,
-// the copper from the top down, what is on the bottom.
-constexpr int kStackOrder[] = {
-    kTopPaste, kTopLegend,  kTopMask,      kTopCopper,  kGroundPlane,  2,           3, 4,
-    5,         kPowerPlane, kBottomCopper, kBottomMask, kBottomLegend, kBottomPaste};
+// the copper from the top down (mid layers 1 to 4 are plot layers 2 to 5), what is on the bottom.
+// clang-format off
+constexpr int kStackOrder[] = {kTopPaste, kTopLegend, kTopMask,
+                               kTopCopper, kGroundPlane, 2, 3, 4, 5, kPowerPlane, kBottomCopper,
+                               kBottomMask, kBottomLegend, kBottomPaste};
+// clang-format on
 
 constexpr const char* kToBeChosen = "to be chosen when ordering";
 
@@ -76,7 +78,7 @@ std::string toolName(int number) {
     return (number < 10 ? "T0" : "T") + std::to_string(number);
 }
 
-// Inches and millimetres of a length in mils: "2.0000 in (50.800 mm)".
+// A size in mils in inches and millimetres: "2.0000 x 1.5000 in (50.800 x 38.100 mm)".
 std::string inchesAndMillimetres(double a, double b) {
     return view::fixed(a / 1000, 4) + " x " + view::fixed(b / 1000, 4) + " in (" +
            view::fixed(a * 0.0254, 3) + " x " + view::fixed(b * 0.0254, 3) + " mm)";
@@ -146,9 +148,10 @@ std::string packageReadme(const ReadmeFacts& facts) {
         out.push_back("    Outline:       " +
                       std::string(facts.outline.boardLayer == 11 ? "the board layer (11)"
                                                                  : "the keep-out layer (12)") +
-                      (loops == 1
-                           ? ", one closed loop"
-                           : ", " + std::to_string(loops) + " closed loops (boards side by side)"));
+                      (loops == 1 ? ", one closed loop"
+                                  : ", " + std::to_string(loops) +
+                                        " closed loops side by side, each cut out as a board of "
+                                        "its own"));
         for (const std::string& note : facts.outline.notes) {
             out.push_back("    Note:          " + note);
         }
@@ -167,10 +170,14 @@ std::string packageReadme(const ReadmeFacts& facts) {
         }
     }
     if (std::any_of(facts.files.begin(), facts.files.end(), isDrillFile)) {
+        const bool nonPlated =
+            std::any_of(facts.files.begin(), facts.files.end(),
+                        [](const PackageFile& f) { return f.function.starts_with("NonPlated"); });
         out.push_back(std::string("    Drill files:   Excellon, inch, ") +
                       (facts.drillFormat24 ? "2.4" : "2.3") +
-                      ", leading zeros kept (LZ), absolute; plated and non-plated holes in "
-                      "files of their own");
+                      ", leading zeros kept (LZ), absolute" +
+                      (nonPlated ? "; plated and non-plated holes in files of their own"
+                                 : "; every hole plated"));
     }
 
     size_t nameWidth = 22;  // as wide as the names of a board of up to 15 characters

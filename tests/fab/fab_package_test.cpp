@@ -174,6 +174,7 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
              "board outline along the centre of its lines\r\n",
              "    Outline:       the board layer (11), one closed loop\r\n",
              "    Copper layers: 4\r\n",
+             "absolute; every hole plated\r\n",
              // the stack from the top down
              "    demo.GTP               Top paste mask       Paste,Top             Positive\r\n"
              "    demo.GTO               Top legend           Legend,Top            Positive\r\n",
@@ -321,6 +322,7 @@ TEST(FabPackage, KeepOutEdgeMountingHolesAndOrderChoices) {
              "    Board size:    2.0000 x 1.0000 in (50.800 x 25.400 mm), the extent of the "
              "board outline along the centre of its lines\r\n",
              "    Outline:       the keep-out layer (12), one closed loop\r\n",
+             "absolute; plated and non-plated holes in files of their own\r\n",
              "    ko-NPTH.TXT  T03   0.1250 in (3.175 mm)          2  non-plated\r\n",
              "    ko-NPTH.TXT            Non-plated holes     NonPlated,1,2,NPTH    Positive\r\n",
              "    Board thickness:    1.60 mm\r\n",
