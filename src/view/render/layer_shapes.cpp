@@ -1,0 +1,604 @@
+#include "view/render/layer_shapes.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <numbers>
+#include <thread>
+
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QPolygonF>
+
+#include "view/render/layer_renderer.h"
+
+namespace padloom::view {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// The most a straight piece of a drawn circle or arc strays from the true curve, in pixels.
+constexpr double kFlatness = 0.05;
+constexpr int kMostSegments = 1 << 14;
+
+// Aperture shapes are united in units of a tenth of a mil: Qt turns curves into straight
+// pieces at a fixed tolerance of the path's own units before uniting, which in inches would
+// make a 30-mil circle a decagon.
+constexpr double kShapeUnitsPerInch = 10000;
+
+QPainterPath outlinePath(const Outline& o) {
+    constexpr double k = kShapeUnitsPerInch;
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    if (o.circle) {
+        path.addEllipse(QPointF(o.centre.x * k, o.centre.y * k), o.diameter / 2 * k,
+                        o.diameter / 2 * k);
+    } else if (!o.points.empty()) {
+        QPolygonF polygon;
+        for (const Point& p : o.points) {
+            polygon << QPointF(p.x * k, p.y * k);
+        }
+        path.addPolygon(polygon);
+        path.closeSubpath();
+    }
+    return path;
+}
+
+QPainterPath unionOf(const std::vector<Outline>& outlines) {
+    QPainterPath result;
+    for (size_t i = 0; i < outlines.size(); ++i) {
+        QPainterPath p = outlinePath(outlines[i]);
+        result = i == 0 ? p : result.united(p);
+    }
+    return result;
+}
+
+// The area of an aperture's pieces, united and cut as they are drawn.
+QPainterPath apertureArea(const Aperture& a) {
+    QPainterPath result;
+    bool first = true;
+    for (const AperturePiece& piece : a.pieces) {
+        QPainterPath area = unionOf(piece.add);
+        if (!piece.cut.empty()) {
+            area = area.subtracted(unionOf(piece.cut));
+        }
+        if (piece.dark) {
+            result = first ? area : result.united(area);
+            first = false;
+        } else if (!first) {
+            result = result.subtracted(area);
+        }
+    }
+    return result;
+}
+
+// Straight pieces for a whole circle of `radius` pixels: enough that none strays more than
+// kFlatness from it; an even number, so that half a circle takes whole pieces.
+int circleSegments(double radius) {
+    if (!(radius > kFlatness)) {
+        return 8;
+    }
+    const double perPiece = 2 * std::acos(1 - kFlatness / radius);
+    const double n = std::ceil(2 * kPi / perPiece);
+    const int even = static_cast<int>(std::min(n, static_cast<double>(kMostSegments)) + 1) & ~1;
+    return std::max(even, 8);
+}
+
+// Straight pieces for `radians` of an arc of `radius` pixels.
+int arcSegments(double radius, double radians) {
+    if (!(radius > kFlatness)) {
+        return 1;
+    }
+    const double perPiece = 2 * std::acos(1 - kFlatness / radius);
+    return std::clamp(static_cast<int>(std::ceil(std::abs(radians) / perPiece)), 1, kMostSegments);
+}
+
+// The corners of a polygon of n sides are put this much further out than the circle, so that
+// the polygon covers the circle's area: its edges then lie as far inside the circle as its
+// corners outside.
+double areaScale(int n) {
+    return std::sqrt(2 * kPi / (n * std::sin(2 * kPi / n)));
+}
+
+// The polygons of one thread, kept between shapes.
+thread_local std::vector<PixelPoint> t_points;
+
+struct PixelTransform {
+    double scale;
+    double dx;
+    double dy;
+    PixelPoint operator()(const Point& p) const { return {p.x * scale + dx, dy - p.y * scale}; }
+};
+
+void addCircle(CoverageRaster& raster, PixelPoint c, double radius) {
+    const int n = circleSegments(radius);
+    const double r = radius * areaScale(n);
+    const double cs = std::cos(2 * kPi / n);
+    const double sn = std::sin(2 * kPi / n);
+    double ux = 1;
+    double uy = 0;
+    t_points.resize(static_cast<size_t>(n));
+    for (PixelPoint& p : t_points) {
+        p = {c.x + r * ux, c.y + r * uy};
+        const double x = ux * cs - uy * sn;
+        uy = ux * sn + uy * cs;
+        ux = x;
+    }
+    raster.addOutline(t_points);
+}
+
+// A round pen of `radius` drawn from a to b: two half circles joined by straight sides.
+void addCapsule(CoverageRaster& raster, PixelPoint a, PixelPoint b, double radius) {
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    const double ux = (b.x - a.x) / length;
+    const double uy = (b.y - a.y) / length;
+    const int n = circleSegments(radius);
+    const int half = n / 2;
+    const double r = radius * areaScale(n);
+    const double cs = std::cos(2 * kPi / n);
+    const double sn = std::sin(2 * kPi / n);
+    t_points.clear();
+    for (const auto& [centre, start] : {std::pair{b, -1.0}, std::pair{a, 1.0}}) {
+        // from the side at -90 degrees to the direction round the end to the side at +90
+        double c = 0;
+        double s = start;
+        for (int k = 0; k <= half; ++k) {
+            t_points.push_back({centre.x + r * (c * ux - s * uy), centre.y + r * (c * uy + s * ux)});
+            const double next = c * cs - s * sn;
+            s = c * sn + s * cs;
+            c = next;
+        }
+    }
+    raster.addOutline(t_points);
+}
+
+// The area a rectangle covers when swept along a straight line: the convex hull of its
+// corners at both ends.
+void addSweptRectangle(CoverageRaster& raster, PixelPoint from, PixelPoint to, double w,
+                       double h) {
+    PixelPoint corners[8];
+    int k = 0;
+    for (PixelPoint c : {from, to}) {
+        for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
+            corners[k++] = {c.x + dx * w / 2, c.y + dy * h / 2};
+        }
+    }
+    std::sort(corners, corners + 8, [](const PixelPoint& a, const PixelPoint& b) {
+        return a.x != b.x ? a.x < b.x : a.y < b.y;
+    });
+    auto cross = [](const PixelPoint& o, const PixelPoint& a, const PixelPoint& b) {
+        return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+    };
+    PixelPoint hull[16];
+    size_t n = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        while (n >= 2 && cross(hull[n - 2], hull[n - 1], corners[i]) <= 0) {
+            --n;
+        }
+        hull[n++] = corners[i];
+    }
+    for (size_t i = 7, t = n + 1; i > 0; --i) {
+        while (n >= t && cross(hull[n - 2], hull[n - 1], corners[i - 1]) <= 0) {
+            --n;
+        }
+        hull[n++] = corners[i - 1];
+    }
+    raster.addOutline(hull, n > 0 ? n - 1 : 0);
+}
+
+double outlineArea(const std::vector<PixelPoint>& points) {
+    double twice = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const PixelPoint& a = points[i];
+        const PixelPoint& b = points[(i + 1) % points.size()];
+        twice += a.x * b.y - b.x * a.y;
+    }
+    return twice / 2;
+}
+
+// Points along an arc of the board (not its first point), in pixels.
+void appendArc(std::vector<PixelPoint>& points, const ArcGeometry& arc, const PixelTransform& t,
+               bool withFirst) {
+    const double radians = arc.sweepDegrees * kPi / 180;
+    const int n = arcSegments(arc.radius * t.scale, radians);
+    for (int k = withFirst ? 0 : 1; k <= n; ++k) {
+        points.push_back(t(arc.pointAt(arc.startDegrees + arc.sweepDegrees * k / n)));
+    }
+}
+
+// A round pen of `halfWidth` pixels along an arc: the arc's outer and inner edges joined by
+// half circles at its ends. A pen wider than the arc's diameter is outlined by Qt's stroker.
+void addArcStroke(CoverageRaster& raster, const ArcGeometry& arc, const PixelTransform& t,
+                  double halfWidth) {
+    const PixelPoint c = t(arc.centre);
+    const double radius = arc.radius * t.scale;
+    const double start = arc.startDegrees * kPi / 180;
+    const double sweep = arc.sweepDegrees * kPi / 180;
+    if (halfWidth >= radius) {
+        QPainterPath path;
+        const QRectF box(c.x - radius, c.y - radius, 2 * radius, 2 * radius);
+        path.arcMoveTo(box, arc.startDegrees);
+        path.arcTo(box, arc.startDegrees, arc.sweepDegrees);
+        QPainterPathStroker stroker;
+        stroker.setWidth(2 * halfWidth);
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        for (const QPolygonF& polygon : stroker.createStroke(path).toSubpathPolygons()) {
+            t_points.clear();
+            for (const QPointF& p : polygon) {
+                t_points.push_back({p.x(), p.y()});
+            }
+            raster.addOutline(t_points);
+        }
+        return;
+    }
+    const int n = arcSegments(radius + halfWidth, sweep);
+    const int m = circleSegments(halfWidth) / 2;
+    auto along = [&](double r, double angle) {
+        return PixelPoint{c.x + r * std::cos(angle), c.y - r * std::sin(angle)};
+    };
+    const double turn = sweep > 0 ? 1 : -1;
+    // a half circle round an end of the arc, from one edge to the other, outward: at the end
+    // it starts on the outer edge, at the start on the inner one
+    auto cap = [&](double angle, double from) {
+        const double ux = std::cos(angle), uy = -std::sin(angle);   // away from the centre
+        const double tx = -turn * std::sin(angle), ty = -turn * std::cos(angle);  // onward
+        const PixelPoint e = along(radius, angle);
+        for (int k = 1; k < m; ++k) {
+            const double phi = kPi * k / m;
+            const double cu = from * std::cos(phi), ct = from * std::sin(phi);
+            t_points.push_back(
+                {e.x + halfWidth * (cu * ux + ct * tx), e.y + halfWidth * (cu * uy + ct * ty)});
+        }
+    };
+    t_points.clear();
+    for (int k = 0; k <= n; ++k) {
+        t_points.push_back(along(radius + halfWidth, start + sweep * k / n));
+    }
+    cap(start + sweep, 1);
+    for (int k = n; k >= 0; --k) {
+        t_points.push_back(along(radius - halfWidth, start + sweep * k / n));
+    }
+    cap(start, -1);
+    raster.addOutline(t_points);
+}
+
+float below(double v) {
+    const auto f = static_cast<float>(v);
+    return f <= v ? f : std::nextafter(f, -INFINITY);
+}
+float above(double v) {
+    const auto f = static_cast<float>(v);
+    return f >= v ? f : std::nextafter(f, INFINITY);
+}
+
+}  // namespace
+
+unsigned threadsToUse(unsigned threads) {
+    return threads != 0 ? threads : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+}
+
+void forEachInParallel(size_t n, unsigned threads,
+                       const std::function<void(size_t, unsigned)>& job) {
+    const auto count = static_cast<unsigned>(std::min<size_t>(n, threadsToUse(threads)));
+    if (count <= 1) {
+        for (size_t i = 0; i < n; ++i) {
+            job(i, 0);
+        }
+        return;
+    }
+    std::atomic<size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failing;
+    auto work = [&](unsigned worker) {
+        try {
+            for (size_t i = next++; i < n; i = next++) {
+                job(i, worker);
+            }
+        } catch (...) {
+            // the first failure stops the others and goes to the caller
+            const std::lock_guard<std::mutex> lock(failing);
+            if (!failure) {
+                failure = std::current_exception();
+            }
+            next = n;
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < count; ++t) {
+        helpers.emplace_back(work, t);
+    }
+    work(0);
+    for (std::thread& t : helpers) {
+        t.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+LayerShapes::LayerShapes(const LayerImage& image) : m_image(&image) {
+    // the outline of every aperture flashed
+    std::vector<bool> flashed(image.apertures.size(), false);
+    for (const GraphicObject& o : image.objects) {
+        if (o.kind == ObjectKind::Flash && o.aperture >= 0) {
+            flashed[static_cast<size_t>(o.aperture)] = true;
+        }
+    }
+    m_apertures.resize(image.apertures.size());
+    for (size_t i = 0; i < image.apertures.size(); ++i) {
+        const Aperture& a = image.apertures[i];
+        if (!flashed[i] || a.plainCircle || a.pieces.empty()) {
+            continue;
+        }
+        const QPainterPath area = apertureArea(a);
+        ApertureOutlines& shape = m_apertures[i];
+        shape.rule = area.fillRule() == Qt::WindingFill ? FillRule::NonZero : FillRule::EvenOdd;
+        for (const QPolygonF& polygon : area.toSubpathPolygons()) {
+            std::vector<Point> points;
+            points.reserve(static_cast<size_t>(polygon.size()));
+            for (const QPointF& p : polygon) {
+                points.push_back({p.x() / kShapeUnitsPerInch, p.y() / kShapeUnitsPerInch});
+            }
+            shape.outlines.push_back(std::move(points));
+        }
+        // its area, for a flash smaller than a pixel: counted on a picture some 64 pixels across
+        const double across = std::max(a.extent.width(), a.extent.height());
+        if (across > 0) {
+            const double scale = 64 / across;
+            const int side = 66;
+            std::vector<std::uint8_t> bits(side * side, 0);
+            CoverageRaster raster(true);
+            for (const auto& outline : shape.outlines) {
+                t_points.clear();
+                for (const Point& p : outline) {
+                    t_points.push_back({(p.x - a.extent.x0) * scale + 1, (a.extent.y1 - p.y) * scale + 1});
+                }
+                raster.addOutline(t_points);
+            }
+            raster.fill({bits.data(), side, 0, 0, side, side}, false, shape.rule);
+            double sum = 0;
+            for (std::uint8_t b : bits) {
+                sum += b;
+            }
+            shape.area = sum / 255 / (scale * scale);
+        }
+    }
+
+    m_boxes.resize(image.objects.size());
+    for (size_t i = 0; i < image.objects.size(); ++i) {
+        const GraphicObject& o = image.objects[i];
+        Box b;
+        if (o.kind == ObjectKind::Region) {
+            for (size_t c = 0; c < o.contourCount; ++c) {
+                const Contour& contour = image.contours[o.firstContour + c];
+                b.add(contour.start);
+                for (const ContourSegment& s : contour.segments) {
+                    if (s.arc) {
+                        b.add(s.arcGeometry.extent());
+                    }
+                    b.add(s.to);
+                }
+            }
+        } else if (o.aperture >= 0 && static_cast<size_t>(o.aperture) < image.apertures.size()) {
+            const Aperture& a = image.apertures[o.aperture];
+            const double pen = (a.circular ? a.width : a.penDiameter) / 2;
+            if (o.kind == ObjectKind::Flash) {
+                if (!a.pieces.empty()) {
+                    b = a.extent.moved(o.from);
+                }
+            } else if (o.kind == ObjectKind::Line) {
+                b = a.extent.moved(o.from);
+                b.add(a.extent.moved(o.to));
+                Box ends;
+                ends.add(o.from);
+                ends.add(o.to);
+                b.add(ends.grown(pen));
+            } else {
+                b = o.arc.extent().grown(pen);
+                b.add(o.from);
+            }
+        }
+        m_boxes[i] = b.empty() ? ObjectBox{1, 1, 0, 0}
+                               : ObjectBox{below(b.x0), below(b.y0), above(b.x1), above(b.y1)};
+    }
+}
+
+bool LayerShapes::pixelBox(size_t i, const ViewWindow& view, double& x0, double& y0, double& x1,
+                           double& y1) const {
+    const ObjectBox& b = m_boxes[i];
+    if (b.x0 > b.x1) {
+        return false;
+    }
+    const double s = view.pixelsPerInch;
+    const double h = view.size.height();
+    x0 = (b.x0 - view.left) * s - 1;
+    x1 = (b.x1 - view.left) * s + 1;
+    y0 = h - (b.y1 - view.bottom) * s - 1;
+    y1 = h - (b.y0 - view.bottom) * s + 1;
+    return true;
+}
+
+void LayerShapes::draw(const ViewWindow& view, const std::uint32_t* objects, size_t count,
+                       bool field, const CoverageTarget& target, CoverageRaster& raster) const {
+    const LayerImage& image = *m_image;
+    const PixelTransform t{view.pixelsPerInch, -view.left * view.pixelsPerInch,
+                           view.size.height() + view.bottom * view.pixelsPerInch};
+    if (field && image.negative && !image.extent.empty()) {
+        // a negative image (a plane): a field over everything the file reaches, from which
+        // what it draws is cleared
+        const Box& e = image.extent;
+        const PixelPoint corners[4] = {t({e.x0, e.y0}), t({e.x1, e.y0}), t({e.x1, e.y1}),
+                                       t({e.x0, e.y1})};
+        raster.addOutline(corners, 4);
+        raster.fill(target, false);
+    }
+    for (size_t k = 0; k < count; ++k) {
+        drawObject(image.objects[objects[k]], view, target, raster);
+    }
+}
+
+void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
+                             const CoverageTarget& target, CoverageRaster& raster) const {
+    const LayerImage& image = *m_image;
+    const bool erase = o.clear != image.negative;
+    const double s = view.pixelsPerInch;
+    const PixelTransform t{s, -view.left * s, view.size.height() + view.bottom * s};
+    // a shape no larger than a pixel covers its pixels by its area, wherever its edges lie
+    const bool specks = raster.antialias();
+    switch (o.kind) {
+        case ObjectKind::Flash: {
+            const Aperture& a = image.apertures[o.aperture];
+            const PixelPoint c = t(o.from);
+            if (a.plainCircle) {
+                const double r = a.width / 2 * s;
+                if (!(r > 0)) {
+                    break;
+                }
+                if (specks && r <= 0.5) {
+                    raster.fillSpeck(target, erase, c.x, c.y, 2 * r, 2 * r, kPi * r * r);
+                    break;
+                }
+                addCircle(raster, c, r);
+                raster.fill(target, erase);
+                break;
+            }
+            const ApertureOutlines& shape = m_apertures[o.aperture];
+            if (specks && a.extent.width() * s <= 1 && a.extent.height() * s <= 1) {
+                const PixelPoint middle = t({o.from.x + (a.extent.x0 + a.extent.x1) / 2,
+                                             o.from.y + (a.extent.y0 + a.extent.y1) / 2});
+                raster.fillSpeck(target, erase, middle.x, middle.y, a.extent.width() * s,
+                                 a.extent.height() * s, shape.area * s * s);
+                break;
+            }
+            for (const auto& outline : shape.outlines) {
+                t_points.clear();
+                for (const Point& p : outline) {
+                    t_points.push_back({c.x + p.x * s, c.y - p.y * s});
+                }
+                raster.addOutline(t_points);
+            }
+            raster.fill(target, erase, shape.rule);
+            break;
+        }
+        case ObjectKind::Line: {
+            const Aperture& a = image.apertures[o.aperture];
+            const PixelPoint from = t(o.from);
+            const PixelPoint to = t(o.to);
+            const double dx = std::abs(to.x - from.x);
+            const double dy = std::abs(to.y - from.y);
+            if (a.rectangular) {
+                const double w = a.width * s;
+                const double h = a.height * s;
+                if (specks && dx + w <= 1 && dy + h <= 1) {
+                    raster.fillSpeck(target, erase, (from.x + to.x) / 2, (from.y + to.y) / 2,
+                                     dx + w, dy + h, w * h + dx * h + dy * w);
+                    break;
+                }
+                addSweptRectangle(raster, from, to, w, h);
+                raster.fill(target, erase);
+                break;
+            }
+            // lines thinner than a pixel are drawn one pixel wide, so that a 3-mil pen or a
+            // zero-size aperture still shows when the board is zoomed out
+            const double d = std::max((a.circular ? a.width : a.penDiameter) * s, 1.0);
+            if (specks && dx + d <= 1 && dy + d <= 1) {
+                raster.fillSpeck(target, erase, (from.x + to.x) / 2, (from.y + to.y) / 2, dx + d,
+                                 dy + d, std::hypot(dx, dy) * d + kPi * d * d / 4);
+                break;
+            }
+            if (dx == 0 && dy == 0) {
+                addCircle(raster, from, d / 2);
+            } else {
+                addCapsule(raster, from, to, d / 2);
+            }
+            raster.fill(target, erase);
+            break;
+        }
+        case ObjectKind::Arc: {
+            const Aperture& a = image.apertures[o.aperture];
+            const double d = std::max((a.circular ? a.width : a.penDiameter) * s, 1.0);
+            if (o.arc.radius <= 0 || o.arc.sweepDegrees == 0) {
+                addCircle(raster, t(o.from), d / 2);
+            } else {
+                addArcStroke(raster, o.arc, t, d / 2);
+            }
+            raster.fill(target, erase);
+            break;
+        }
+        case ObjectKind::Region: {
+            double area = 0;
+            double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+            for (size_t c = 0; c < o.contourCount; ++c) {
+                const Contour& contour = image.contours[o.firstContour + c];
+                t_points.clear();
+                t_points.push_back(t(contour.start));
+                for (const ContourSegment& seg : contour.segments) {
+                    if (seg.arc) {
+                        appendArc(t_points, seg.arcGeometry, t, true);
+                    }
+                    t_points.push_back(t(seg.to));
+                }
+                for (const PixelPoint& p : t_points) {
+                    x0 = std::min(x0, p.x);
+                    x1 = std::max(x1, p.x);
+                    y0 = std::min(y0, p.y);
+                    y1 = std::max(y1, p.y);
+                }
+                area += outlineArea(t_points);
+                raster.addOutline(t_points);
+            }
+            if (specks && x1 - x0 <= 1 && y1 - y0 <= 1) {
+                raster.fillSpeck(target, erase, (x0 + x1) / 2, (y0 + y1) / 2, x1 - x0, y1 - y0,
+                                 std::abs(area));
+                break;
+            }
+            raster.fill(target, erase);
+            break;
+        }
+    }
+}
+
+BandedObjects::BandedObjects(const LayerShapes& shapes, const ViewWindow& view, int left,
+                             int top_, int right, int bottom, int rows)
+    : top(top_), bandRows(rows) {
+    const size_t count = shapes.image().objects.size();
+    const size_t bandCount = bottom > top ? static_cast<size_t>((bottom - top + rows - 1) / rows) : 0;
+    starts.assign(bandCount + 2, 0);
+    // the bands an object reaches, or none
+    auto reach = [&](size_t i, size_t& first, size_t& last) {
+        double x0, y0, x1, y1;
+        if (!shapes.pixelBox(i, view, x0, y0, x1, y1) || x1 < left || x0 >= right || y1 < top ||
+            y0 >= bottom) {
+            return false;
+        }
+        first = static_cast<size_t>((std::max(y0, static_cast<double>(top)) - top) / rows);
+        last = static_cast<size_t>((std::min(y1, bottom - 0.5) - top) / rows);
+        return true;
+    };
+    for (size_t i = 0; i < count; ++i) {
+        size_t first, last;
+        if (reach(i, first, last)) {
+            for (size_t b = first; b <= last; ++b) {
+                ++starts[b + 2];
+            }
+        }
+    }
+    for (size_t b = 2; b < starts.size(); ++b) {
+        starts[b] += starts[b - 1];
+    }
+    objects.resize(starts.back());
+    for (size_t i = 0; i < count; ++i) {
+        size_t first, last;
+        if (reach(i, first, last)) {
+            for (size_t b = first; b <= last; ++b) {
+                objects[starts[b + 1]++] = static_cast<std::uint32_t>(i);
+            }
+        }
+    }
+    starts.pop_back();
+}
+
+}  // namespace padloom::view
