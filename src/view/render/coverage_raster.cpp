@@ -28,7 +28,6 @@ void CoverageRaster::addOutline(const PixelPoint* points, size_t count) {
 // (an edge going down counts positive, up negative). Rows above and below the box are left out;
 // the edge lies within 0 <= x <= width.
 void CoverageRaster::accumulate(PixelPoint a, PixelPoint b, int width, int height) {
-    (void)width;
     if (a.y == b.y) {
         return;
     }
@@ -44,7 +43,7 @@ void CoverageRaster::accumulate(PixelPoint a, PixelPoint b, int width, int heigh
     double x = a.x;
     double yStart = a.y;
     if (yStart < 0) {
-        x -= yStart * dxdy;
+        x = std::clamp(x - yStart * dxdy, 0.0, static_cast<double>(width));
         yStart = 0;
     }
     const double yEnd = std::min(b.y, static_cast<double>(height));
@@ -53,7 +52,8 @@ void CoverageRaster::accumulate(PixelPoint a, PixelPoint b, int width, int heigh
     for (int row = firstRow; row < endRow; ++row) {
         float* cells = m_cells.data() + static_cast<size_t>(row) * m_stride;
         const double dy = std::min(row + 1.0, yEnd) - std::max(static_cast<double>(row), yStart);
-        const double xNext = x + dxdy * dy;
+        // (rounding may carry x a hair beyond the sides)
+        const double xNext = std::clamp(x + dxdy * dy, 0.0, static_cast<double>(width));
         const double d = dy * direction;
         const double xa = std::min(x, xNext);
         const double xb = std::max(x, xNext);
@@ -214,42 +214,46 @@ void CoverageRaster::fillSpeck(const CoverageTarget& target, bool clear, double 
     if (!(area > 0)) {
         return;
     }
-    // the share of the box over the pixels [i, i + 1) it reaches, along one axis
-    auto shares = [](double centre, double size, int& first, double share[2]) {
+    // the share of the box in each pixel [i, i + 1) it reaches, along one axis
+    static constexpr int kMost = 4;
+    auto shares = [](double centre, double size, int& first, double share[kMost]) {
         const double lo = centre - size / 2;
         const double hi = centre + size / 2;
         first = static_cast<int>(std::floor(lo));
-        if (size < 1e-9 || std::floor(hi) == first || hi == first + 1) {
+        const int last = static_cast<int>(std::floor(hi));
+        if (size < 1e-9 || last == first) {
             first = static_cast<int>(std::floor(centre));
             share[0] = 1;
-            share[1] = 0;
-            return;
+            return 1;
         }
-        share[0] = (first + 1 - lo) / size;
-        share[1] = 1 - share[0];
+        const int n = std::min(last - first + 1, kMost);
+        for (int k = 0; k < n; ++k) {
+            share[k] = (std::min(hi, first + k + 1.0) - std::max(lo, first + k + 0.0)) / size;
+        }
+        return n;
     };
-    int col = 0;
+    int column = 0;
     int row = 0;
-    double sx[2];
-    double sy[2];
-    shares(x, width, col, sx);
-    shares(y, height, row, sy);
-    for (int j = 0; j < 2; ++j) {
+    double across[kMost];
+    double down[kMost];
+    const int columns = shares(x, width, column, across);
+    const int rows = shares(y, height, row, down);
+    for (int j = 0; j < rows; ++j) {
         const int py = row + j;
-        if (sy[j] <= 0 || py < target.top || py >= target.top + target.height) {
+        if (py < target.top || py >= target.top + target.height) {
             continue;
         }
-        for (int i = 0; i < 2; ++i) {
-            const int px = col + i;
-            if (sx[i] <= 0 || px < target.left || px >= target.left + target.width) {
+        std::uint8_t* line = target.bits + (py - target.top) * target.stride - target.left;
+        for (int i = 0; i < columns; ++i) {
+            const int px = column + i;
+            if (px < target.left || px >= target.left + target.width) {
                 continue;
             }
-            const double c = std::min(area * sx[i] * sy[j], 1.0);
+            const double c = std::min(area * across[i] * down[j], 1.0);
             const unsigned level = m_antialias ? static_cast<unsigned>(c * 255 + 0.5)
                                                : (c > 0.5 ? 255u : 0u);
             if (level != 0) {
-                paintCoverage(target.bits[(py - target.top) * target.stride + (px - target.left)],
-                              level, clear);
+                paintCoverage(line[px], level, clear);
             }
         }
     }

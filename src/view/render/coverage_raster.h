@@ -42,8 +42,8 @@ public:
     }
     /// Fills the shape built so far into the target and starts the next one.
     void fill(const CoverageTarget& target, bool clear, FillRule rule = FillRule::NonZero);
-    /// A shape no larger than a pixel: `area` square pixels spread evenly over the box of
-    /// `width` x `height` pixels centred on (x, y), shared among the pixels the box overlaps.
+    /// A shape of a pixel or two: `area` square pixels spread evenly over the box of `width` x
+    /// `height` pixels (at most 3) centred on (x, y), shared among the pixels the box overlaps.
     void fillSpeck(const CoverageTarget& target, bool clear, double x, double y, double width,
                    double height, double area);
     bool antialias() const { return m_antialias; }

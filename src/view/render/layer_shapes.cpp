@@ -23,6 +23,11 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kFlatness = 0.05;
 constexpr int kMostSegments = 1 << 14;
 
+// The coarser outlines of an aperture: each strays four times as far from the shape as the one
+// before, the first a tenth of a mil.
+constexpr double kCoarseStep = 4;
+constexpr int kCoarseLevels = 6;
+
 // Aperture shapes are united in units of a tenth of a mil: Qt turns curves into straight
 // pieces at a fixed tolerance of the path's own units before uniting, which in inches would
 // make a 30-mil circle a decagon.
@@ -74,14 +79,72 @@ QPainterPath apertureArea(const Aperture& a) {
     return result;
 }
 
+// A closed outline with the corners left out that lie within `tolerance` of the line through
+// the corners kept beside them (Douglas and Peucker); empty when no more than two corners are
+// left, as of an outline smaller than the tolerance.
+std::vector<Point> simplified(const std::vector<Point>& outline, double tolerance) {
+    std::vector<Point> ring = outline;
+    while (ring.size() > 1 && ring.front().x == ring.back().x && ring.front().y == ring.back().y) {
+        ring.pop_back();
+    }
+    const size_t n = ring.size();
+    if (n < 3) {
+        return {};
+    }
+    size_t far = 0;
+    double farthest = -1;
+    for (size_t i = 1; i < n; ++i) {
+        const double d = std::hypot(ring[i].x - ring[0].x, ring[i].y - ring[0].y);
+        if (d > farthest) {
+            farthest = d;
+            far = i;
+        }
+    }
+    std::vector<bool> keep(n, false);
+    keep[0] = keep[far] = true;
+    std::vector<std::pair<size_t, size_t>> spans{{0, far}, {far, n}};
+    while (!spans.empty()) {
+        const auto [a, b] = spans.back();
+        spans.pop_back();
+        const Point& p = ring[a];
+        const Point& q = ring[b % n];
+        const double length = std::hypot(q.x - p.x, q.y - p.y);
+        size_t worst = a;
+        double most = tolerance;
+        for (size_t i = a + 1; i < b; ++i) {
+            const double d =
+                length > 0
+                    ? std::abs((q.x - p.x) * (p.y - ring[i].y) - (p.x - ring[i].x) * (q.y - p.y)) /
+                          length
+                    : std::hypot(ring[i].x - p.x, ring[i].y - p.y);
+            if (d > most) {
+                most = d;
+                worst = i;
+            }
+        }
+        if (worst != a) {
+            keep[worst] = true;
+            spans.push_back({a, worst});
+            spans.push_back({worst, b});
+        }
+    }
+    std::vector<Point> kept;
+    for (size_t i = 0; i < n; ++i) {
+        if (keep[i]) {
+            kept.push_back(ring[i]);
+        }
+    }
+    return kept.size() >= 3 ? kept : std::vector<Point>{};
+}
+
 // Straight pieces for a whole circle of `radius` pixels: enough that none strays more than
-// kFlatness from it; an even number, so that half a circle takes whole pieces.
+// kFlatness from it (acos(1 - e) taken as sqrt(2 e), a little below it); an even number, so that
+// half a circle takes whole pieces.
 int circleSegments(double radius) {
     if (!(radius > kFlatness)) {
         return 8;
     }
-    const double perPiece = 2 * std::acos(1 - kFlatness / radius);
-    const double n = std::ceil(2 * kPi / perPiece);
+    const double n = std::ceil(kPi / std::sqrt(2 * kFlatness / radius));
     const int even = static_cast<int>(std::min(n, static_cast<double>(kMostSegments)) + 1) & ~1;
     return std::max(even, 8);
 }
@@ -95,11 +158,33 @@ int arcSegments(double radius, double radians) {
     return std::clamp(static_cast<int>(std::ceil(std::abs(radians) / perPiece)), 1, kMostSegments);
 }
 
-// The corners of a polygon of n sides are put this much further out than the circle, so that
-// the polygon covers the circle's area: its edges then lie as far inside the circle as its
-// corners outside.
-double areaScale(int n) {
-    return std::sqrt(2 * kPi / (n * std::sin(2 * kPi / n)));
+// How to go round a circle in n straight pieces: the turn of each piece, and how much further
+// out than the circle the corners are put so that the polygon covers the circle's area (its
+// edges then lie as far inside the circle as its corners outside).
+struct CircleSteps {
+    double cos = 1;
+    double sin = 0;
+    double scale = 1;
+};
+CircleSteps stepsOf(int n) {
+    const double a = 2 * kPi / n;
+    return {std::cos(a), std::sin(a), std::sqrt(a / std::sin(a))};
+}
+const CircleSteps& circleSteps(int n) {
+    constexpr int kKept = 1024;
+    static const std::vector<CircleSteps> kept = [] {
+        std::vector<CircleSteps> steps(kKept + 1);
+        for (int k = 8; k <= kKept; k += 2) {
+            steps[k] = stepsOf(k);
+        }
+        return steps;
+    }();
+    if (n <= kKept) {
+        return kept[n];
+    }
+    thread_local CircleSteps large;
+    large = stepsOf(n);
+    return large;
 }
 
 // The polygons of one thread, kept between shapes.
@@ -114,9 +199,10 @@ struct PixelTransform {
 
 void addCircle(CoverageRaster& raster, PixelPoint c, double radius) {
     const int n = circleSegments(radius);
-    const double r = radius * areaScale(n);
-    const double cs = std::cos(2 * kPi / n);
-    const double sn = std::sin(2 * kPi / n);
+    const CircleSteps& step = circleSteps(n);
+    const double r = radius * step.scale;
+    const double cs = step.cos;
+    const double sn = step.sin;
     double ux = 1;
     double uy = 0;
     t_points.resize(static_cast<size_t>(n));
@@ -136,9 +222,10 @@ void addCapsule(CoverageRaster& raster, PixelPoint a, PixelPoint b, double radiu
     const double uy = (b.y - a.y) / length;
     const int n = circleSegments(radius);
     const int half = n / 2;
-    const double r = radius * areaScale(n);
-    const double cs = std::cos(2 * kPi / n);
-    const double sn = std::sin(2 * kPi / n);
+    const CircleSteps& step = circleSteps(n);
+    const double r = radius * step.scale;
+    const double cs = step.cos;
+    const double sn = step.sin;
     t_points.clear();
     for (const auto& [centre, start] : {std::pair{b, -1.0}, std::pair{a, 1.0}}) {
         // from the side at -90 degrees to the direction round the end to the side at +90
@@ -186,16 +273,6 @@ void addSweptRectangle(CoverageRaster& raster, PixelPoint from, PixelPoint to, d
         hull[n++] = corners[i - 1];
     }
     raster.addOutline(hull, n > 0 ? n - 1 : 0);
-}
-
-double outlineArea(const std::vector<PixelPoint>& points) {
-    double twice = 0;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const PixelPoint& a = points[i];
-        const PixelPoint& b = points[(i + 1) % points.size()];
-        twice += a.x * b.y - b.x * a.y;
-    }
-    return twice / 2;
 }
 
 // Points along an arc of the board (not its first point), in pixels.
@@ -336,13 +413,27 @@ LayerShapes::LayerShapes(const LayerImage& image) : m_image(&image) {
         const QPainterPath area = apertureArea(a);
         ApertureOutlines& shape = m_apertures[i];
         shape.rule = area.fillRule() == Qt::WindingFill ? FillRule::NonZero : FillRule::EvenOdd;
+        Outlines exact;
         for (const QPolygonF& polygon : area.toSubpathPolygons()) {
             std::vector<Point> points;
             points.reserve(static_cast<size_t>(polygon.size()));
             for (const QPointF& p : polygon) {
                 points.push_back({p.x() / kShapeUnitsPerInch, p.y() / kShapeUnitsPerInch});
             }
-            shape.outlines.push_back(std::move(points));
+            exact.push_back(std::move(points));
+        }
+        shape.levels.push_back(std::move(exact));
+        double tolerance = 1 / kShapeUnitsPerInch;
+        for (int level = 1; level < kCoarseLevels; ++level) {
+            Outlines coarser;
+            for (const auto& outline : shape.levels.front()) {
+                std::vector<Point> points = simplified(outline, tolerance);
+                if (!points.empty()) {
+                    coarser.push_back(std::move(points));
+                }
+            }
+            shape.levels.push_back(std::move(coarser));
+            tolerance *= kCoarseStep;
         }
         // its area, for a flash smaller than a pixel: counted on a picture some 64 pixels across
         const double across = std::max(a.extent.width(), a.extent.height());
@@ -351,10 +442,11 @@ LayerShapes::LayerShapes(const LayerImage& image) : m_image(&image) {
             const int side = 66;
             std::vector<std::uint8_t> bits(side * side, 0);
             CoverageRaster raster(true);
-            for (const auto& outline : shape.outlines) {
+            for (const auto& outline : shape.levels.front()) {
                 t_points.clear();
                 for (const Point& p : outline) {
-                    t_points.push_back({(p.x - a.extent.x0) * scale + 1, (a.extent.y1 - p.y) * scale + 1});
+                    t_points.push_back(
+                        {(p.x - a.extent.x0) * scale + 1, (a.extent.y1 - p.y) * scale + 1});
                 }
                 raster.addOutline(t_points);
             }
@@ -368,26 +460,36 @@ LayerShapes::LayerShapes(const LayerImage& image) : m_image(&image) {
     }
 
     m_boxes.resize(image.objects.size());
+    m_areas.assign(image.objects.size(), 0.0f);
     for (size_t i = 0; i < image.objects.size(); ++i) {
         const GraphicObject& o = image.objects[i];
         Box b;
         if (o.kind == ObjectKind::Region) {
+            double twice = 0;
             for (size_t c = 0; c < o.contourCount; ++c) {
                 const Contour& contour = image.contours[o.firstContour + c];
                 b.add(contour.start);
+                Point from = contour.start;
                 for (const ContourSegment& s : contour.segments) {
                     if (s.arc) {
                         b.add(s.arcGeometry.extent());
                     }
                     b.add(s.to);
+                    twice += from.x * s.to.y - s.to.x * from.y;
+                    from = s.to;
                 }
+                twice += from.x * contour.start.y - contour.start.x * from.y;
             }
+            m_areas[i] = static_cast<float>(std::abs(twice) / 2);
         } else if (o.aperture >= 0 && static_cast<size_t>(o.aperture) < image.apertures.size()) {
             const Aperture& a = image.apertures[o.aperture];
             const double pen = (a.circular ? a.width : a.penDiameter) / 2;
             if (o.kind == ObjectKind::Flash) {
                 if (!a.pieces.empty()) {
                     b = a.extent.moved(o.from);
+                    const double r = a.width / 2;
+                    m_areas[i] = static_cast<float>(
+                        a.plainCircle ? kPi * r * r : m_apertures[o.aperture].area);
                 }
             } else if (o.kind == ObjectKind::Line) {
                 b = a.extent.moved(o.from);
@@ -404,6 +506,102 @@ LayerShapes::LayerShapes(const LayerImage& image) : m_image(&image) {
         m_boxes[i] = b.empty() ? ObjectBox{1, 1, 0, 0}
                                : ObjectBox{below(b.x0), below(b.y0), above(b.x1), above(b.y1)};
     }
+    buildGrid();
+}
+
+void LayerShapes::buildGrid() {
+    for (const ObjectBox& b : m_boxes) {
+        if (b.x0 <= b.x1) {
+            m_grid.add(b.x0, b.y0);
+            m_grid.add(b.x1, b.y1);
+        }
+    }
+    if (m_grid.empty()) {
+        return;
+    }
+    // some eight objects to a cell, the cells about square
+    const double cells = std::clamp(m_boxes.size() / 8.0, 1.0, 262144.0);
+    const double w = std::max(m_grid.width(), 1e-9);
+    const double h = std::max(m_grid.height(), 1e-9);
+    m_columns = std::clamp(static_cast<int>(std::sqrt(cells * w / h)), 1, 4096);
+    m_rows = std::clamp(static_cast<int>(cells / m_columns), 1, 4096);
+    m_cellStarts.assign(static_cast<size_t>(m_columns) * m_rows + 2, 0);
+    constexpr int kLargest = 16;  // cells an object may be listed in
+    auto cellsOf = [&](const ObjectBox& b, int& c0, int& r0, int& c1, int& r1) {
+        auto column = [&](double x) {
+            return std::clamp(static_cast<int>((x - m_grid.x0) / w * m_columns), 0, m_columns - 1);
+        };
+        auto row = [&](double y) {
+            return std::clamp(static_cast<int>((y - m_grid.y0) / h * m_rows), 0, m_rows - 1);
+        };
+        c0 = column(b.x0);
+        c1 = column(b.x1);
+        r0 = row(b.y0);
+        r1 = row(b.y1);
+        return (c1 - c0 + 1) * (r1 - r0 + 1) <= kLargest;
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t i = 0; i < m_boxes.size(); ++i) {
+            const ObjectBox& b = m_boxes[i];
+            int c0, r0, c1, r1;
+            if (b.x0 > b.x1) {
+                continue;
+            }
+            if (!cellsOf(b, c0, r0, c1, r1)) {
+                if (pass == 1) {
+                    m_large.push_back(static_cast<std::uint32_t>(i));
+                }
+                continue;
+            }
+            for (int r = r0; r <= r1; ++r) {
+                for (int c = c0; c <= c1; ++c) {
+                    const size_t cell = static_cast<size_t>(r) * m_columns + c;
+                    if (pass == 0) {
+                        ++m_cellStarts[cell + 2];
+                    } else {
+                        m_cellObjects[m_cellStarts[cell + 1]++] = static_cast<std::uint32_t>(i);
+                    }
+                }
+            }
+        }
+        if (pass == 0) {
+            for (size_t c = 2; c < m_cellStarts.size(); ++c) {
+                m_cellStarts[c] += m_cellStarts[c - 1];
+            }
+            m_cellObjects.resize(m_cellStarts.back());
+        }
+    }
+    m_cellStarts.pop_back();
+}
+
+bool LayerShapes::objectsIn(const Box& box, std::vector<std::uint32_t>& objects) const {
+    objects.clear();
+    if (m_columns == 0) {
+        return true;  // nothing drawn at all
+    }
+    const double w = std::max(m_grid.width(), 1e-9);
+    const double h = std::max(m_grid.height(), 1e-9);
+    const double c0 = std::max((box.x0 - m_grid.x0) / w * m_columns, 0.0);
+    const double c1 = std::min((box.x1 - m_grid.x0) / w * m_columns, m_columns - 1.0);
+    const double r0 = std::max((box.y0 - m_grid.y0) / h * m_rows, 0.0);
+    const double r1 = std::min((box.y1 - m_grid.y0) / h * m_rows, m_rows - 1.0);
+    if (!(c0 <= c1 && r0 <= r1)) {
+        return true;  // outside the grid: nothing there
+    }
+    const auto columns = static_cast<size_t>(c1) - static_cast<size_t>(c0) + 1;
+    const auto rows = static_cast<size_t>(r1) - static_cast<size_t>(r0) + 1;
+    if (columns * rows * 3 > static_cast<size_t>(m_columns) * m_rows) {
+        return false;
+    }
+    for (auto r = static_cast<size_t>(r0); r <= static_cast<size_t>(r1); ++r) {
+        const size_t first = r * m_columns + static_cast<size_t>(c0);
+        objects.insert(objects.end(), m_cellObjects.begin() + m_cellStarts[first],
+                       m_cellObjects.begin() + m_cellStarts[first + columns]);
+    }
+    objects.insert(objects.end(), m_large.begin(), m_large.end());
+    std::sort(objects.begin(), objects.end());
+    objects.erase(std::unique(objects.begin(), objects.end()), objects.end());
+    return true;
 }
 
 bool LayerShapes::pixelBox(size_t i, const ViewWindow& view, double& x0, double& y0, double& x1,
@@ -435,8 +633,21 @@ void LayerShapes::draw(const ViewWindow& view, const std::uint32_t* objects, siz
         raster.addOutline(corners, 4);
         raster.fill(target, false);
     }
+    const double s = view.pixelsPerInch;
     for (size_t k = 0; k < count; ++k) {
-        drawObject(image.objects[objects[k]], view, target, raster);
+        const std::uint32_t i = objects[k];
+        const ObjectBox& b = m_boxes[i];
+        const double w = (b.x1 - b.x0) * s;
+        const double h = (b.y1 - b.y0) * s;
+        if (w <= 1 && h <= 1 && m_areas[i] > 0 && raster.antialias()) {
+            // a flash or region no larger than a pixel covers its pixels by its area,
+            // wherever its edges lie
+            const PixelPoint c = t({(b.x0 + b.x1) / 2.0, (b.y0 + b.y1) / 2.0});
+            raster.fillSpeck(target, image.objects[i].clear != image.negative, c.x, c.y, w, h,
+                             m_areas[i] * s * s);
+            continue;
+        }
+        drawObject(image.objects[i], view, target, raster);
     }
 }
 
@@ -446,7 +657,7 @@ void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
     const bool erase = o.clear != image.negative;
     const double s = view.pixelsPerInch;
     const PixelTransform t{s, -view.left * s, view.size.height() + view.bottom * s};
-    // a shape no larger than a pixel covers its pixels by its area, wherever its edges lie
+    // a line of a pixel or two covers its pixels by its area, wherever its edges lie
     const bool specks = raster.antialias();
     switch (o.kind) {
         case ObjectKind::Flash: {
@@ -457,23 +668,18 @@ void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
                 if (!(r > 0)) {
                     break;
                 }
-                if (specks && r <= 0.5) {
-                    raster.fillSpeck(target, erase, c.x, c.y, 2 * r, 2 * r, kPi * r * r);
-                    break;
-                }
                 addCircle(raster, c, r);
                 raster.fill(target, erase);
                 break;
             }
+            // the coarsest outline that strays less than a pixel's tenth from the shape
             const ApertureOutlines& shape = m_apertures[o.aperture];
-            if (specks && a.extent.width() * s <= 1 && a.extent.height() * s <= 1) {
-                const PixelPoint middle = t({o.from.x + (a.extent.x0 + a.extent.x1) / 2,
-                                             o.from.y + (a.extent.y0 + a.extent.y1) / 2});
-                raster.fillSpeck(target, erase, middle.x, middle.y, a.extent.width() * s,
-                                 a.extent.height() * s, shape.area * s * s);
-                break;
+            size_t level = 0;
+            for (double stray = s / kShapeUnitsPerInch * kCoarseStep;
+                 level + 1 < shape.levels.size() && stray <= 0.1; stray *= kCoarseStep) {
+                ++level;
             }
-            for (const auto& outline : shape.outlines) {
+            for (const auto& outline : shape.levels[level]) {
                 t_points.clear();
                 for (const Point& p : outline) {
                     t_points.push_back({c.x + p.x * s, c.y - p.y * s});
@@ -504,7 +710,7 @@ void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
             // lines thinner than a pixel are drawn one pixel wide, so that a 3-mil pen or a
             // zero-size aperture still shows when the board is zoomed out
             const double d = std::max((a.circular ? a.width : a.penDiameter) * s, 1.0);
-            if (specks && dx + d <= 1 && dy + d <= 1) {
+            if (specks && d <= 1 && dx + d <= 2 && dy + d <= 2) {
                 raster.fillSpeck(target, erase, (from.x + to.x) / 2, (from.y + to.y) / 2, dx + d,
                                  dy + d, std::hypot(dx, dy) * d + kPi * d * d / 4);
                 break;
@@ -529,8 +735,6 @@ void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
             break;
         }
         case ObjectKind::Region: {
-            double area = 0;
-            double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
             for (size_t c = 0; c < o.contourCount; ++c) {
                 const Contour& contour = image.contours[o.firstContour + c];
                 t_points.clear();
@@ -541,19 +745,7 @@ void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
                     }
                     t_points.push_back(t(seg.to));
                 }
-                for (const PixelPoint& p : t_points) {
-                    x0 = std::min(x0, p.x);
-                    x1 = std::max(x1, p.x);
-                    y0 = std::min(y0, p.y);
-                    y1 = std::max(y1, p.y);
-                }
-                area += outlineArea(t_points);
                 raster.addOutline(t_points);
-            }
-            if (specks && x1 - x0 <= 1 && y1 - y0 <= 1) {
-                raster.fillSpeck(target, erase, (x0 + x1) / 2, (y0 + y1) / 2, x1 - x0, y1 - y0,
-                                 std::abs(area));
-                break;
             }
             raster.fill(target, erase);
             break;
@@ -564,41 +756,54 @@ void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
 BandedObjects::BandedObjects(const LayerShapes& shapes, const ViewWindow& view, int left,
                              int top_, int right, int bottom, int rows)
     : top(top_), bandRows(rows) {
-    const size_t count = shapes.image().objects.size();
-    const size_t bandCount = bottom > top ? static_cast<size_t>((bottom - top + rows - 1) / rows) : 0;
-    starts.assign(bandCount + 2, 0);
-    // the bands an object reaches, or none
-    auto reach = [&](size_t i, size_t& first, size_t& last) {
-        double x0, y0, x1, y1;
-        if (!shapes.pixelBox(i, view, x0, y0, x1, y1) || x1 < left || x0 >= right || y1 < top ||
-            y0 >= bottom) {
-            return false;
-        }
-        first = static_cast<size_t>((std::max(y0, static_cast<double>(top)) - top) / rows);
-        last = static_cast<size_t>((std::min(y1, bottom - 0.5) - top) / rows);
-        return true;
+    const size_t bandCount =
+        bottom > top ? static_cast<size_t>((bottom - top + rows - 1) / rows) : 0;
+    starts.assign(bandCount + 1, 0);
+    if (bandCount == 0 || right <= left) {
+        return;
+    }
+    // the objects near the area, or all of them
+    const double s = view.pixelsPerInch;
+    const double h = view.size.height();
+    std::vector<std::uint32_t> near;
+    const Box area{view.left + (left - 1) / s, view.bottom + (h - bottom - 1) / s,
+                   view.left + (right + 1) / s, view.bottom + (h - top + 1) / s};
+    const bool some = shapes.objectsIn(area, near);
+    const size_t count = some ? near.size() : shapes.m_boxes.size();
+    // the first and last band each object reaches
+    struct Reach {
+        std::uint32_t object, first, last;
     };
-    for (size_t i = 0; i < count; ++i) {
-        size_t first, last;
-        if (reach(i, first, last)) {
-            for (size_t b = first; b <= last; ++b) {
-                ++starts[b + 2];
-            }
+    std::vector<Reach> reach;
+    reach.reserve(count);
+    for (size_t k = 0; k < count; ++k) {
+        const auto i = some ? near[k] : static_cast<std::uint32_t>(k);
+        const LayerShapes::ObjectBox& b = shapes.m_boxes[i];
+        const double x0 = (b.x0 - view.left) * s - 1;
+        const double x1 = (b.x1 - view.left) * s + 1;
+        const double y0 = h - (b.y1 - view.bottom) * s - 1;
+        const double y1 = h - (b.y0 - view.bottom) * s + 1;
+        if (!(b.x0 <= b.x1) || x1 < left || x0 >= right || y1 < top || y0 >= bottom) {
+            continue;
+        }
+        reach.push_back({i, static_cast<std::uint32_t>((std::max(y0, double(top)) - top) / rows),
+                         static_cast<std::uint32_t>((std::min(y1, bottom - 0.5) - top) / rows)});
+    }
+    for (const Reach& r : reach) {
+        for (std::uint32_t b = r.first; b <= r.last; ++b) {
+            ++starts[b + 1];
         }
     }
-    for (size_t b = 2; b < starts.size(); ++b) {
+    for (size_t b = 1; b < starts.size(); ++b) {
         starts[b] += starts[b - 1];
     }
     objects.resize(starts.back());
-    for (size_t i = 0; i < count; ++i) {
-        size_t first, last;
-        if (reach(i, first, last)) {
-            for (size_t b = first; b <= last; ++b) {
-                objects[starts[b + 1]++] = static_cast<std::uint32_t>(i);
-            }
+    std::vector<std::uint32_t> at(starts.begin(), starts.end() - 1);
+    for (const Reach& r : reach) {
+        for (std::uint32_t b = r.first; b <= r.last; ++b) {
+            objects[at[b]++] = r.object;
         }
     }
-    starts.pop_back();
 }
 
 }  // namespace padloom::view

@@ -23,14 +23,21 @@ public:
     /// the view, a pixel larger all round (a pen thinner than a pixel is drawn a pixel wide).
     bool pixelBox(size_t i, const ViewWindow& view, double& x0, double& y0, double& x1,
                   double& y1) const;
+    /// The objects that may reach into a box of the board (inches), in drawing order, into
+    /// `objects`; false (and nothing in `objects`) when the box takes in most of the layer,
+    /// which is then quicker to go through whole.
+    bool objectsIn(const Box& box, std::vector<std::uint32_t>& objects) const;
     /// Draws objects `objects` (indices in drawing order) of the layer into the target, which
     /// shows part of `view`; the field of a negative image first when `field`.
     void draw(const ViewWindow& view, const std::uint32_t* objects, size_t count, bool field,
               const CoverageTarget& target, CoverageRaster& raster) const;
 
 private:
+    using Outlines = std::vector<std::vector<Point>>;  // inches, from the flash point
     struct ApertureOutlines {
-        std::vector<std::vector<Point>> outlines;  // inches, from the flash point
+        // as exact as the shape was made, then less and less so, for flashes that take few
+        // pixels: level k strays at most kCoarseStep^k tenths of a mil from the shape
+        std::vector<Outlines> levels;
         FillRule rule = FillRule::NonZero;
         double area = 0;  // square inches
     };
@@ -40,9 +47,23 @@ private:
     void drawObject(const GraphicObject& o, const ViewWindow& view, const CoverageTarget& target,
                     CoverageRaster& raster) const;
 
+    void buildGrid();
+    friend struct BandedObjects;
+
     const LayerImage* m_image;
     std::vector<ApertureOutlines> m_apertures;  // by aperture index; empty when not needed
     std::vector<ObjectBox> m_boxes;             // by object
+    // by object: the area (square inches) of a flash or region, which is all that is drawn of
+    // it when it is no larger than a pixel; 0 for a line or arc
+    std::vector<float> m_areas;
+    // a grid of cells over the objects, each listing the objects that reach into it; objects
+    // reaching into many cells are listed once, as large
+    Box m_grid;
+    int m_columns = 0;
+    int m_rows = 0;
+    std::vector<std::uint32_t> m_cellStarts;
+    std::vector<std::uint32_t> m_cellObjects;
+    std::vector<std::uint32_t> m_large;
 };
 
 /// The objects of a layer that reach into each band of `bandRows` rows of an area of a view
