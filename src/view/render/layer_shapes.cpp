@@ -342,6 +342,11 @@ void addArcStroke(CoverageRaster& raster, const ArcGeometry& arc, const PixelTra
     raster.addOutline(t_points);
 }
 
+// The cell of a grid of `cells` along an axis at `at` (0 to 1 across the grid).
+size_t gridCell(double at, int cells) {
+    return static_cast<size_t>(std::clamp(std::floor(at * cells), 0.0, cells - 1.0));
+}
+
 float below(double v) {
     const auto f = static_cast<float>(v);
     return f <= v ? f : std::nextafter(f, -INFINITY);
@@ -527,23 +532,17 @@ void LayerShapes::buildGrid() {
     m_rows = std::clamp(static_cast<int>(cells / m_columns), 1, 4096);
     m_cellStarts.assign(static_cast<size_t>(m_columns) * m_rows + 2, 0);
     constexpr int kLargest = 16;  // cells an object may be listed in
-    auto cellsOf = [&](const ObjectBox& b, int& c0, int& r0, int& c1, int& r1) {
-        auto column = [&](double x) {
-            return std::clamp(static_cast<int>((x - m_grid.x0) / w * m_columns), 0, m_columns - 1);
-        };
-        auto row = [&](double y) {
-            return std::clamp(static_cast<int>((y - m_grid.y0) / h * m_rows), 0, m_rows - 1);
-        };
-        c0 = column(b.x0);
-        c1 = column(b.x1);
-        r0 = row(b.y0);
-        r1 = row(b.y1);
+    auto cellsOf = [&](const ObjectBox& b, size_t& c0, size_t& r0, size_t& c1, size_t& r1) {
+        c0 = gridCell((b.x0 - m_grid.x0) / w, m_columns);
+        c1 = gridCell((b.x1 - m_grid.x0) / w, m_columns);
+        r0 = gridCell((b.y0 - m_grid.y0) / h, m_rows);
+        r1 = gridCell((b.y1 - m_grid.y0) / h, m_rows);
         return (c1 - c0 + 1) * (r1 - r0 + 1) <= kLargest;
     };
     for (int pass = 0; pass < 2; ++pass) {
         for (size_t i = 0; i < m_boxes.size(); ++i) {
             const ObjectBox& b = m_boxes[i];
-            int c0, r0, c1, r1;
+            size_t c0, r0, c1, r1;
             if (b.x0 > b.x1) {
                 continue;
             }
@@ -553,9 +552,9 @@ void LayerShapes::buildGrid() {
                 }
                 continue;
             }
-            for (int r = r0; r <= r1; ++r) {
-                for (int c = c0; c <= c1; ++c) {
-                    const size_t cell = static_cast<size_t>(r) * m_columns + c;
+            for (size_t r = r0; r <= r1; ++r) {
+                for (size_t c = c0; c <= c1; ++c) {
+                    const size_t cell = r * m_columns + c;
                     if (pass == 0) {
                         ++m_cellStarts[cell + 2];
                     } else {
@@ -581,20 +580,20 @@ bool LayerShapes::objectsIn(const Box& box, std::vector<std::uint32_t>& objects)
     }
     const double w = std::max(m_grid.width(), 1e-9);
     const double h = std::max(m_grid.height(), 1e-9);
-    const double c0 = std::max((box.x0 - m_grid.x0) / w * m_columns, 0.0);
-    const double c1 = std::min((box.x1 - m_grid.x0) / w * m_columns, m_columns - 1.0);
-    const double r0 = std::max((box.y0 - m_grid.y0) / h * m_rows, 0.0);
-    const double r1 = std::min((box.y1 - m_grid.y0) / h * m_rows, m_rows - 1.0);
-    if (!(c0 <= c1 && r0 <= r1)) {
+    if (box.x1 < m_grid.x0 || box.x0 > m_grid.x1 || box.y1 < m_grid.y0 || box.y0 > m_grid.y1) {
         return true;  // outside the grid: nothing there
     }
-    const auto columns = static_cast<size_t>(c1) - static_cast<size_t>(c0) + 1;
-    const auto rows = static_cast<size_t>(r1) - static_cast<size_t>(r0) + 1;
+    const size_t c0 = gridCell((box.x0 - m_grid.x0) / w, m_columns);
+    const size_t c1 = gridCell((box.x1 - m_grid.x0) / w, m_columns);
+    const size_t r0 = gridCell((box.y0 - m_grid.y0) / h, m_rows);
+    const size_t r1 = gridCell((box.y1 - m_grid.y0) / h, m_rows);
+    const size_t columns = c1 - c0 + 1;
+    const size_t rows = r1 - r0 + 1;
     if (columns * rows * 3 > static_cast<size_t>(m_columns) * m_rows) {
         return false;
     }
-    for (auto r = static_cast<size_t>(r0); r <= static_cast<size_t>(r1); ++r) {
-        const size_t first = r * m_columns + static_cast<size_t>(c0);
+    for (size_t r = r0; r <= r1; ++r) {
+        const size_t first = r * m_columns + c0;
         objects.insert(objects.end(), m_cellObjects.begin() + m_cellStarts[first],
                        m_cellObjects.begin() + m_cellStarts[first + columns]);
     }
