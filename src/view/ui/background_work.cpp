@@ -90,14 +90,19 @@ bool runWithProgress(QWidget* parent, const QString& title,
     dialog.setAutoReset(false);
     QEventLoop loop;
     bool cancelled = false;
-    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&] {
+    auto cancel = [&] {
         cancelled = true;
         shared->cancel = true;
         loop.quit();
-    });
+    };
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, cancel);
     QTimer poll;
     poll.setInterval(kPollMs);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (dialog.wasCanceled()) {  // Escape, or cancelled by a program
+            cancel();
+            return;
+        }
         const std::lock_guard<std::mutex> lock(shared->mutex);
         if (shared->finished) {
             loop.quit();
