@@ -109,8 +109,10 @@ int main(int argc, char** argv) {
     const Redraw tenPan = redraw(view, runs, panSteps);
     std::printf("viewer %dx%d: read %.2f s, first picture %.0f ms\n", width, height, load,
                 first * 1000);
-    for (const auto& [what, r] : {std::pair{"zoom step at fit", fitZoom}, {"pan step at fit", fitPan},
-                                  {"zoom step at 10x", tenZoom}, {"pan step at 10x", tenPan}}) {
+    for (const auto& [what, r] : {std::pair{"zoom step at fit", fitZoom},
+                                  {"pan step at fit", fitPan},
+                                  {"zoom step at 10x", tenZoom},
+                                  {"pan step at 10x", tenPan}}) {
         std::printf("viewer redraw after a %s: %.0f ms (CPU %.0f ms)\n", what, r.wall, r.cpu);
     }
     return 0;

@@ -1,5 +1,7 @@
 // The board view's redraws offscreen: what a pan keeps of the picture drawn before against a
 // picture drawn anew, and work waited for with a progress dialog that can be cancelled.
+#include "view/ui/board_view.h"
+
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -11,7 +13,6 @@
 
 #include "view/layer_image.h"
 #include "view/ui/background_work.h"
-#include "view/ui/board_view.h"
 
 using namespace padloom;
 using namespace padloom::ui;
@@ -20,8 +21,9 @@ namespace {
 
 // Rows of round and square pads joined by tracks, and a region, on 3 x 2 inches.
 std::vector<view::LayerImage> board() {
-    std::string g = "%FSLAX23Y23*%\r\n%MOIN*%\r\n%ADD10C,.070*%\r\n%ADD11R,.060X.060*%\r\n"
-                    "%ADD12C,.012*%\r\n";
+    std::string g =
+        "%FSLAX23Y23*%\r\n%MOIN*%\r\n%ADD10C,.070*%\r\n%ADD11R,.060X.060*%\r\n"
+        "%ADD12C,.012*%\r\n";
     for (int i = 0; i < 300; ++i) {
         const std::string x = std::to_string(100 + (i % 30) * 95);
         const std::string y = std::to_string(100 + (i / 30) * 190);

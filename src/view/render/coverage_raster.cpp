@@ -183,7 +183,8 @@ void CoverageRaster::fill(const CoverageTarget& target, bool clear, FillRule rul
     // cells are left zero for the next shape
     for (int row = 0; row < height; ++row) {
         float* line = m_cells.data() + static_cast<size_t>(row) * m_stride;
-        std::uint8_t* out = target.bits + (top - target.top + row) * target.stride + (left - target.left);
+        std::uint8_t* out =
+            target.bits + (top - target.top + row) * target.stride + (left - target.left);
         float winding = 0;
         for (int i = 0; i < width; ++i) {
             winding += line[i];
@@ -195,8 +196,8 @@ void CoverageRaster::fill(const CoverageTarget& target, bool clear, FillRule rul
                 c = std::fmod(c, 2.0f);
                 c = c > 1 ? 2 - c : c;
             }
-            const unsigned level = m_antialias ? static_cast<unsigned>(c * 255 + 0.5f)
-                                               : (c > 0.5f ? 255u : 0u);
+            const unsigned level =
+                m_antialias ? static_cast<unsigned>(c * 255 + 0.5f) : (c > 0.5f ? 255u : 0u);
             if (level == 255) {
                 out[i] = clear ? 0 : 255;
             } else if (level != 0) {
@@ -250,8 +251,8 @@ void CoverageRaster::fillSpeck(const CoverageTarget& target, bool clear, double 
                 continue;
             }
             const double c = std::min(area * across[i] * down[j], 1.0);
-            const unsigned level = m_antialias ? static_cast<unsigned>(c * 255 + 0.5)
-                                               : (c > 0.5 ? 255u : 0u);
+            const unsigned level =
+                m_antialias ? static_cast<unsigned>(c * 255 + 0.5) : (c > 0.5 ? 255u : 0u);
             if (level != 0) {
                 paintCoverage(line[px], level, clear);
             }

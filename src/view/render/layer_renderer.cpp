@@ -78,8 +78,12 @@ void LayerRenderer::drawMask(const LayerImage& image, const ViewWindow& view, QI
     forEachInParallel(banded.bands(), m_threads, [&](size_t b, unsigned worker) {
         const int top = std::max(area.top(), banded.top + static_cast<int>(b) * rows);
         const int bottom = std::min(area.bottom() + 1, banded.top + static_cast<int>(b + 1) * rows);
-        const CoverageTarget target{bits + top * stride + area.left(), stride, area.left(), top,
-                                    area.width(), bottom - top};
+        const CoverageTarget target{bits + top * stride + area.left(),
+                                    stride,
+                                    area.left(),
+                                    top,
+                                    area.width(),
+                                    bottom - top};
         layer.draw(view, banded.band(b), banded.bandSize(b), true, target, rasters[worker]);
     });
 }

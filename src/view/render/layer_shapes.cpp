@@ -6,6 +6,7 @@
 #include <exception>
 #include <mutex>
 #include <numbers>
+#include <system_error>
 #include <thread>
 
 #include <QPainterPath>
@@ -232,7 +233,8 @@ void addCapsule(CoverageRaster& raster, PixelPoint a, PixelPoint b, double radiu
         double c = 0;
         double s = start;
         for (int k = 0; k <= half; ++k) {
-            t_points.push_back({centre.x + r * (c * ux - s * uy), centre.y + r * (c * uy + s * ux)});
+            t_points.push_back(
+                {centre.x + r * (c * ux - s * uy), centre.y + r * (c * uy + s * ux)});
             const double next = c * cs - s * sn;
             s = c * sn + s * cs;
             c = next;
@@ -243,8 +245,7 @@ void addCapsule(CoverageRaster& raster, PixelPoint a, PixelPoint b, double radiu
 
 // The area a rectangle covers when swept along a straight line: the convex hull of its
 // corners at both ends.
-void addSweptRectangle(CoverageRaster& raster, PixelPoint from, PixelPoint to, double w,
-                       double h) {
+void addSweptRectangle(CoverageRaster& raster, PixelPoint from, PixelPoint to, double w, double h) {
     PixelPoint corners[8];
     int k = 0;
     for (PixelPoint c : {from, to}) {
@@ -320,7 +321,7 @@ void addArcStroke(CoverageRaster& raster, const ArcGeometry& arc, const PixelTra
     // a half circle round an end of the arc, from one edge to the other, outward: at the end
     // it starts on the outer edge, at the start on the inner one
     auto cap = [&](double angle, double from) {
-        const double ux = std::cos(angle), uy = -std::sin(angle);   // away from the centre
+        const double ux = std::cos(angle), uy = -std::sin(angle);  // away from the centre
         const double tx = -turn * std::sin(angle), ty = -turn * std::cos(angle);  // onward
         const PixelPoint e = along(radius, angle);
         for (int k = 1; k < m; ++k) {
@@ -362,6 +363,18 @@ unsigned threadsToUse(unsigned threads) {
     return threads != 0 ? threads : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
 }
 
+std::vector<std::thread> startThreads(unsigned count, const std::function<void(unsigned)>& work) {
+    std::vector<std::thread> started;
+    for (unsigned t = 0; t < count; ++t) {
+        try {
+            started.emplace_back(work, t);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had (a limit on processes or on memory)
+        }
+    }
+    return started;
+}
+
 void forEachInParallel(size_t n, unsigned threads,
                        const std::function<void(size_t, unsigned)>& job) {
     const auto count = static_cast<unsigned>(std::min<size_t>(n, threadsToUse(threads)));
@@ -388,10 +401,8 @@ void forEachInParallel(size_t n, unsigned threads,
             next = n;
         }
     };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < count; ++t) {
-        helpers.emplace_back(work, t);
-    }
+    std::vector<std::thread> helpers =
+        startThreads(count - 1, [&](unsigned worker) { work(worker + 1); });
     work(0);
     for (std::thread& t : helpers) {
         t.join();
@@ -493,8 +504,8 @@ LayerShapes::LayerShapes(const LayerImage& image) : m_image(&image) {
                 if (!a.pieces.empty()) {
                     b = a.extent.moved(o.from);
                     const double r = a.width / 2;
-                    m_areas[i] = static_cast<float>(
-                        a.plainCircle ? kPi * r * r : m_apertures[o.aperture].area);
+                    m_areas[i] = static_cast<float>(a.plainCircle ? kPi * r * r
+                                                                  : m_apertures[o.aperture].area);
                 }
             } else if (o.kind == ObjectKind::Line) {
                 b = a.extent.moved(o.from);
@@ -752,8 +763,8 @@ void LayerShapes::drawObject(const GraphicObject& o, const ViewWindow& view,
     }
 }
 
-BandedObjects::BandedObjects(const LayerShapes& shapes, const ViewWindow& view, int left,
-                             int top_, int right, int bottom, int rows)
+BandedObjects::BandedObjects(const LayerShapes& shapes, const ViewWindow& view, int left, int top_,
+                             int right, int bottom, int rows)
     : top(top_), bandRows(rows) {
     const size_t bandCount =
         bottom > top ? static_cast<size_t>((bottom - top + rows - 1) / rows) : 0;

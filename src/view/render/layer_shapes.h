@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "view/layer_image.h"
@@ -74,8 +75,8 @@ struct BandedObjects {
     std::vector<std::uint32_t> starts;  // band b: objects[starts[b]] to objects[starts[b + 1]]
     std::vector<std::uint32_t> objects;
 
-    BandedObjects(const LayerShapes& shapes, const ViewWindow& view, int left, int top,
-                  int right, int bottom, int bandRows);
+    BandedObjects(const LayerShapes& shapes, const ViewWindow& view, int left, int top, int right,
+                  int bottom, int bandRows);
     size_t bands() const { return starts.empty() ? 0 : starts.size() - 1; }
     const std::uint32_t* band(size_t b) const { return objects.data() + starts[b]; }
     size_t bandSize(size_t b) const { return starts[b + 1] - starts[b]; }
@@ -84,7 +85,11 @@ struct BandedObjects {
 /// Runs `job(i, worker)` for i from 0 to n - 1 on up to `threads` threads (0: every core, at
 /// most 8); `worker` numbers the thread running it, from 0. The first exception thrown stops
 /// the rest and is thrown again here.
-void forEachInParallel(size_t n, unsigned threads, const std::function<void(size_t, unsigned)>& job);
+void forEachInParallel(size_t n, unsigned threads,
+                       const std::function<void(size_t, unsigned)>& job);
+
+/// Starts up to `count` threads running `work(i)`, i from 0: as many as the system gives.
+std::vector<std::thread> startThreads(unsigned count, const std::function<void(unsigned)>& work);
 
 /// The threads `threads` stands for: itself, or with 0 the machine's cores, at most 8.
 unsigned threadsToUse(unsigned threads);

@@ -57,7 +57,9 @@ PngWriter::PngWriter(int width, int height, Colour colour, int bitDepth)
       m_height(height),
       m_colour(colour),
       m_bitDepth(colour == Colour::Indexed ? bitDepth : 8),
-      m_pixelBytes(colour == Colour::Rgb ? 3 : colour == Colour::Rgba ? 4 : 1),
+      m_pixelBytes(colour == Colour::Rgb    ? 3
+                   : colour == Colour::Rgba ? 4
+                                            : 1),
       m_stream(std::make_unique<Stream>()) {
     const size_t rowBytes = colour == Colour::Indexed
                                 ? (static_cast<size_t>(width) * m_bitDepth + 7) / 8
@@ -115,8 +117,9 @@ void PngWriter::addRow(const std::uint8_t* pixels) {
                 const int left = i >= bpp ? pixels[i - bpp] : 0;
                 const int above = up[i];
                 const int corner = i >= bpp ? up[i - bpp] : 0;
-                const int predicted = filter == 1 ? left : filter == 2 ? above
-                                                                       : paeth(left, above, corner);
+                const int predicted = filter == 1   ? left
+                                      : filter == 2 ? above
+                                                    : paeth(left, above, corner);
                 m_trial[i] = static_cast<std::uint8_t>(pixels[i] - predicted);
             }
             const unsigned long s = score(m_trial.data());
@@ -168,7 +171,8 @@ std::string PngWriter::finish(const std::vector<std::uint32_t>& palette) {
         std::string colours;
         std::string alphas;
         for (std::uint32_t c : palette) {
-            colours += {static_cast<char>(c >> 16), static_cast<char>(c >> 8), static_cast<char>(c)};
+            colours +=
+                {static_cast<char>(c >> 16), static_cast<char>(c >> 8), static_cast<char>(c)};
             alphas += static_cast<char>(c >> 24);
         }
         putChunk(png, "PLTE", colours);
@@ -196,8 +200,7 @@ namespace {
 bool inBandOrder(size_t bands, unsigned threads,
                  const std::function<void(size_t, unsigned, std::vector<std::uint8_t>&)>& draw,
                  const std::function<bool(size_t, const std::vector<std::uint8_t>&)>& take) {
-    const unsigned workers = static_cast<unsigned>(std::min<size_t>(threadsToUse(threads), bands));
-    if (workers <= 1) {
+    auto oneByOne = [&] {
         std::vector<std::uint8_t> bytes;
         for (size_t b = 0; b < bands; ++b) {
             draw(b, 0, bytes);
@@ -206,6 +209,10 @@ bool inBandOrder(size_t bands, unsigned threads,
             }
         }
         return true;
+    };
+    const unsigned workers = static_cast<unsigned>(std::min<size_t>(threadsToUse(threads), bands));
+    if (workers <= 1) {
+        return oneByOne();
     }
     const size_t window = 2 * workers;
     std::vector<std::vector<std::uint8_t>> buffers(window);
@@ -248,9 +255,9 @@ bool inBandOrder(size_t bands, unsigned threads,
             changed.notify_all();
         }
     };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 0; t < workers; ++t) {
-        helpers.emplace_back(work, t);
+    std::vector<std::thread> helpers = startThreads(workers, work);
+    if (helpers.empty()) {
+        return oneByOne();
     }
     bool complete = true;
     for (size_t b = 0; b < bands && complete; ++b) {
@@ -321,9 +328,8 @@ std::vector<std::uint32_t> levelColours(const QColor& colour, const QColor& back
     for (int i = 0; i < 256; ++i) {
         ramp.bits()[i] = static_cast<std::uint8_t>(i);
     }
-    const QImage colours =
-        LayerRenderer::composeMasks({{&ramp, colour}}, ramp.size(), background)
-            .convertToFormat(QImage::Format_ARGB32);
+    const QImage colours = LayerRenderer::composeMasks({{&ramp, colour}}, ramp.size(), background)
+                               .convertToFormat(QImage::Format_ARGB32);
     const auto* line = reinterpret_cast<const QRgb*>(colours.constScanLine(0));
     return std::vector<std::uint32_t>(line, line + 256);
 }
@@ -367,10 +373,9 @@ std::string renderPng(LayerRenderer& renderer, const std::vector<StyledLayer>& l
         for (size_t i = 0; i < shown.size(); ++i) {
             QImage& mask = w.masks[i];
             mask.fill(0);
-            const CoverageTarget target{mask.bits(), mask.bytesPerLine(), 0, top, width,
-                                        bandHeight(b)};
-            shapes[i]->draw(view, banded[i].band(b), banded[i].bandSize(b), true, target,
-                            w.raster);
+            const CoverageTarget target{mask.bits(), mask.bytesPerLine(), 0, top,
+                                        width,       bandHeight(b)};
+            shapes[i]->draw(view, banded[i].band(b), banded[i].bandSize(b), true, target, w.raster);
         }
     };
     const size_t rowBytes = static_cast<size_t>(width);
@@ -425,9 +430,9 @@ std::string renderPng(LayerRenderer& renderer, const std::vector<StyledLayer>& l
         for (size_t i = 0; i < shown.size(); ++i) {
             masks.emplace_back(&w.masks[i], shown[i]->colour);
         }
-        const QImage band = LayerRenderer::composeMasks(masks, QSize(width, bandHeight(b)),
-                                                        background)
-                                .convertToFormat(QImage::Format_ARGB32);
+        const QImage band =
+            LayerRenderer::composeMasks(masks, QSize(width, bandHeight(b)), background)
+                .convertToFormat(QImage::Format_ARGB32);
         bytes.resize(rowBytes * 4 * bandHeight(b));
         for (int y = 0; y < bandHeight(b); ++y) {
             std::memcpy(bytes.data() + y * rowBytes * 4, band.constScanLine(y), rowBytes * 4);
@@ -438,22 +443,22 @@ std::string renderPng(LayerRenderer& renderer, const std::vector<StyledLayer>& l
         PngWriter png(width, height, PngWriter::Colour::Indexed);
         PaletteIndex index;
         std::vector<std::uint8_t> row(rowBytes);
-        const bool fits = inBandOrder(
-            bands, renderer.threads(), compose,
-            [&](size_t b, const std::vector<std::uint8_t>& bytes) {
-                const auto* colours = reinterpret_cast<const std::uint32_t*>(bytes.data());
-                for (int y = 0; y < bandHeight(b); ++y) {
-                    for (size_t x = 0; x < rowBytes; ++x) {
-                        const int i = index(colours[y * rowBytes + x]);
-                        if (i < 0) {
-                            return false;
-                        }
-                        row[x] = static_cast<std::uint8_t>(i);
-                    }
-                    png.addRow(row.data());
-                }
-                return true;
-            });
+        const bool fits = inBandOrder(bands, renderer.threads(), compose,
+                                      [&](size_t b, const std::vector<std::uint8_t>& bytes) {
+                                          const auto* colours =
+                                              reinterpret_cast<const std::uint32_t*>(bytes.data());
+                                          for (int y = 0; y < bandHeight(b); ++y) {
+                                              for (size_t x = 0; x < rowBytes; ++x) {
+                                                  const int i = index(colours[y * rowBytes + x]);
+                                                  if (i < 0) {
+                                                      return false;
+                                                  }
+                                                  row[x] = static_cast<std::uint8_t>(i);
+                                              }
+                                              png.addRow(row.data());
+                                          }
+                                          return true;
+                                      });
         if (fits) {
             return png.finish(index.colours);
         }

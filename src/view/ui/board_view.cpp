@@ -129,12 +129,11 @@ void BoardView::viewChanged() {
 void BoardView::drawLayer(Layer& layer, const view::ViewWindow& view) {
     const view::ViewWindow& was = layer.maskView;
     const double s = view.pixelsPerInch;
-    const double dx = (was.left - view.left) * s;   // how far the board moved right
+    const double dx = (was.left - view.left) * s;      // how far the board moved right
     const double dy = (view.bottom - was.bottom) * s;  // and down
     const QPoint shift(static_cast<int>(std::lround(dx)), static_cast<int>(std::lround(dy)));
-    const bool moved = !layer.mask.isNull() && was.size == view.size &&
-                       was.pixelsPerInch == s && std::abs(dx - shift.x()) < 1e-6 &&
-                       std::abs(dy - shift.y()) < 1e-6 &&
+    const bool moved = !layer.mask.isNull() && was.size == view.size && was.pixelsPerInch == s &&
+                       std::abs(dx - shift.x()) < 1e-6 && std::abs(dy - shift.y()) < 1e-6 &&
                        std::abs(shift.x()) < view.size.width() &&
                        std::abs(shift.y()) < view.size.height();
     if (!moved) {
