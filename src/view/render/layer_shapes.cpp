@@ -614,27 +614,12 @@ bool LayerShapes::objectsIn(const Box& box, std::vector<std::uint32_t>& objects)
     return true;
 }
 
-bool LayerShapes::pixelBox(size_t i, const ViewWindow& view, double& x0, double& y0, double& x1,
-                           double& y1) const {
-    const ObjectBox& b = m_boxes[i];
-    if (b.x0 > b.x1) {
-        return false;
-    }
-    const double s = view.pixelsPerInch;
-    const double h = view.size.height();
-    x0 = (b.x0 - view.left) * s - 1;
-    x1 = (b.x1 - view.left) * s + 1;
-    y0 = h - (b.y1 - view.bottom) * s - 1;
-    y1 = h - (b.y0 - view.bottom) * s + 1;
-    return true;
-}
-
 void LayerShapes::draw(const ViewWindow& view, const std::uint32_t* objects, size_t count,
-                       bool field, const CoverageTarget& target, CoverageRaster& raster) const {
+                       const CoverageTarget& target, CoverageRaster& raster) const {
     const LayerImage& image = *m_image;
     const PixelTransform t{view.pixelsPerInch, -view.left * view.pixelsPerInch,
                            view.size.height() + view.bottom * view.pixelsPerInch};
-    if (field && image.negative && !image.extent.empty()) {
+    if (image.negative && !image.extent.empty()) {
         // a negative image (a plane): a field over everything the file reaches, from which
         // what it draws is cleared
         const Box& e = image.extent;
@@ -780,7 +765,8 @@ BandedObjects::BandedObjects(const LayerShapes& shapes, const ViewWindow& view, 
                    view.left + (right + 1) / s, view.bottom + (h - top + 1) / s};
     const bool some = shapes.objectsIn(area, near);
     const size_t count = some ? near.size() : shapes.m_boxes.size();
-    // the first and last band each object reaches
+    // the first and last band each object reaches, by its box a pixel larger all round (a pen
+    // thinner than a pixel is drawn a pixel wide)
     struct Reach {
         std::uint32_t object, first, last;
     };

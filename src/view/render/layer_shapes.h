@@ -20,17 +20,13 @@ public:
     explicit LayerShapes(const LayerImage& image);
 
     const LayerImage& image() const { return *m_image; }
-    /// Whether object `i` may reach into rows and columns of a picture: its box in pixels of
-    /// the view, a pixel larger all round (a pen thinner than a pixel is drawn a pixel wide).
-    bool pixelBox(size_t i, const ViewWindow& view, double& x0, double& y0, double& x1,
-                  double& y1) const;
     /// The objects that may reach into a box of the board (inches), in drawing order, into
     /// `objects`; false (and nothing in `objects`) when the box takes in most of the layer,
     /// which is then quicker to go through whole.
     bool objectsIn(const Box& box, std::vector<std::uint32_t>& objects) const;
     /// Draws objects `objects` (indices in drawing order) of the layer into the target, which
-    /// shows part of `view`; the field of a negative image first when `field`.
-    void draw(const ViewWindow& view, const std::uint32_t* objects, size_t count, bool field,
+    /// shows part of `view`, after the field of a negative image.
+    void draw(const ViewWindow& view, const std::uint32_t* objects, size_t count,
               const CoverageTarget& target, CoverageRaster& raster) const;
 
 private:

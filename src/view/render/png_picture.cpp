@@ -375,7 +375,7 @@ std::string renderPng(LayerRenderer& renderer, const std::vector<StyledLayer>& l
             mask.fill(0);
             const CoverageTarget target{mask.bits(), mask.bytesPerLine(), 0, top,
                                         width,       bandHeight(b)};
-            shapes[i]->draw(view, banded[i].band(b), banded[i].bandSize(b), true, target, w.raster);
+            shapes[i]->draw(view, banded[i].band(b), banded[i].bandSize(b), target, w.raster);
         }
     };
     const size_t rowBytes = static_cast<size_t>(width);
