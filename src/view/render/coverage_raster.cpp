@@ -5,6 +5,11 @@
 
 namespace padloom::view {
 
+namespace {
+// An edge rising less than this many pixels is taken as level.
+constexpr double kFlat = 1e-12;
+}  // namespace
+
 void CoverageRaster::addOutline(const PixelPoint* points, size_t count) {
     if (count < 2) {
         return;
@@ -28,8 +33,8 @@ void CoverageRaster::addOutline(const PixelPoint* points, size_t count) {
 // (an edge going down counts positive, up negative). Rows above and below the box are left out;
 // the edge lies within 0 <= x <= width.
 void CoverageRaster::accumulate(PixelPoint a, PixelPoint b, int width, int height) {
-    if (a.y == b.y) {
-        return;
+    if (std::abs(a.y - b.y) < kFlat) {
+        return;  // (next to) level: it crosses no row
     }
     double direction = 1;
     if (a.y > b.y) {
@@ -128,16 +133,17 @@ void CoverageRaster::accumulateClipped(PixelPoint a, PixelPoint b, int width, in
 // centres lie from its top (included) to its bottom (excluded), so that edges meeting at a
 // corner count once.
 void CoverageRaster::accumulateCentres(PixelPoint a, PixelPoint b, int width, int height) {
-    if (a.y == b.y) {
-        return;
+    if (std::abs(a.y - b.y) < kFlat) {
+        return;  // (next to) level: it crosses no row
     }
     float direction = 1;
     if (a.y > b.y) {
         std::swap(a, b);
         direction = -1;
     }
-    const int firstRow = std::max(static_cast<int>(std::ceil(a.y - 0.5)), 0);
-    const int endRow = std::min(static_cast<int>(std::ceil(b.y - 0.5)), height);
+    const double rows = height;
+    const int firstRow = static_cast<int>(std::clamp(std::ceil(a.y - 0.5), 0.0, rows));
+    const int endRow = static_cast<int>(std::clamp(std::ceil(b.y - 0.5), 0.0, rows));
     const double dxdy = (b.x - a.x) / (b.y - a.y);
     for (int row = firstRow; row < endRow; ++row) {
         const double x = a.x + (row + 0.5 - a.y) * dxdy;
@@ -151,13 +157,18 @@ void CoverageRaster::fill(const CoverageTarget& target, bool clear, FillRule rul
         return;
     }
     // the box of the outlines within the target, in whole pixels
-    const int left = static_cast<int>(std::max(std::floor(m_x0), static_cast<double>(target.left)));
-    const int top = static_cast<int>(std::max(std::floor(m_y0), static_cast<double>(target.top)));
-    const int right = static_cast<int>(
-        std::min(std::ceil(m_x1), static_cast<double>(target.left + target.width)));
-    const int bottom = static_cast<int>(
-        std::min(std::ceil(m_y1), static_cast<double>(target.top + target.height)));
-    if (right <= left || bottom <= top || !std::isfinite(m_x0 + m_x1 + m_y0 + m_y1)) {
+    auto within = [](double v, int from, int size) {
+        return static_cast<int>(std::clamp(v, static_cast<double>(from), double(from) + size));
+    };
+    if (!std::isfinite(m_x0 + m_x1 + m_y0 + m_y1)) {
+        m_edges.clear();
+        return;
+    }
+    const int left = within(std::floor(m_x0), target.left, target.width);
+    const int right = within(std::ceil(m_x1), target.left, target.width);
+    const int top = within(std::floor(m_y0), target.top, target.height);
+    const int bottom = within(std::ceil(m_y1), target.top, target.height);
+    if (right <= left || bottom <= top) {
         m_edges.clear();
         return;
     }
@@ -212,8 +223,10 @@ void CoverageRaster::fill(const CoverageTarget& target, bool clear, FillRule rul
 void CoverageRaster::fillSpeck(const CoverageTarget& target, bool clear, double x, double y,
                                double width, double height, double area) {
     m_edges.clear();
-    if (!(area > 0)) {
-        return;
+    if (!(area > 0) ||
+        !(x + width >= target.left - 1 && x - width <= target.left + target.width + 1 &&
+          y + height >= target.top - 1 && y - height <= target.top + target.height + 1)) {
+        return;  // nothing, or nothing of it in the target
     }
     // the share of the box in each pixel [i, i + 1) it reaches, along one axis
     static constexpr int kMost = 4;

@@ -156,7 +156,8 @@ int arcSegments(double radius, double radians) {
         return 1;
     }
     const double perPiece = 2 * std::acos(1 - kFlatness / radius);
-    return std::clamp(static_cast<int>(std::ceil(std::abs(radians) / perPiece)), 1, kMostSegments);
+    return static_cast<int>(std::clamp(std::ceil(std::abs(radians) / perPiece), 1.0,
+                                       static_cast<double>(kMostSegments)));
 }
 
 // How to go round a circle in n straight pieces: the turn of each piece, and how much further
@@ -539,7 +540,7 @@ void LayerShapes::buildGrid() {
     const double cells = std::clamp(m_boxes.size() / 8.0, 1.0, 262144.0);
     const double w = std::max(m_grid.width(), 1e-9);
     const double h = std::max(m_grid.height(), 1e-9);
-    m_columns = std::clamp(static_cast<int>(std::sqrt(cells * w / h)), 1, 4096);
+    m_columns = static_cast<int>(std::clamp(std::sqrt(cells * w / h), 1.0, 4096.0));
     m_rows = std::clamp(static_cast<int>(cells / m_columns), 1, 4096);
     m_cellStarts.assign(static_cast<size_t>(m_columns) * m_rows + 2, 0);
     constexpr int kLargest = 16;  // cells an object may be listed in

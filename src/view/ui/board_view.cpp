@@ -131,11 +131,13 @@ void BoardView::drawLayer(Layer& layer, const view::ViewWindow& view) {
     const double s = view.pixelsPerInch;
     const double dx = (was.left - view.left) * s;      // how far the board moved right
     const double dy = (view.bottom - was.bottom) * s;  // and down
-    const QPoint shift(static_cast<int>(std::lround(dx)), static_cast<int>(std::lround(dy)));
-    const bool moved = !layer.mask.isNull() && was.size == view.size && was.pixelsPerInch == s &&
-                       std::abs(dx - shift.x()) < 1e-6 && std::abs(dy - shift.y()) < 1e-6 &&
-                       std::abs(shift.x()) < view.size.width() &&
-                       std::abs(shift.y()) < view.size.height();
+    const bool near = std::abs(dx) < view.size.width() && std::abs(dy) < view.size.height();
+    const QPoint shift =
+        near ? QPoint(static_cast<int>(std::lround(dx)), static_cast<int>(std::lround(dy)))
+             : QPoint();
+    const bool moved = near && !layer.mask.isNull() && was.size == view.size &&
+                       was.pixelsPerInch == s && std::abs(dx - shift.x()) < 1e-6 &&
+                       std::abs(dy - shift.y()) < 1e-6;
     if (!moved) {
         layer.mask = m_renderer.mask(layer.image, view);
         layer.maskView = view;
