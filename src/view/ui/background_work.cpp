@@ -84,6 +84,7 @@ bool runWithProgress(QWidget* parent, const QString& title,
     }
     QProgressDialog dialog(title, "Cancel", 0, 0, parent);
     dialog.setObjectName("ProgressDialog");
+    dialog.setWindowTitle(title);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(0);
     dialog.setAutoClose(false);
