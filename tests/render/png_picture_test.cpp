@@ -83,6 +83,109 @@ TEST(Picture, PartsAndThreadsDrawAsTheWhole) {
     }
 }
 
+struct AreaCase {
+    const char* name;
+    std::string body;
+    std::vector<double> dpis;  // the first draws the reference
+};
+
+class Area : public ::testing::TestWithParam<AreaCase> {};
+
+// However few pixels a shape takes, it covers as much of the picture as it does drawn large:
+// a coarse outline, a shape drawn by its area alone or a few straight pieces for a circle
+// change where it lies within its pixels, not how much it covers.
+TEST_P(Area, CoverageKeepsTheShapesAreaAtEveryScale) {
+    const AreaCase& c = GetParam();
+    const std::string header =
+        "%FSLAX24Y24*%\r\n%MOIN*%\r\n%ADD10C,.060*%\r\n%ADD11R,.050X.030*%\r\n"
+        "%AMT*7,0,0,.080,.060,.020,0*%\r\n%ADD12T*%\r\n%ADD13C,.010*%\r\n%ADD14O,.060X.030*%\r\n";
+    const LayerImage image = readLayerBytes("shape.GTL", header + c.body + "M02*\r\n");
+    ASSERT_FALSE(image.hasErrors());
+    auto coverage = [&](double dpi) {
+        const QImage mask =
+            LayerRenderer(true, 1).mask(image, ViewWindow::over(image.extent.grown(0.05), dpi));
+        double sum = 0;
+        for (int y = 0; y < mask.height(); ++y) {
+            for (int x = 0; x < mask.width(); ++x) {
+                sum += mask.constScanLine(y)[x];
+            }
+        }
+        return sum / 255 / (dpi * dpi);  // square inches
+    };
+    const double reference = coverage(c.dpis.front());
+    for (double dpi : c.dpis) {
+        EXPECT_NEAR(coverage(dpi) / reference, 1.0, 0.04) << dpi << " dpi";
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Picture, Area, ::testing::Values(
+    AreaCase{"RoundFlash", "D10*X10137Y10411D03*\r\n", {2000, 300, 40, 10}},
+    AreaCase{"RectangleFlash", "D11*X10137Y10411D03*\r\n", {2000, 300, 40, 10}},
+    AreaCase{"ThermalFlash", "D12*X10137Y10411D03*\r\n", {2000, 300, 60, 25, 10}},
+    AreaCase{"ObroundFlash", "D14*X10137Y10411D03*\r\n", {2000, 300, 40, 10}},
+    // a pen no thinner than a pixel: thinner ones are drawn a pixel wide on purpose
+    AreaCase{"RoundPenLine", "D13*X10137Y10411D02*X11637Y11211D01*\r\n", {2000, 400, 100}},
+    AreaCase{"RoundPenArc", "D13*G75*X10137Y10411D02*G03X9137Y11411I-1000J0D01*G01*\r\n",
+             {2000, 400, 100}},
+    AreaCase{"Region", "G36*X10137Y10411D02*X10537Y10411D01*X10537Y10711D01*X10137Y10411D01*"
+                       "G37*\r\n", {2000, 300, 60, 10}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// Rows written with each colour form and depth come back as written: indices packed in fewer
+// bits, RGB rows with whichever filter suits each (a ramp, repeated rows, noise).
+TEST(Picture, PngWriterRowsReadBackAsWritten) {
+    const int width = 13;
+    const int height = 6;
+    for (const auto& [colour, depth] : {std::pair{PngWriter::Colour::Indexed, 1},
+                                        {PngWriter::Colour::Indexed, 2},
+                                        {PngWriter::Colour::Indexed, 4},
+                                        {PngWriter::Colour::Indexed, 8},
+                                        {PngWriter::Colour::Rgb, 8},
+                                        {PngWriter::Colour::Rgba, 8}}) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(colour)) + " " + std::to_string(depth));
+        const int channels = colour == PngWriter::Colour::Rgb    ? 3
+                             : colour == PngWriter::Colour::Rgba ? 4
+                                                                 : 1;
+        const int levels = colour == PngWriter::Colour::Indexed ? 1 << depth : 256;
+        auto value = [&](int x, int y, int k) {
+            const int v = y < 2 ? x * 19 + k * 7 : y < 4 ? 100 + k : (x * 7919 + y * 31 + k) % 251;
+            return static_cast<std::uint8_t>(v % levels);
+        };
+        std::vector<std::uint32_t> palette;
+        for (int i = 0; i < levels && colour == PngWriter::Colour::Indexed; ++i) {
+            palette.push_back(qRgba(i, 255 - i, i / 2, i == 1 ? 128 : 255));
+        }
+        PngWriter png(width, height, colour, depth);
+        for (int y = 0; y < height; ++y) {
+            std::vector<std::uint8_t> row;
+            for (int x = 0; x < width; ++x) {
+                for (int k = 0; k < channels; ++k) {
+                    row.push_back(value(x, y, k));
+                }
+            }
+            png.addRow(row.data());
+        }
+        const std::string bytes = png.finish(palette);
+        QImage read;
+        ASSERT_TRUE(read.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                      static_cast<int>(bytes.size()), "PNG"));
+        ASSERT_EQ(read.size(), QSize(width, height));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb p = read.pixel(x, y);
+                const QRgb want =
+                    colour == PngWriter::Colour::Indexed ? palette[value(x, y, 0)]
+                    : colour == PngWriter::Colour::Rgb
+                        ? qRgb(value(x, y, 0), value(x, y, 1), value(x, y, 2))
+                        : qRgba(value(x, y, 0), value(x, y, 1), value(x, y, 2), value(x, y, 3));
+                ASSERT_EQ(p, want) << x << "," << y;
+            }
+        }
+    }
+}
+
 struct PngCase {
     const char* name;
     int layers;

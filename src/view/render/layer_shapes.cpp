@@ -230,12 +230,14 @@ void addCapsule(CoverageRaster& raster, PixelPoint a, PixelPoint b, double radiu
     const double sn = step.sin;
     t_points.clear();
     for (const auto& [centre, start] : {std::pair{b, -1.0}, std::pair{a, 1.0}}) {
-        // from the side at -90 degrees to the direction round the end to the side at +90
+        // from the side at -90 degrees to the direction round the end to the side at +90; the
+        // sides themselves lie at the pen's radius, so that the line is as wide as its pen
         double c = 0;
         double s = start;
         for (int k = 0; k <= half; ++k) {
+            const double at = k == 0 || k == half ? radius : r;
             t_points.push_back(
-                {centre.x + r * (c * ux - s * uy), centre.y + r * (c * uy + s * ux)});
+                {centre.x + at * (c * ux - s * uy), centre.y + at * (c * uy + s * ux)});
             const double next = c * cs - s * sn;
             s = c * sn + s * cs;
             c = next;
