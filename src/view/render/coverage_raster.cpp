@@ -8,6 +8,19 @@ namespace padloom::view {
 namespace {
 // An edge rising less than this many pixels is taken as level.
 constexpr double kFlat = 1e-12;
+
+// Turns an edge to run down the picture, with +1 for an edge that did and -1 for one that ran
+// up; false for a (nearly) level edge, which crosses no row.
+bool downward(PixelPoint& a, PixelPoint& b, double& direction) {
+    if (std::abs(a.y - b.y) < kFlat) {
+        return false;
+    }
+    direction = a.y > b.y ? -1 : 1;
+    if (a.y > b.y) {
+        std::swap(a, b);
+    }
+    return true;
+}
 }  // namespace
 
 void CoverageRaster::addOutline(const PixelPoint* points, size_t count) {
@@ -33,13 +46,9 @@ void CoverageRaster::addOutline(const PixelPoint* points, size_t count) {
 // (an edge going down counts positive, up negative). Rows above and below the box are left out;
 // the edge lies within 0 <= x <= width.
 void CoverageRaster::accumulate(PixelPoint a, PixelPoint b, int width, int height) {
-    if (std::abs(a.y - b.y) < kFlat) {
-        return;  // (next to) level: it crosses no row
-    }
-    double direction = 1;
-    if (a.y > b.y) {
-        std::swap(a, b);
-        direction = -1;
+    double direction;
+    if (!downward(a, b, direction)) {
+        return;
     }
     if (b.y <= 0 || a.y >= height) {
         return;
@@ -133,13 +142,9 @@ void CoverageRaster::accumulateClipped(PixelPoint a, PixelPoint b, int width, in
 // centres lie from its top (included) to its bottom (excluded), so that edges meeting at a
 // corner count once.
 void CoverageRaster::accumulateCentres(PixelPoint a, PixelPoint b, int width, int height) {
-    if (std::abs(a.y - b.y) < kFlat) {
-        return;  // (next to) level: it crosses no row
-    }
-    float direction = 1;
-    if (a.y > b.y) {
-        std::swap(a, b);
-        direction = -1;
+    double direction;
+    if (!downward(a, b, direction)) {
+        return;
     }
     const double rows = height;
     const int firstRow = static_cast<int>(std::clamp(std::ceil(a.y - 0.5), 0.0, rows));
@@ -148,7 +153,7 @@ void CoverageRaster::accumulateCentres(PixelPoint a, PixelPoint b, int width, in
     for (int row = firstRow; row < endRow; ++row) {
         const double x = a.x + (row + 0.5 - a.y) * dxdy;
         const int column = static_cast<int>(std::clamp(std::ceil(x - 0.5), 0.0, double(width)));
-        m_cells[static_cast<size_t>(row) * m_stride + column] += direction;
+        m_cells[static_cast<size_t>(row) * m_stride + column] += static_cast<float>(direction);
     }
 }
 
