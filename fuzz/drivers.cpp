@@ -24,6 +24,7 @@
 #include <cmath>
 
 #include "view/render/layer_renderer.h"
+#include "view/render/png_picture.h"
 #endif
 
 namespace padloom::fuzz {
@@ -327,9 +328,9 @@ void renderTarget(std::string_view input, const fs::path& dir) {
                 return;  // no resolution gives a picture: refused
             }
         }
-        view::LayerRenderer renderer((input.size() & 1) != 0);
-        (void)renderer.compose({{&image, view::defaultColour(image, 0), true}},
-                               view::ViewWindow::over(box, dpi), QColor(0, 0, 0));
+        view::LayerRenderer renderer((input.size() & 1) != 0, 1);
+        (void)view::renderPng(renderer, {{&image, view::defaultColour(image, 0), true}},
+                              view::ViewWindow::over(box, dpi), QColor(0, 0, 0));
     } catch (const common::IoError&) {
     }
 }

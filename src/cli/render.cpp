@@ -3,13 +3,12 @@
 #include <cmath>
 #include <iostream>
 
-#include <QBuffer>
-
 #include "cli/commands.h"
 #include "common/errors.h"
 #include "common/text_io.h"
 #include "view/layer_image.h"
 #include "view/render/layer_renderer.h"
+#include "view/render/png_picture.h"
 #include <CLI/CLI.hpp>
 
 namespace padloom::cli {
@@ -157,17 +156,9 @@ int runRender(const RenderArgs& a) {
         layers.push_back({&images[i], colour, true});
     }
     view::LayerRenderer renderer(!a.noAntialias);
-    QImage picture = renderer.compose(layers, view, *background);
-
-    // the PNG is made in memory and written as every other output is: to a temporary file,
-    // every write checked, then renamed over the target
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) {
-        throw common::IoError(a.output, "the picture could not be made into a PNG");
-    }
+    const std::string png = view::renderPng(renderer, layers, view, *background);
     common::LineWriter out(a.output);
-    out.write(std::string_view(png.constData(), static_cast<size_t>(png.size())));
+    out.write(png);
     out.commit();
     return 0;
 }

@@ -2,99 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
 #include <QPainter>
-#include <QPen>
-#include <QPolygonF>
-#include <QTransform>
 
 #include "view/layer_roles.h"
 
 namespace padloom::view {
-
-namespace {
-
-// Aperture shapes are united in units of a tenth of a mil: Qt turns curves into straight
-// pieces at a fixed tolerance of the path's own units before uniting, which in inches would
-// make a 30-mil circle a decagon.
-constexpr double kShapeUnitsPerInch = 10000;
-
-QPainterPath outlinePath(const Outline& o) {
-    constexpr double k = kShapeUnitsPerInch;
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
-    if (o.circle) {
-        path.addEllipse(QPointF(o.centre.x * k, o.centre.y * k), o.diameter / 2 * k,
-                        o.diameter / 2 * k);
-    } else if (!o.points.empty()) {
-        QPolygonF polygon;
-        for (const Point& p : o.points) {
-            polygon << QPointF(p.x * k, p.y * k);
-        }
-        path.addPolygon(polygon);
-        path.closeSubpath();
-    }
-    return path;
-}
-
-QPainterPath unionOf(const std::vector<Outline>& outlines) {
-    QPainterPath result;
-    for (size_t i = 0; i < outlines.size(); ++i) {
-        QPainterPath p = outlinePath(outlines[i]);
-        result = i == 0 ? p : result.united(p);
-    }
-    return result;
-}
-
-// Arc of a path in board coordinates: Qt's angles turn the other way once y points up.
-void addArc(QPainterPath& path, const ArcGeometry& arc, bool moveFirst) {
-    QRectF rect(arc.centre.x - arc.radius, arc.centre.y - arc.radius, 2 * arc.radius,
-                2 * arc.radius);
-    if (moveFirst) {
-        path.arcMoveTo(rect, -arc.startDegrees);
-    }
-    path.arcTo(rect, -arc.startDegrees, -arc.sweepDegrees);
-}
-
-// The area a rectangle covers when swept along a straight line: the convex hull of its
-// corners at both ends.
-QPolygonF sweptRectangle(Point from, Point to, double w, double h) {
-    std::vector<QPointF> corners;
-    for (Point c : {from, to}) {
-        for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
-            corners.emplace_back(c.x + dx * w / 2, c.y + dy * h / 2);
-        }
-    }
-    std::sort(corners.begin(), corners.end(), [](const QPointF& a, const QPointF& b) {
-        return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();
-    });
-    auto cross = [](const QPointF& o, const QPointF& a, const QPointF& b) {
-        return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
-    };
-    std::vector<QPointF> hull(2 * corners.size());
-    size_t k = 0;
-    for (size_t i = 0; i < corners.size(); ++i) {
-        while (k >= 2 && cross(hull[k - 2], hull[k - 1], corners[i]) <= 0) {
-            --k;
-        }
-        hull[k++] = corners[i];
-    }
-    for (size_t i = corners.size() - 1, t = k + 1; i > 0; --i) {
-        while (k >= t && cross(hull[k - 2], hull[k - 1], corners[i - 1]) <= 0) {
-            --k;
-        }
-        hull[k++] = corners[i - 1];
-    }
-    hull.resize(k > 0 ? k - 1 : 0);
-    return QPolygonF(QList<QPointF>(hull.begin(), hull.end()));
-}
-
-bool outside(const Box& b, const Box& view) {
-    return b.empty() || b.x1 < view.x0 || b.x0 > view.x1 || b.y1 < view.y0 || b.y0 > view.y1;
-}
-
-}  // namespace
 
 ViewWindow ViewWindow::over(const Box& box, double dpi) {
     ViewWindow v;
@@ -118,137 +33,59 @@ Point ViewWindow::boardPoint(double px, double py) const {
     return {left + px / pixelsPerInch, bottom + (size.height() - py) / pixelsPerInch};
 }
 
-const QPainterPath& LayerRenderer::aperturePath(const LayerImage& image, int aperture) {
-    auto& paths = m_paths[&image];
-    auto found = paths.find(aperture);
-    if (found != paths.end()) {
-        return found->second;
+LayerRenderer::~LayerRenderer() = default;
+
+void LayerRenderer::forget() {
+    m_shapes.clear();
+}
+
+const LayerShapes& LayerRenderer::shapes(const LayerImage& image) {
+    std::unique_ptr<LayerShapes>& kept = m_shapes[&image];
+    if (!kept) {
+        kept = std::make_unique<LayerShapes>(image);
     }
-    const Aperture& a = image.apertures[aperture];
-    QPainterPath result;
-    bool first = true;
-    for (const AperturePiece& piece : a.pieces) {
-        QPainterPath area = unionOf(piece.add);
-        if (!piece.cut.empty()) {
-            area = area.subtracted(unionOf(piece.cut));
-        }
-        if (piece.dark) {
-            result = first ? area : result.united(area);
-            first = false;
-        } else if (!first) {
-            result = result.subtracted(area);
-        }
-    }
-    const QTransform toInches =
-        QTransform::fromScale(1 / kShapeUnitsPerInch, 1 / kShapeUnitsPerInch);
-    return paths.emplace(aperture, toInches.map(result)).first->second;
+    return *kept;
+}
+
+int bandRows(int width) {
+    return std::clamp((1 << 22) / std::max(width, 1), 1, 64);
 }
 
 QImage LayerRenderer::mask(const LayerImage& image, const ViewWindow& view) {
     QImage out(view.size, QImage::Format_Alpha8);
-    out.fill(0);
-    QPainter p(&out);
-    p.setRenderHint(QPainter::Antialiasing, m_antialias);
-    const double s = view.pixelsPerInch;
-    const QTransform base(s, 0, 0, -s, -view.left * s, view.size.height() + view.bottom * s);
-    p.setTransform(base);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    const Box window{view.left, view.bottom, view.right(), view.top()};
-    // lines thinner than a pixel are drawn one pixel wide, so that a 3-mil pen or a zero-size
-    // aperture still shows when the board is zoomed out
-    const double hairline = 1.0 / s;
-
-    if (image.negative && !image.extent.empty()) {
-        // a negative image (a plane): a field over everything the file reaches, from which
-        // what it draws is cleared
-        const Box& e = image.extent;
-        p.fillRect(QRectF(e.x0, e.y0, e.width(), e.height()), Qt::black);
-    }
-    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-    p.setCompositionMode(mode);
-    for (const GraphicObject& o : image.objects) {
-        const bool erase = o.clear != image.negative;
-        QPainter::CompositionMode wanted =
-            erase ? QPainter::CompositionMode_Clear : QPainter::CompositionMode_SourceOver;
-        if (wanted != mode) {
-            p.setCompositionMode(wanted);
-            mode = wanted;
-        }
-        switch (o.kind) {
-            case ObjectKind::Flash: {
-                const Aperture& a = image.apertures[o.aperture];
-                if (outside(a.extent.moved(o.from), window) || a.pieces.empty()) {
-                    break;
-                }
-                if (a.plainCircle) {
-                    double r = a.width / 2;
-                    if (r > 0) {
-                        p.drawEllipse(QPointF(o.from.x, o.from.y), r, r);
-                    }
-                    break;
-                }
-                p.setTransform(QTransform::fromTranslate(o.from.x, o.from.y) * base);
-                p.fillPath(aperturePath(image, o.aperture), Qt::black);
-                p.setTransform(base);
-                break;
-            }
-            case ObjectKind::Line: {
-                const Aperture& a = image.apertures[o.aperture];
-                Box b = a.extent.moved(o.from);
-                b.add(a.extent.moved(o.to));
-                if (outside(b, window)) {
-                    break;
-                }
-                if (a.rectangular) {
-                    p.drawPolygon(sweptRectangle(o.from, o.to, a.width, a.height));
-                    break;
-                }
-                double d = std::max(a.circular ? a.width : a.penDiameter, hairline);
-                if (o.from.x == o.to.x && o.from.y == o.to.y) {
-                    p.drawEllipse(QPointF(o.from.x, o.from.y), d / 2, d / 2);
-                    break;
-                }
-                p.setPen(QPen(Qt::black, d, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                p.drawLine(QPointF(o.from.x, o.from.y), QPointF(o.to.x, o.to.y));
-                p.setPen(Qt::NoPen);
-                break;
-            }
-            case ObjectKind::Arc: {
-                const Aperture& a = image.apertures[o.aperture];
-                double d = std::max(a.circular ? a.width : a.penDiameter, hairline);
-                if (outside(o.arc.extent().grown(d / 2), window)) {
-                    break;
-                }
-                if (o.arc.radius <= 0 || o.arc.sweepDegrees == 0) {
-                    p.drawEllipse(QPointF(o.from.x, o.from.y), d / 2, d / 2);
-                    break;
-                }
-                QPainterPath path;
-                addArc(path, o.arc, true);
-                p.strokePath(path, QPen(Qt::black, d, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                break;
-            }
-            case ObjectKind::Region: {
-                QPainterPath path;
-                path.setFillRule(Qt::WindingFill);
-                for (size_t c = 0; c < o.contourCount; ++c) {
-                    const Contour& contour = image.contours[o.firstContour + c];
-                    path.moveTo(contour.start.x, contour.start.y);
-                    for (const ContourSegment& seg : contour.segments) {
-                        if (seg.arc) {
-                            addArc(path, seg.arcGeometry, false);
-                        }
-                        path.lineTo(seg.to.x, seg.to.y);
-                    }
-                    path.closeSubpath();
-                }
-                p.fillPath(path, Qt::black);
-                break;
-            }
-        }
-    }
+    drawMask(image, view, out, out.rect());
     return out;
+}
+
+void LayerRenderer::drawMask(const LayerImage& image, const ViewWindow& view, QImage& mask,
+                             QRect area) {
+    area &= mask.rect();
+    if (area.isEmpty()) {
+        return;
+    }
+    std::uint8_t* bits = mask.bits();
+    const qsizetype stride = mask.bytesPerLine();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        std::memset(bits + y * stride + area.left(), 0, static_cast<size_t>(area.width()));
+    }
+    const LayerShapes& layer = shapes(image);
+    const int rows = bandRows(view.size.width());
+    // bands of the whole view, so that a part is drawn as it is in the whole picture
+    const int firstBand = area.top() / rows;
+    const BandedObjects banded(layer, view, area.left(), firstBand * rows, area.right() + 1,
+                               area.bottom() + 1, rows);
+    std::vector<CoverageRaster> rasters(threadsToUse(m_threads), CoverageRaster(m_antialias));
+    forEachInParallel(banded.bands(), m_threads, [&](size_t b, unsigned worker) {
+        const int top = std::max(area.top(), banded.top + static_cast<int>(b) * rows);
+        const int bottom = std::min(area.bottom() + 1, banded.top + static_cast<int>(b + 1) * rows);
+        const CoverageTarget target{bits + top * stride + area.left(),
+                                    stride,
+                                    area.left(),
+                                    top,
+                                    area.width(),
+                                    bottom - top};
+        layer.draw(view, banded.band(b), banded.bandSize(b), target, rasters[worker]);
+    });
 }
 
 QImage LayerRenderer::tint(const QImage& mask, const QColor& colour) {
@@ -260,28 +97,83 @@ QImage LayerRenderer::tint(const QImage& mask, const QColor& colour) {
     return out;
 }
 
+namespace {
+
+// A premultiplied colour's four channels scaled by a / 255, rounded as the painter does.
+QRgb scaled(QRgb x, unsigned a) {
+    std::uint32_t t = (x & 0xff00ff) * a;
+    t = ((t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+    std::uint32_t u = ((x >> 8) & 0xff00ff) * a;
+    u = (u + ((u >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+    return u | t;
+}
+
+}  // namespace
+
 QImage LayerRenderer::composeMasks(const std::vector<std::pair<const QImage*, QColor>>& masks,
                                    QSize size, const QColor& background) {
+    // each pixel as the painter lays a tinted mask over the picture (source over), row by row
+    // on the machine's cores
     QImage out(size, QImage::Format_ARGB32_Premultiplied);
-    out.fill(background);
-    QPainter p(&out);
-    for (const auto& [mask, colour] : masks) {
-        p.drawImage(0, 0, tint(*mask, colour));
+    const QRgb ground = qPremultiply(background.rgba());
+    std::vector<QRgb> colours;
+    for (const auto& mask : masks) {
+        colours.push_back(qPremultiply(mask.second.rgba()));
     }
+    std::uint8_t* bits = out.bits();
+    const qsizetype stride = out.bytesPerLine();
+    const int rows = bandRows(size.width());
+    forEachInParallel((size.height() + rows - 1) / rows, 0, [&](size_t band, unsigned) {
+        const int top = static_cast<int>(band) * rows;
+        for (int y = top; y < std::min(top + rows, size.height()); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
+            std::fill(line, line + size.width(), ground);
+            for (size_t i = 0; i < masks.size(); ++i) {
+                const std::uint8_t* cover = masks[i].first->constScanLine(y);
+                const QRgb colour = colours[i];
+                const bool opaque = qAlpha(colour) == 255;
+                for (int x = 0; x < size.width(); ++x) {
+                    // eight empty pixels at a time
+                    std::uint64_t eight;
+                    while (x + 8 <= size.width() &&
+                           (std::memcpy(&eight, cover + x, 8), eight == 0)) {
+                        x += 8;
+                    }
+                    if (x == size.width()) {
+                        break;
+                    }
+                    const unsigned c = cover[x];
+                    if (c == 0) {
+                        continue;
+                    }
+                    if (c == 255 && opaque) {
+                        line[x] = colour;
+                        continue;
+                    }
+                    const QRgb source = scaled(colour, c);
+                    line[x] = source + scaled(line[x], 255 - qAlpha(source));
+                }
+            }
+        }
+    });
     return out;
 }
 
 QImage LayerRenderer::compose(const std::vector<StyledLayer>& layers, const ViewWindow& view,
                               const QColor& background) {
-    QImage out(view.size, QImage::Format_ARGB32_Premultiplied);
-    out.fill(background);
-    QPainter p(&out);
+    std::vector<QImage> drawn;
+    std::vector<std::pair<const QImage*, QColor>> masks;
     for (const StyledLayer& layer : layers) {
         if (layer.visible && layer.image) {
-            p.drawImage(0, 0, tint(mask(*layer.image, view), layer.colour));
+            drawn.push_back(mask(*layer.image, view));
         }
     }
-    return out;
+    for (size_t i = 0, k = 0; i < layers.size(); ++i) {
+        if (layers[i].visible && layers[i].image) {
+            masks.emplace_back(&drawn[k++], layers[i].colour);
+        }
+    }
+    return composeMasks(masks, view.size, background);
 }
 
 std::vector<size_t> stackOrder(const std::vector<const LayerImage*>& images) {

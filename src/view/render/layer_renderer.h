@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -7,10 +8,11 @@
 
 #include <QColor>
 #include <QImage>
-#include <QPainterPath>
+#include <QRect>
 #include <QSize>
 
 #include "view/layer_image.h"
+#include "view/render/layer_shapes.h"
 
 namespace padloom::view {
 
@@ -46,14 +48,22 @@ struct StyledLayer {
 
 /// Draws read layers into pictures. Each layer is first drawn as a coverage mask (dark and
 /// clear polarity in order; a negative image is a field over the file's extent from which
-/// what it draws is cleared), then tinted and laid over the layers under it. Aperture shapes are
-/// built once per layer and kept.
+/// what it draws is cleared), then tinted and laid over the layers under it. The shapes of a
+/// layer's apertures and the boxes of its objects are worked out once per layer and kept; a
+/// mask is drawn in bands of rows on several threads, each band the same whatever the number
+/// of threads.
 class LayerRenderer {
 public:
-    explicit LayerRenderer(bool antialias = true) : m_antialias(antialias) {}
+    /// `threads`: how many threads draw a mask; 0 for every core (at most 8).
+    explicit LayerRenderer(bool antialias = true, unsigned threads = 0)
+        : m_antialias(antialias), m_threads(threads) {}
+    ~LayerRenderer();
 
     /// The coverage of one layer: alpha 255 where it is dark, 0 where it is empty.
     QImage mask(const LayerImage& image, const ViewWindow& view);
+    /// Draws the layer anew into `area` (pixels of the view) of `mask`, a mask of the whole
+    /// view, leaving the rest of it as it is.
+    void drawMask(const LayerImage& image, const ViewWindow& view, QImage& mask, QRect area);
     /// The mask in a colour (alpha scaled by the mask).
     static QImage tint(const QImage& mask, const QColor& colour);
     /// Background, then each visible layer in order, later ones over earlier ones.
@@ -62,16 +72,23 @@ public:
     /// Lays already drawn masks in their colours over a background.
     static QImage composeMasks(const std::vector<std::pair<const QImage*, QColor>>& masks,
                                QSize size, const QColor& background);
-    /// Drops the aperture shapes kept for the layers drawn so far; call it before the layers
-    /// go away.
-    void forget() { m_paths.clear(); }
+    /// What drawing the layer needs, worked out on its first use and kept.
+    const LayerShapes& shapes(const LayerImage& image);
+    /// Drops what was kept for the layers drawn so far; call it before the layers go away.
+    void forget();
+
+    bool antialias() const { return m_antialias; }
+    unsigned threads() const { return m_threads; }
 
 private:
-    const QPainterPath& aperturePath(const LayerImage& image, int aperture);
-
     bool m_antialias;
-    std::unordered_map<const LayerImage*, std::unordered_map<int, QPainterPath>> m_paths;
+    unsigned m_threads;
+    std::unordered_map<const LayerImage*, std::unique_ptr<LayerShapes>> m_shapes;
 };
+
+/// The rows of a band a picture `width` pixels wide is drawn in: 64, fewer for very wide
+/// pictures, so that a band stays a few megabytes.
+int bandRows(int width);
 
 /// The stacking order of files as the viewer shows them: bottom side first, drills last;
 /// files of equal rank keep their order.

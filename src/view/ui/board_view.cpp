@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,7 +15,7 @@ namespace {
 constexpr double kWheelStep = 1.25;  // zoom factor per wheel notch
 constexpr double kMinPixelsPerInch = 1;
 constexpr double kMaxPixelsPerInch = 200000;  // a tenth of a mil per pixel and more
-constexpr int kSettleMs = 150;  // the view is drawn anew this long after it last changed
+constexpr int kSettleMs = 60;  // the view is drawn anew this long after it last changed
 }  // namespace
 
 BoardView::BoardView(QWidget* parent) : QWidget(parent) {
@@ -112,9 +113,6 @@ view::ViewWindow BoardView::viewWindow() const {
 }
 
 void BoardView::viewChanged() {
-    for (Layer& l : m_layers) {
-        l.mask = QImage();
-    }
     if (!m_picture.isNull()) {
         m_stale = m_picture;
         m_staleView = m_pictureView;
@@ -124,6 +122,53 @@ void BoardView::viewChanged() {
         m_settle.start();
     }
     update();
+}
+
+// A layer's mask at `view`: what of the mask drawn before still shows is moved into place
+// when the view has only moved by whole pixels; the rest is drawn.
+void BoardView::drawLayer(Layer& layer, const view::ViewWindow& view) {
+    const view::ViewWindow& was = layer.maskView;
+    const double s = view.pixelsPerInch;
+    const double dx = (was.left - view.left) * s;      // how far the board moved right
+    const double dy = (view.bottom - was.bottom) * s;  // and down
+    const bool near = std::abs(dx) < view.size.width() && std::abs(dy) < view.size.height();
+    const QPoint shift =
+        near ? QPoint(static_cast<int>(std::lround(dx)), static_cast<int>(std::lround(dy)))
+             : QPoint();
+    const bool moved = near && !layer.mask.isNull() && was.size == view.size &&
+                       was.pixelsPerInch == s && std::abs(dx - shift.x()) < 1e-6 &&
+                       std::abs(dy - shift.y()) < 1e-6;
+    if (!moved) {
+        layer.mask = m_renderer.mask(layer.image, view);
+        layer.maskView = view;
+        return;
+    }
+    if (shift.isNull()) {
+        return;
+    }
+    QImage mask(view.size, QImage::Format_Alpha8);
+    const int w = view.size.width();
+    const int h = view.size.height();
+    const int kept = w - std::abs(shift.x());
+    for (int y = std::max(0, shift.y()); y < std::min(h, h + shift.y()); ++y) {
+        std::memcpy(mask.scanLine(y) + std::max(0, shift.x()),
+                    layer.mask.constScanLine(y - shift.y()) + std::max(0, -shift.x()),
+                    static_cast<size_t>(kept));
+    }
+    // the columns that came into view, then the rows beside them
+    const int x0 = shift.x() > 0 ? shift.x() : 0;
+    const int x1 = shift.x() < 0 ? w + shift.x() : w;
+    if (shift.x() != 0) {
+        m_renderer.drawMask(layer.image, view, mask,
+                            shift.x() > 0 ? QRect(0, 0, x0, h) : QRect(x1, 0, w - x1, h));
+    }
+    if (shift.y() != 0) {
+        m_renderer.drawMask(layer.image, view, mask,
+                            shift.y() > 0 ? QRect(x0, 0, x1 - x0, shift.y())
+                                          : QRect(x0, h + shift.y(), x1 - x0, -shift.y()));
+    }
+    layer.mask = mask;
+    layer.maskView = view;
 }
 
 QImage BoardView::picture() {
@@ -136,9 +181,7 @@ QImage BoardView::picture() {
         if (!l.visible) {
             continue;
         }
-        if (l.mask.isNull() || l.mask.size() != view.size) {
-            l.mask = m_renderer.mask(l.image, view);
-        }
+        drawLayer(l, view);
         masks.emplace_back(&l.mask, l.colour);
     }
     m_picture = view::LayerRenderer::composeMasks(masks, view.size, boardColour());
@@ -282,17 +325,18 @@ void BoardView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Minus:
             zoomAt(1 / kWheelStep, middle);
             break;
+        // by whole pixels, so that what was drawn is moved rather than drawn again
         case Qt::Key_Left:
-            panBy({width() / 8.0, 0});
+            panBy({std::round(width() / 8.0), 0});
             break;
         case Qt::Key_Right:
-            panBy({-width() / 8.0, 0});
+            panBy({-std::round(width() / 8.0), 0});
             break;
         case Qt::Key_Up:
-            panBy({0, height() / 8.0});
+            panBy({0, std::round(height() / 8.0)});
             break;
         case Qt::Key_Down:
-            panBy({0, -height() / 8.0});
+            panBy({0, -std::round(height() / 8.0)});
             break;
         default:
             QWidget::keyPressEvent(event);

@@ -27,10 +27,11 @@ struct BoardMark {
 
 /// The picture of a set of fab files: layers stacked in colour over the board colour, drills
 /// on top. Wheel zooms about the cursor, dragging pans, F or Home fits. Each layer keeps its
-/// drawn image for the current view, so toggling or recolouring a layer only lays the images
-/// over each other again. When the view changes, the last picture is shown moved and scaled
-/// at once, and the layers are drawn anew once the view has settled for a moment, so large
-/// files stay fluid while zooming and panning.
+/// drawn mask and the view it shows, so toggling or recolouring a layer only lays the masks
+/// over each other again, and after a pan by whole pixels only the part of the board that came
+/// into view is drawn. When the view changes, the last picture is shown moved and scaled at
+/// once, and the layers are drawn anew once the view has settled for a moment, so large files
+/// stay fluid while zooming and panning.
 class BoardView : public QWidget {
     Q_OBJECT
 public:
@@ -88,8 +89,10 @@ private:
         view::LayerImage image;
         QColor colour;
         bool visible = true;
-        QImage mask;  // drawn at the current view; null when it must be drawn again
+        QImage mask;  // drawn at `maskView`; null when it must be drawn again
+        view::ViewWindow maskView;
     };
+    void drawLayer(Layer& layer, const view::ViewWindow& view);
     void viewChanged();
     void drawMarks(QPainter& p, QPoint offset) const;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <memory>
 #include <optional>
 
 #include <QApplication>
@@ -39,6 +41,7 @@
 #include "view/job_set_check.h"
 #include "view/layer_roles.h"
 #include "view/layer_summary.h"
+#include "view/ui/background_work.h"
 #include "view/ui/board_view.h"
 
 namespace padloom::ui {
@@ -109,6 +112,83 @@ QString problemListText(const std::vector<std::pair<std::string, QStringList>>& 
         }
     }
     return out.isEmpty() ? QString("No problems found.") : out.join("\n");
+}
+
+// The files chosen, read: their layers, and the problems met by file in the order given.
+struct ReadFiles {
+    std::vector<view::LayerImage> images;
+    std::vector<std::pair<std::string, QStringList>> problems;
+};
+
+// Reads the files into `read`, saying how far it has got by their bytes; stops when cancelled.
+void readFiles(const std::vector<std::string>& paths, ReadFiles& read,
+               BackgroundProgress& progress) {
+    std::vector<view::LayerImage>& images = read.images;
+    std::vector<std::pair<std::string, QStringList>>& problems = read.problems;
+    auto open = [&](const std::string& path) {
+        problems.emplace_back(path, QStringList());
+        try {
+            view::LayerImage image = view::readLayerFile(path);  // can throw
+            for (const auto& p : image.problems) {
+                problems.back().second << problemText(p);
+            }
+            return image;
+        } catch (const common::IoError& e) {
+            // the file is named above its problems: its message without the path
+            std::string what = e.what();
+            if (!e.path().empty() && what.starts_with(e.path() + ": ")) {
+                what.erase(0, e.path().size() + 2);
+            }
+            problems.back().second << fromBytes(what);
+            return view::LayerImage{};
+        }
+    };
+    auto bytesOf = [](const std::string& path) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path, ec);
+        return ec ? 0LL : static_cast<long long>(size);
+    };
+    long long total = 0;
+    for (const std::string& path : paths) {
+        total += bytesOf(path);
+    }
+    long long done = 0;
+    for (const std::string& path : paths) {
+        if (progress.cancelled()) {
+            return;
+        }
+        progress.report(done, total, "Reading " + fromBytes(common::fileNameOf(path)) + "...");
+        view::LayerImage image = open(path);
+        if (image.format == view::FileFormat::GerberJob) {
+            // a job file stands for the set it lists
+            const size_t jobEntry = problems.size() - 1;
+            const std::vector<std::string> set = view::jobSetPaths(image);
+            std::vector<view::LayerImage> layers(set.size());
+            for (size_t i = 0; i < set.size(); ++i) {
+                if (common::fileExists(set[i]) && !progress.cancelled()) {
+                    progress.report(done, total,
+                                    "Reading " + fromBytes(common::fileNameOf(set[i])) + "...");
+                    layers[i] = open(set[i]);
+                }
+            }
+            // files of the set that another run left
+            std::vector<const view::LayerImage*> listed;
+            for (const view::LayerImage& layer : layers) {
+                listed.push_back(layer.format != view::FileFormat::Unknown ? &layer : nullptr);
+            }
+            for (const view::Problem& p : view::staleSetProblems(image, listed)) {
+                problems[jobEntry].second << problemText(p);
+            }
+            for (view::LayerImage& layer : layers) {
+                if (layer.format != view::FileFormat::Unknown) {
+                    images.push_back(std::move(layer));
+                }
+            }
+        } else if (image.format != view::FileFormat::Unknown) {
+            images.push_back(std::move(image));
+        }
+        done += bytesOf(path);
+    }
 }
 
 }  // namespace
@@ -213,55 +293,19 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
 OutputViewer::~OutputViewer() = default;
 
 void OutputViewer::openFiles(const std::vector<std::string>& paths) {
-    std::vector<view::LayerImage> images;
-    std::vector<std::pair<std::string, QStringList>> problems;  // by file, in the order given
-    auto open = [&](const std::string& path) {
-        problems.emplace_back(path, QStringList());
-        try {
-            view::LayerImage image = view::readLayerFile(path);  // can throw
-            for (const auto& p : image.problems) {
-                problems.back().second << problemText(p);
-            }
-            return image;
-        } catch (const common::IoError& e) {
-            // the file is named above its problems: its message without the path
-            std::string what = e.what();
-            if (!e.path().empty() && what.starts_with(e.path() + ": ")) {
-                what.erase(0, e.path().size() + 2);
-            }
-            problems.back().second << fromBytes(what);
-            return view::LayerImage{};
-        }
-    };
-    for (const std::string& path : paths) {
-        view::LayerImage image = open(path);
-        if (image.format == view::FileFormat::GerberJob) {
-            // a job file stands for the set it lists
-            const size_t jobEntry = problems.size() - 1;
-            const std::vector<std::string> set = view::jobSetPaths(image);
-            std::vector<view::LayerImage> layers(set.size());
-            for (size_t i = 0; i < set.size(); ++i) {
-                if (common::fileExists(set[i])) {
-                    layers[i] = open(set[i]);
-                }
-            }
-            // files of the set that another run left
-            std::vector<const view::LayerImage*> listed;
-            for (const view::LayerImage& layer : layers) {
-                listed.push_back(layer.format != view::FileFormat::Unknown ? &layer : nullptr);
-            }
-            for (const view::Problem& p : view::staleSetProblems(image, listed)) {
-                problems[jobEntry].second << problemText(p);
-            }
-            for (view::LayerImage& layer : layers) {
-                if (layer.format != view::FileFormat::Unknown) {
-                    images.push_back(std::move(layer));
-                }
-            }
-        } else if (image.format != view::FileFormat::Unknown) {
-            images.push_back(std::move(image));
-        }
+    // read on a thread of its own, with its progress shown and Cancel offered; what it reads
+    // stays its own until it is done
+    auto read = std::make_shared<ReadFiles>();
+    if (!runWithProgress(this, "Opening files", [read, paths](BackgroundProgress& progress) {
+            readFiles(paths, *read, progress);
+        })) {
+        m_problems->setPlainText(m_view->layerCount() > 0
+                                     ? "Opening cancelled; the files shown before stay."
+                                     : "Opening cancelled.");
+        return;
     }
+    std::vector<view::LayerImage>& images = read->images;
+    const std::vector<std::pair<std::string, QStringList>>& problems = read->problems;
     if (images.empty() && !paths.empty() && m_view->layerCount() > 0) {
         // nothing of what was chosen could be opened: the set shown stays, and the list says why
         m_problems->setPlainText(problemListText(problems) +
