@@ -169,6 +169,25 @@ int toMils(std::int64_t u) {
     return static_cast<int>(std::llround(double(u) / double(kUnitsPerMil)));
 }
 
+// An order of shapes in which equal shapes (polygons by their corners) come together.
+int compareShapes(const Shape& a, const Shape& b, const PolygonStore& polygons) {
+    const auto head = [](const Shape& s) {
+        return std::make_tuple(s.core, s.core == Core::Polygon ? 0 : s.ax, s.ay, s.bx, s.by,
+                               s.radius, s.slack);
+    };
+    if (head(a) != head(b)) {
+        return head(a) < head(b) ? -1 : 1;
+    }
+    for (std::int32_t i = 0; a.core == Core::Polygon && i < a.bx; ++i) {
+        const Pt& p = polygons[static_cast<size_t>(a.ax + i)];
+        const Pt& q = polygons[static_cast<size_t>(b.ax + i)];
+        if (!(p == q)) {
+            return std::tie(p.x, p.y) < std::tie(q.x, q.y) ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
 Pt middleOf(const Box& a, const Box& b) {
     return Pt{(std::max(a.x0, b.x0) + std::min(a.x1, b.x1)) / 2,
               (std::max(a.y0, b.y0) + std::min(a.y1, b.y1)) / 2};
@@ -209,8 +228,8 @@ private:
     void joinTouching();
     bool joinShapes(std::uint32_t i, std::uint32_t j);
     void pours(int which);
-    void splitPour(const PourArea& area, PourRegion region, std::vector<std::uint32_t> cuts,
-                   int depth, std::vector<PourLeaf>& leaves);
+    void splitPour(int which, const PourArea& area, PourRegion region,
+                   std::vector<std::uint32_t> cuts, int depth, std::vector<PourLeaf>& leaves);
     void joinLeaf(int which, const PourLeaf& leaf);
     void joinSeams();
     Copper collect();
@@ -787,8 +806,20 @@ void CopperTracer::pours(int which) {
             cuts.push_back(static_cast<std::uint32_t>(i));
         }
     }
+    // copper drawn twice is cleared once
+    const auto order = [&](std::uint32_t a, std::uint32_t b) {
+        return compareShapes(m_cuts[which][a], m_cuts[which][b], m_cutPolygons);
+    };
+    std::sort(cuts.begin(), cuts.end(), [&](auto a, auto b) { return order(a, b) < 0; });
+    cuts.erase(std::unique(cuts.begin(), cuts.end(), [&](auto a, auto b) { return order(a, b) == 0; }),
+               cuts.end());
+    std::sort(cuts.begin(), cuts.end());
     std::vector<PourLeaf> leaves;
-    splitPour(area, std::move(whole), std::move(cuts), 0, leaves);
+    splitPour(which, area, std::move(whole), std::move(cuts), 0, leaves);
+    if (getenv("DBGCOUNT")) {
+        size_t sum = 0, most = 0; for (auto& l : leaves) { sum += l.cuts.size(); most = std::max(most, l.cuts.size()); }
+        fprintf(stderr, "cuts %zu leaves %zu incidences %zu most %zu\n", m_cuts[which].size(), leaves.size(), sum, most);
+    }
     // the leaves are cut out on all cores, a batch at a time, and joined in order
     constexpr size_t kBatch = 256;
     for (size_t first = 0; first < leaves.size(); first += kBatch) {
@@ -801,11 +832,20 @@ void CopperTracer::pours(int which) {
                 leaf.pieces = {Piece{boxRing, {}}};
                 return;
             }
+
             const Rings pour = leaf.whole ? Rings{boxRing} : area.rings(leaf.region);
             Rings cutRings;
             cutRings.reserve(leaf.cuts.size());
+            // clearances that reach far beyond the box are clipped a little outside it first,
+            // so that their edges are not crossed where no pour is looked at
+            const Box frame = box.grown(4);
             for (std::uint32_t c : leaf.cuts) {
                 Ring ring = ringAround(m_cuts[which][c], m_cutPolygons, kPourSag);
+                const Box& reach = m_cutBoxes[c];
+                if (reach.x0 < frame.x0 || reach.y0 < frame.y0 || reach.x1 > frame.x1 ||
+                    reach.y1 > frame.y1) {
+                    ring = clipConvex(ring, frame);
+                }
                 if (ring.size() >= 3) {
                     cutRings.push_back(std::move(ring));
                 }
@@ -819,7 +859,7 @@ void CopperTracer::pours(int which) {
     }
 }
 
-void CopperTracer::splitPour(const PourArea& area, PourRegion region,
+void CopperTracer::splitPour(int which, const PourArea& area, PourRegion region,
                              std::vector<std::uint32_t> cuts, int depth,
                              std::vector<PourLeaf>& leaves) {
     const PourArea::Fill fill = area.fill(region);
@@ -834,6 +874,12 @@ void CopperTracer::splitPour(const PourArea& area, PourRegion region,
         cuts.size() > kLeafCuts && depth < 40 && std::max(w, h) >= 4 * kUnitsPerMil;
     const bool manyEdges = fill == PourArea::Fill::Some && region.edges.size() > kLeafEdges &&
                            depth < 64 && std::max(w, h) >= 16;
+    // where clearances crowd, a box inside one of them has no pour left
+    if (cuts.size() > kLeafCuts && std::any_of(cuts.begin(), cuts.end(), [&](auto c) {
+            return surelyCovers(m_cuts[which][c], box);
+        })) {
+        return;
+    }
     if (!manyCuts && !manyEdges) {
         leaves.push_back(
             PourLeaf{std::move(region), fill == PourArea::Fill::Whole, std::move(cuts), {}});
@@ -845,15 +891,18 @@ void CopperTracer::splitPour(const PourArea& area, PourRegion region,
     } else {
         halves[0].y1 = halves[1].y0 = box.y0 + h / 2;
     }
-    for (const Box& half : halves) {
+    for (int k = 0; k < 2; ++k) {
+        const Box& half = halves[k];
         PourRegion part = area.part(region, half);
         std::vector<std::uint32_t> inside;
         for (std::uint32_t c : cuts) {
-            if (m_cutBoxes[c].meets(half)) {
+            // a clearance whose box reaches into both halves is looked at more closely
+            if (m_cutBoxes[c].meets(half) && (!m_cutBoxes[c].meets(halves[1 - k]) ||
+                                              mayReach(m_cuts[which][c], half, kPourSag))) {
                 inside.push_back(c);
             }
         }
-        splitPour(area, std::move(part), std::move(inside), depth + 1, leaves);
+        splitPour(which, area, std::move(part), std::move(inside), depth + 1, leaves);
     }
 }
 

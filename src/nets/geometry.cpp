@@ -210,6 +210,46 @@ bool touches(const Shape& a, const Shape& b, const PolygonStore& polygons, std::
     return coresNear(p, q, r);
 }
 
+bool mayReach(const Shape& s, const Box& box, std::int64_t extra) {
+    const std::int64_t r = std::int64_t{s.radius} + s.slack + extra;
+    if (s.core != Core::Segment) {
+        return boxOf(s, {}).grown(extra).meets(box) || s.core == Core::Polygon;
+    }
+    // the core against the box grown by the radius: their boxes meet, and the grown box's
+    // corners are not all on one side of the core's line
+    const Box grown = box.grown(r);
+    const Pt a = s.a(), b = s.b();
+    if (std::max(a.x, b.x) < grown.x0 || std::min(a.x, b.x) > grown.x1 ||
+        std::max(a.y, b.y) < grown.y0 || std::min(a.y, b.y) > grown.y1) {
+        return false;
+    }
+    bool left = false, right = false;
+    for (const Pt& c : {Pt{grown.x0, grown.y0}, Pt{grown.x1, grown.y0}, Pt{grown.x1, grown.y1},
+                        Pt{grown.x0, grown.y1}}) {
+        const std::int64_t side = cross(a, b, c);
+        left = left || side >= 0;
+        right = right || side <= 0;
+    }
+    return left && right;
+}
+
+bool surelyCovers(const Shape& s, const Box& box) {
+    if (s.core == Core::Box) {
+        const std::int64_t r = s.radius;
+        return s.ax - r <= box.x0 && s.ay - r <= box.y0 && s.bx + r >= box.x1 && s.by + r >= box.y1;
+    }
+    if (s.core == Core::Polygon) {
+        return false;
+    }
+    // the box's centre within the radius less half the box's diagonal (rounded up) of the core
+    const std::int64_t w = box.x1 - box.x0, h = box.y1 - box.y0;
+    const std::int64_t half = static_cast<std::int64_t>(std::ceil(std::hypot(double(w), double(h)) / 2)) + 1;
+    if (s.radius <= half) {
+        return false;
+    }
+    return pointNearSegment(Pt{box.x0 + w / 2, box.y0 + h / 2}, s.a(), s.b(), s.radius - half);
+}
+
 Pt pointOf(const Shape& s, const PolygonStore& polygons) {
     return s.core == Core::Polygon ? polygons[static_cast<size_t>(s.ax)] : s.a();
 }
@@ -265,6 +305,48 @@ std::vector<Pt> ringAround(const Shape& s, const PolygonStore& polygons, std::in
         }
     }
     return ring;
+}
+
+std::vector<Pt> clipConvex(const std::vector<Pt>& ring, const Box& box) {
+    // one side of the box after the other: x >= x0, x <= x1, y >= y0, y <= y1
+    std::vector<Pt> in = ring, out;
+    for (int side = 0; side < 4 && !in.empty(); ++side) {
+        const bool vertical = side < 2;
+        const std::int64_t at = side == 0 ? box.x0 : side == 1 ? box.x1 : side == 2 ? box.y0 : box.y1;
+        const auto inside = [&](const Pt& p) {
+            const std::int64_t v = vertical ? p.x : p.y;
+            return side % 2 == 0 ? v >= at : v <= at;
+        };
+        // where the edge from p to q crosses the side's line, rounded to the nearest unit
+        const auto crossing = [&](const Pt& p, const Pt& q) {
+            const std::int64_t pu = vertical ? p.x : p.y, qu = vertical ? q.x : q.y;
+            const std::int64_t pv = vertical ? p.y : p.x, qv = vertical ? q.y : q.x;
+            const Wide num = Wide{at - pu} * (qv - pv) * 2, den = Wide{qu - pu} * 2;
+            Wide v = num / den;  // towards zero; then to the nearest
+            const Wide rest = num - v * den;
+            if (2 * (rest < 0 ? -rest : rest) >= (den < 0 ? -den : den)) {
+                v += (rest < 0) == (den < 0) ? 1 : -1;
+            }
+            const std::int64_t w = pv + static_cast<std::int64_t>(v);
+            return vertical ? Pt{at, w} : Pt{w, at};
+        };
+        out.clear();
+        for (size_t i = 0; i < in.size(); ++i) {
+            const Pt& p = in[i];
+            const Pt& q = in[(i + 1) % in.size()];
+            if (inside(p)) {
+                out.push_back(p);
+            }
+            if (inside(p) != inside(q)) {
+                const Pt c = crossing(p, q);
+                if (out.empty() || !(out.back() == c)) {
+                    out.push_back(c);
+                }
+            }
+        }
+        std::swap(in, out);
+    }
+    return in;
 }
 
 Shape octagonShape(Pt centre, std::int64_t diameter, PolygonStore& polygons) {
