@@ -159,6 +159,22 @@ TEST_P(PourAreaCases, IsWhereTheWindingNumberIsNotZero) {
     }
 }
 
+// A star of 10,000 points, each joined to the one 4,001 further round, crosses itself some
+// 20 million times; cut into boxes of at most 64 edges where its winding number is not known to
+// stay off zero, its boxes hold each edge a few times over, as the crossings that shape its
+// edge do not fill the boxes that are all pour.
+TEST(PourArea, FindsASelfCrossingOutlineWithoutAllItsCrossings) {
+    const PourArea area({star(10000, 4001, 5000 * 64)});
+    std::vector<std::pair<PourRegion, PourArea::Fill>> cut;
+    leaves(area, area.whole(), 64, cut);
+    size_t edges = 0;
+    for (const auto& [region, fill] : cut) {
+        edges += fill == PourArea::Fill::Whole ? 0 : region.edges.size();
+    }
+    EXPECT_LT(edges, 8 * 10000u);
+    EXPECT_LT(cut.size(), 8000u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Outlines, PourAreaCases, ::testing::ValuesIn(outlineCases()),
                          [](const auto& info) {
                              std::string name = info.param.name;
