@@ -679,20 +679,20 @@ void CopperTracer::joinTouching() {
     m_grid = std::make_unique<SpatialGrid>(m_boxes);
     CrowdShapes crowdShapes{*this};
     std::vector<std::uint32_t> onLayer;
-    m_grid->forEachMeetingPair(
-        [&](std::uint32_t i, std::uint32_t j) { joinShapes(i, j); },
-        [&](const Box& region, const std::vector<std::uint32_t>& crowd) {
-            // layer by layer, so that every try is between shapes that may touch
-            for (int layer = 0; layer < kCopperLayers; ++layer) {
-                onLayer.clear();
-                for (const std::uint32_t i : crowd) {
-                    if (m_shapes[i].layers & (1u << layer)) {
-                        onLayer.push_back(i);
-                    }
+    // a crowded cell is joined layer by layer, so that every try is between shapes that may touch
+    auto joinCrowded = [&](const Box& region, const std::vector<std::uint32_t>& crowd) {
+        for (int layer = 0; layer < kCopperLayers; ++layer) {
+            onLayer.clear();
+            for (const std::uint32_t i : crowd) {
+                if (m_shapes[i].layers & (1u << layer)) {
+                    onLayer.push_back(i);
                 }
-                joinCrowd(crowdShapes, region, onLayer);
             }
-        });
+            joinCrowd(crowdShapes, region, onLayer);
+        }
+    };
+    m_grid->forEachMeetingPair([&](std::uint32_t i, std::uint32_t j) { joinShapes(i, j); },
+                               joinCrowded);
 
     // texts touch copper, but join nothing; copper already joined is looked at once
     m_textBoxes.resize(m_textShapes.size());
@@ -811,15 +811,12 @@ void CopperTracer::pours(int which) {
         return compareShapes(m_cuts[which][a], m_cuts[which][b], m_cutPolygons);
     };
     std::sort(cuts.begin(), cuts.end(), [&](auto a, auto b) { return order(a, b) < 0; });
-    cuts.erase(std::unique(cuts.begin(), cuts.end(), [&](auto a, auto b) { return order(a, b) == 0; }),
-               cuts.end());
+    cuts.erase(
+        std::unique(cuts.begin(), cuts.end(), [&](auto a, auto b) { return order(a, b) == 0; }),
+        cuts.end());
     std::sort(cuts.begin(), cuts.end());
     std::vector<PourLeaf> leaves;
     splitPour(which, area, std::move(whole), std::move(cuts), 0, leaves);
-    if (getenv("DBGCOUNT")) {
-        size_t sum = 0, most = 0; for (auto& l : leaves) { sum += l.cuts.size(); most = std::max(most, l.cuts.size()); }
-        fprintf(stderr, "cuts %zu leaves %zu incidences %zu most %zu\n", m_cuts[which].size(), leaves.size(), sum, most);
-    }
     // the leaves are cut out on all cores, a batch at a time, and joined in order
     constexpr size_t kBatch = 256;
     for (size_t first = 0; first < leaves.size(); first += kBatch) {
@@ -827,7 +824,8 @@ void CopperTracer::pours(int which) {
         inParallel(end - first, [&](size_t i) {
             PourLeaf& leaf = leaves[first + i];
             const Box& box = leaf.region.box;
-            const Ring boxRing{{box.x0, box.y0}, {box.x1, box.y0}, {box.x1, box.y1}, {box.x0, box.y1}};
+            const Ring boxRing{
+                {box.x0, box.y0}, {box.x1, box.y0}, {box.x1, box.y1}, {box.x0, box.y1}};
             if (leaf.whole && leaf.cuts.empty()) {
                 leaf.pieces = {Piece{boxRing, {}}};
                 return;

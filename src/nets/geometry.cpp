@@ -211,10 +211,13 @@ bool touches(const Shape& a, const Shape& b, const PolygonStore& polygons, std::
 }
 
 bool mayReach(const Shape& s, const Box& box, std::int64_t extra) {
-    const std::int64_t r = std::int64_t{s.radius} + s.slack + extra;
-    if (s.core != Core::Segment) {
-        return boxOf(s, {}).grown(extra).meets(box) || s.core == Core::Polygon;
+    if (s.core == Core::Polygon) {
+        return true;
     }
+    if (s.core != Core::Segment) {
+        return boxOf(s, {}).grown(extra).meets(box);
+    }
+    const std::int64_t r = std::int64_t{s.radius} + s.slack + extra;
     // the core against the box grown by the radius: their boxes meet, and the grown box's
     // corners are not all on one side of the core's line
     const Box grown = box.grown(r);
@@ -235,15 +238,16 @@ bool mayReach(const Shape& s, const Box& box, std::int64_t extra) {
 
 bool surelyCovers(const Shape& s, const Box& box) {
     if (s.core == Core::Box) {
-        const std::int64_t r = s.radius;
-        return s.ax - r <= box.x0 && s.ay - r <= box.y0 && s.bx + r >= box.x1 && s.by + r >= box.y1;
+        // the core itself, as its corners are rounded when it has a radius
+        return s.ax <= box.x0 && s.ay <= box.y0 && s.bx >= box.x1 && s.by >= box.y1;
     }
     if (s.core == Core::Polygon) {
         return false;
     }
     // the box's centre within the radius less half the box's diagonal (rounded up) of the core
     const std::int64_t w = box.x1 - box.x0, h = box.y1 - box.y0;
-    const std::int64_t half = static_cast<std::int64_t>(std::ceil(std::hypot(double(w), double(h)) / 2)) + 1;
+    const auto half =
+        static_cast<std::int64_t>(std::ceil(std::hypot(double(w), double(h)) / 2)) + 1;
     if (s.radius <= half) {
         return false;
     }
@@ -312,7 +316,10 @@ std::vector<Pt> clipConvex(const std::vector<Pt>& ring, const Box& box) {
     std::vector<Pt> in = ring, out;
     for (int side = 0; side < 4 && !in.empty(); ++side) {
         const bool vertical = side < 2;
-        const std::int64_t at = side == 0 ? box.x0 : side == 1 ? box.x1 : side == 2 ? box.y0 : box.y1;
+        const std::int64_t at = side == 0   ? box.x0
+                                : side == 1 ? box.x1
+                                : side == 2 ? box.y0
+                                            : box.y1;
         const auto inside = [&](const Pt& p) {
             const std::int64_t v = vertical ? p.x : p.y;
             return side % 2 == 0 ? v >= at : v <= at;

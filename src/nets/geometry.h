@@ -70,8 +70,9 @@ Box boxOf(const Shape& s, const PolygonStore& polygons);
 /// Exact for the whole-unit coordinates it is given.
 bool touches(const Shape& a, const Shape& b, const PolygonStore& polygons, std::int64_t extra = 0);
 
-/// Whether the shape, grown by `extra`, may reach into the box: never false where it does, and
-/// true where a segment's core comes within its radius of the box in both directions.
+/// Whether the shape, grown by `extra`, may reach into the box: never false where it does (a
+/// polygon always may; others where their box does, a segment where its core comes within its
+/// radius of the box along both axes).
 bool mayReach(const Shape& s, const Box& box, std::int64_t extra);
 
 /// Whether the shape surely covers the whole box (false does not say it does not).

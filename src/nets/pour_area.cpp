@@ -46,14 +46,14 @@ int windingOf(const Pt& a, const Pt& b, const Pt& p) {
 
 // Whether the segment from a to b meets the box, edges included.
 bool meets(const Pt& a, const Pt& b, const Box& box) {
-    if (std::max(a.x, b.x) < box.x0 || std::min(a.x, b.x) > box.x1 ||
-        std::max(a.y, b.y) < box.y0 || std::min(a.y, b.y) > box.y1) {
+    if (std::max(a.x, b.x) < box.x0 || std::min(a.x, b.x) > box.x1 || std::max(a.y, b.y) < box.y0 ||
+        std::min(a.y, b.y) > box.y1) {
         return false;
     }
     // the box's corners on both sides of the segment's line, or one on it
     bool left = false, right = false;
-    for (const Pt& c : {Pt{box.x0, box.y0}, Pt{box.x1, box.y0}, Pt{box.x1, box.y1},
-                        Pt{box.x0, box.y1}}) {
+    for (const Pt& c :
+         {Pt{box.x0, box.y0}, Pt{box.x1, box.y0}, Pt{box.x1, box.y1}, Pt{box.x0, box.y1}}) {
         const Wide cr = Wide{b.x - a.x} * (c.y - a.y) - Wide{b.y - a.y} * (c.x - a.x);
         left = left || cr >= 0;
         right = right || cr <= 0;
@@ -106,11 +106,12 @@ std::int64_t ceilDiv(Wide n, Wide d) {
     return static_cast<std::int64_t>(q);
 }
 
-// The point at t on the given side of the box, its other coordinate rounded up.
+// The point at t on the given side of the box, its other coordinate rounded up: away from the
+// box's low corner, so that the corner (moved in as the winding numbers take it) lies on the same
+// side of every edge drawn to a rounded point as of the edge itself.
 Pt pointOn(const Pt& a, const Pt& b, const Fraction& t, int boxSide, const Box& box) {
     if (boxSide < 2) {
-        return Pt{boxSide == 0 ? box.x0 : box.x1,
-                  a.y + ceilDiv(Wide{t.num} * (b.y - a.y), t.den)};
+        return Pt{boxSide == 0 ? box.x0 : box.x1, a.y + ceilDiv(Wide{t.num} * (b.y - a.y), t.den)};
     }
     return Pt{a.x + ceilDiv(Wide{t.num} * (b.x - a.x), t.den), boxSide == 2 ? box.y0 : box.y1};
 }
@@ -385,7 +386,8 @@ Rings PourArea::rings(const PourRegion& region) const {
     // where in `edges` the edge after edges[k] on its ring is, when it continues inside the box
     auto indexOf = [&](std::uint32_t e) {
         const auto it = std::lower_bound(edges.begin(), edges.end(), e);
-        return it != edges.end() && *it == e ? static_cast<size_t>(it - edges.begin()) : edges.size();
+        return it != edges.end() && *it == e ? static_cast<size_t>(it - edges.begin())
+                                             : edges.size();
     };
     std::vector<size_t> next(edges.size(), edges.size());
     std::vector<bool> continues(edges.size(), false);

@@ -164,18 +164,17 @@ TEST(SpatialGrid, GivesCrowdedCellsWhole) {
     std::multiset<std::pair<std::uint32_t, std::uint32_t>> paired;
     std::set<std::pair<std::uint32_t, std::uint32_t>> crowded;
     int crowds = 0;
-    grid.forEachMeetingPair(
-        [&](std::uint32_t i, std::uint32_t j) { paired.emplace(i, j); },
-        [&](const Box& region, const std::vector<std::uint32_t>& members) {
-            ++crowds;
-            EXPECT_GT(members.size(), SpatialGrid::kCrowded);
-            for (std::uint32_t i : members) {
-                EXPECT_TRUE(boxes[i].meets(region));
-                for (std::uint32_t j : members) {
-                    crowded.emplace(i, j);
-                }
-            }
-        });
+    grid.forEachMeetingPair([&](std::uint32_t i, std::uint32_t j) { paired.emplace(i, j); },
+                            [&](const Box& region, const std::vector<std::uint32_t>& members) {
+                                ++crowds;
+                                EXPECT_GT(members.size(), SpatialGrid::kCrowded);
+                                for (std::uint32_t i : members) {
+                                    EXPECT_TRUE(boxes[i].meets(region));
+                                    for (std::uint32_t j : members) {
+                                        crowded.emplace(i, j);
+                                    }
+                                }
+                            });
     EXPECT_GT(crowds, 0);
     for (std::uint32_t i = 0; i < boxes.size(); ++i) {
         for (std::uint32_t j = i + 1; j < boxes.size(); ++j) {

@@ -36,7 +36,8 @@ std::int64_t windingNumber(const Rings& rings, const Pt& p, bool eachPositive) {
 
 double distanceToSegment(const Pt& p, const Pt& a, const Pt& b) {
     const double ex = double(b.x - a.x), ey = double(b.y - a.y);
-    const double t = std::clamp(((p.x - a.x) * ex + (p.y - a.y) * ey) / (ex * ex + ey * ey), 0.0, 1.0);
+    const double t =
+        std::clamp(((p.x - a.x) * ex + (p.y - a.y) * ey) / (ex * ex + ey * ey), 0.0, 1.0);
     return std::hypot(double(p.x) - (double(a.x) + t * ex), double(p.y) - (double(a.y) + t * ey));
 }
 
@@ -107,15 +108,17 @@ std::vector<OutlineCase> outlineCases() {
         {"a square", {square}},
         {"a square drawn clockwise", {Ring(square.rbegin(), square.rend())}},
         // the second ring, drawn the other way round, still adds to the first
-        {"two overlapping squares", {square, {{32000, 32000}, {32000, 96000}, {96000, 96000}, {96000, 32000}}}},
+        {"two overlapping squares",
+         {square, {{32000, 32000}, {32000, 96000}, {96000, 96000}, {96000, 32000}}}},
         {"a square with a ring inside it", {square, hole}},
         {"a bow tie", {{{0, 0}, {64000, 64000}, {64000, 0}, {0, 64000}}}},
         {"a pentagram", {star(5, 2, 50000)}},
         {"a star of 101 points, step 50", {star(101, 50, 50000)}},
         {"a star of 200 points wound 7 times", {star(200, 7, 50000, true)}},
         {"a random self-crossing ring", {randomRing(random, 60, 100000)}},
-        {"three random rings", {randomRing(random, 20, 100000), randomRing(random, 30, 60000),
-                                randomRing(random, 25, 100000)}},
+        {"three random rings",
+         {randomRing(random, 20, 100000), randomRing(random, 30, 60000),
+          randomRing(random, 25, 100000)}},
     };
 }
 
