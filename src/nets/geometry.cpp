@@ -210,6 +210,22 @@ bool touches(const Shape& a, const Shape& b, const PolygonStore& polygons, std::
     return coresNear(p, q, r);
 }
 
+bool segmentMeetsBox(const Pt& a, const Pt& b, const Box& box) {
+    if (std::max(a.x, b.x) < box.x0 || std::min(a.x, b.x) > box.x1 || std::max(a.y, b.y) < box.y0 ||
+        std::min(a.y, b.y) > box.y1) {
+        return false;
+    }
+    // the box's corners on both sides of the segment's line, or one on it
+    bool left = false, right = false;
+    for (const Pt& c :
+         {Pt{box.x0, box.y0}, Pt{box.x1, box.y0}, Pt{box.x1, box.y1}, Pt{box.x0, box.y1}}) {
+        const Wide side = Wide{b.x - a.x} * (c.y - a.y) - Wide{b.y - a.y} * (c.x - a.x);
+        left = left || side >= 0;
+        right = right || side <= 0;
+    }
+    return left && right;
+}
+
 bool mayReach(const Shape& s, const Box& box, std::int64_t extra) {
     if (s.core == Core::Polygon) {
         return true;
@@ -217,23 +233,8 @@ bool mayReach(const Shape& s, const Box& box, std::int64_t extra) {
     if (s.core != Core::Segment) {
         return boxOf(s, {}).grown(extra).meets(box);
     }
-    const std::int64_t r = std::int64_t{s.radius} + s.slack + extra;
-    // the core against the box grown by the radius: their boxes meet, and the grown box's
-    // corners are not all on one side of the core's line
-    const Box grown = box.grown(r);
-    const Pt a = s.a(), b = s.b();
-    if (std::max(a.x, b.x) < grown.x0 || std::min(a.x, b.x) > grown.x1 ||
-        std::max(a.y, b.y) < grown.y0 || std::min(a.y, b.y) > grown.y1) {
-        return false;
-    }
-    bool left = false, right = false;
-    for (const Pt& c : {Pt{grown.x0, grown.y0}, Pt{grown.x1, grown.y0}, Pt{grown.x1, grown.y1},
-                        Pt{grown.x0, grown.y1}}) {
-        const std::int64_t side = cross(a, b, c);
-        left = left || side >= 0;
-        right = right || side <= 0;
-    }
-    return left && right;
+    // the core against the box grown by the radius
+    return segmentMeetsBox(s.a(), s.b(), box.grown(std::int64_t{s.radius} + s.slack + extra));
 }
 
 bool surelyCovers(const Shape& s, const Box& box) {

@@ -70,6 +70,9 @@ Box boxOf(const Shape& s, const PolygonStore& polygons);
 /// Exact for the whole-unit coordinates it is given.
 bool touches(const Shape& a, const Shape& b, const PolygonStore& polygons, std::int64_t extra = 0);
 
+/// Whether the segment from a to b meets the box, edges included (exact).
+bool segmentMeetsBox(const Pt& a, const Pt& b, const Box& box);
+
 /// Whether the shape, grown by `extra`, may reach into the box: never false where it does (a
 /// polygon always may; others where their box does, a segment where its core comes within its
 /// radius of the box along both axes).

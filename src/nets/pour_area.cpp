@@ -44,23 +44,6 @@ int windingOf(const Pt& a, const Pt& b, const Pt& p) {
     return a.y <= p.y ? (s > 0 ? 1 : 0) : (s < 0 ? -1 : 0);
 }
 
-// Whether the segment from a to b meets the box, edges included.
-bool meets(const Pt& a, const Pt& b, const Box& box) {
-    if (std::max(a.x, b.x) < box.x0 || std::min(a.x, b.x) > box.x1 || std::max(a.y, b.y) < box.y0 ||
-        std::min(a.y, b.y) > box.y1) {
-        return false;
-    }
-    // the box's corners on both sides of the segment's line, or one on it
-    bool left = false, right = false;
-    for (const Pt& c :
-         {Pt{box.x0, box.y0}, Pt{box.x1, box.y0}, Pt{box.x1, box.y1}, Pt{box.x0, box.y1}}) {
-        const Wide cr = Wide{b.x - a.x} * (c.y - a.y) - Wide{b.y - a.y} * (c.x - a.x);
-        left = left || cr >= 0;
-        right = right || cr <= 0;
-    }
-    return left && right;
-}
-
 // A parameter along an edge, num / den with den > 0.
 struct Fraction {
     std::int64_t num = 0, den = 1;
@@ -346,7 +329,7 @@ PourRegion PourArea::part(const PourRegion& region, const Box& box) const {
                 out.winding += before < 0 ? 1 : -1;
             }
         }
-        if (meets(edge.a, edge.b, box)) {
+        if (segmentMeetsBox(edge.a, edge.b, box)) {
             out.edges.push_back(e);
         }
     }
