@@ -830,7 +830,6 @@ void CopperTracer::pours(int which) {
                 leaf.pieces = {Piece{boxRing, {}}};
                 return;
             }
-
             const Rings pour = leaf.whole ? Rings{boxRing} : area.rings(leaf.region);
             Rings cutRings;
             cutRings.reserve(leaf.cuts.size());
