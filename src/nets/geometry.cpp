@@ -238,21 +238,25 @@ bool mayReach(const Shape& s, const Box& box, std::int64_t extra) {
 }
 
 bool surelyCovers(const Shape& s, const Box& box) {
-    if (s.core == Core::Box) {
-        // the core itself, as its corners are rounded when it has a radius
-        return s.ax <= box.x0 && s.ay <= box.y0 && s.bx >= box.x1 && s.by >= box.y1;
-    }
     if (s.core == Core::Polygon) {
         return false;
     }
-    // the box's centre within the radius less half the box's diagonal (rounded up) of the core
-    const std::int64_t w = box.x1 - box.x0, h = box.y1 - box.y0;
-    const auto half =
-        static_cast<std::int64_t>(std::ceil(std::hypot(double(w), double(h)) / 2)) + 1;
-    if (s.radius <= half) {
-        return false;
+    // the distance to a point, a segment or a box is convex, so the box is covered when its
+    // corners are
+    const Wide rr = Wide{s.radius} * s.radius;
+    for (const Pt& c :
+         {Pt{box.x0, box.y0}, Pt{box.x1, box.y0}, Pt{box.x1, box.y1}, Pt{box.x0, box.y1}}) {
+        if (s.core == Core::Box) {
+            const std::int64_t dx = std::max<std::int64_t>({0, s.ax - c.x, c.x - s.bx});
+            const std::int64_t dy = std::max<std::int64_t>({0, s.ay - c.y, c.y - s.by});
+            if (squared(dx, dy) > rr) {
+                return false;
+            }
+        } else if (!pointNearSegment(c, s.a(), s.b(), s.radius)) {
+            return false;
+        }
     }
-    return pointNearSegment(Pt{box.x0 + w / 2, box.y0 + h / 2}, s.a(), s.b(), s.radius - half);
+    return true;
 }
 
 Pt pointOf(const Shape& s, const PolygonStore& polygons) {
