@@ -17,8 +17,10 @@
 #include "common/errors.h"
 #include "common/number_format.h"
 #include "common/text_io.h"
+#include "nets/crowd_join.h"
 #include "nets/geometry.h"
 #include "nets/polygon_ops.h"
+#include "nets/pour_area.h"
 #include "nets/spatial_grid.h"
 #include "plot/gerber_header.h"
 #include "plot/layer_plot.h"
@@ -41,8 +43,10 @@ constexpr int kPourLayers[2] = {1, 6};
 // the pour off what it surrounds.
 constexpr std::int64_t kArcSag = 1;
 constexpr std::int64_t kPourSag = 16;
-// A pour is cut into boxes of about this many clearances, each clipped on its own.
+// A pour is cut into boxes of about this many clearances, each clipped on its own, and of at
+// most this many pieces of outline where the box is not all pour.
 constexpr size_t kLeafCuts = 48;
+constexpr size_t kLeafEdges = 64;
 // Problems of the board file reported one by one; the rest are counted.
 constexpr int kProblemsShown = 10;
 
@@ -99,11 +103,11 @@ struct Seam {
     std::uint32_t piece;
 };
 
-// A box of a pour cut out on its own: the pour's area in it, the clearances that reach into it,
-// and the pieces of copper left.
+// A box of a pour cut out on its own: the pour in it, the clearances that reach into it, and the
+// pieces of copper left.
 struct PourLeaf {
-    Box box;
-    Rings area;
+    PourRegion region;
+    bool whole = false;  // all of the box is pour
     std::vector<std::uint32_t> cuts;
     std::vector<Piece> pieces;
 };
@@ -165,6 +169,25 @@ int toMils(std::int64_t u) {
     return static_cast<int>(std::llround(double(u) / double(kUnitsPerMil)));
 }
 
+// An order of shapes in which equal shapes (polygons by their corners) come together.
+int compareShapes(const Shape& a, const Shape& b, const PolygonStore& polygons) {
+    const auto head = [](const Shape& s) {
+        return std::make_tuple(s.core, s.core == Core::Polygon ? 0 : s.ax, s.ay, s.bx, s.by,
+                               s.radius, s.slack);
+    };
+    if (head(a) != head(b)) {
+        return head(a) < head(b) ? -1 : 1;
+    }
+    for (std::int32_t i = 0; a.core == Core::Polygon && i < a.bx; ++i) {
+        const Pt& p = polygons[static_cast<size_t>(a.ax + i)];
+        const Pt& q = polygons[static_cast<size_t>(b.ax + i)];
+        if (!(p == q)) {
+            return std::tie(p.x, p.y) < std::tie(q.x, q.y) ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
 Pt middleOf(const Box& a, const Box& b) {
     return Pt{(std::max(a.x0, b.x0) + std::min(a.x1, b.x1)) / 2,
               (std::max(a.y0, b.y0) + std::min(a.y1, b.y1)) / 2};
@@ -203,9 +226,10 @@ private:
     void text(const std::string& text, int x, int y, int height, int rotation, int width, int layer,
               bool cleared);
     void joinTouching();
+    bool joinShapes(std::uint32_t i, std::uint32_t j);
     void pours(int which);
-    void splitPour(const Box& box, Rings area, std::vector<std::uint32_t> cuts, int depth,
-                   std::vector<PourLeaf>& leaves);
+    void splitPour(int which, const PourArea& area, PourRegion region,
+                   std::vector<std::uint32_t> cuts, int depth, std::vector<PourLeaf>& leaves);
     void joinLeaf(int which, const PourLeaf& leaf);
     void joinSeams();
     Copper collect();
@@ -320,6 +344,19 @@ private:
     std::vector<std::string> m_warnings;
     std::vector<DrawnCopper> m_drawn;  // with the object in `island` until collected
     bool m_warned[3] = {false, false, false};
+
+    // the copper shapes as a crowd join sees them
+    struct CrowdShapes {
+        CopperTracer& tracer;
+        std::uint32_t root(std::uint32_t i) { return tracer.m_uf.find(tracer.m_owner[i]); }
+        const Box& box(std::uint32_t i) const { return tracer.m_boxes[i]; }
+        bool reaches(std::uint32_t i, const Box& region) const {
+            return touches(tracer.m_shapes[i],
+                           Shape::box(Pt{region.x0, region.y0}, Pt{region.x1, region.y1}),
+                           tracer.m_polygons);
+        }
+        bool join(std::uint32_t i, std::uint32_t j) { return tracer.joinShapes(i, j); }
+    };
 };
 
 Shape CopperTracer::flash(int shape, Pt c, int xSize, int ySize, PolygonStore& polygons) const {
@@ -651,34 +688,58 @@ void CopperTracer::joinTouching() {
         m_boxes[i] = m_shapes[i].layers ? boxOf(m_shapes[i], m_polygons) : Box{};
     }
     m_grid = std::make_unique<SpatialGrid>(m_boxes);
-    m_grid->forEachMeetingPair([&](std::uint32_t i, std::uint32_t j) {
-        const Shape& a = m_shapes[i];
-        const Shape& b = m_shapes[j];
-        if (!(a.layers & b.layers)) {
-            return;
+    CrowdShapes crowdShapes{*this};
+    std::vector<std::uint32_t> onLayer;
+    // a crowded cell is joined layer by layer, so that every try is between shapes that may touch
+    auto joinCrowded = [&](const Box& region, const std::vector<std::uint32_t>& crowd) {
+        for (int layer = 0; layer < kCopperLayers; ++layer) {
+            onLayer.clear();
+            for (const std::uint32_t i : crowd) {
+                if (m_shapes[i].layers & (1u << layer)) {
+                    onLayer.push_back(i);
+                }
+            }
+            joinCrowd(crowdShapes, region, onLayer);
         }
-        const std::uint32_t ra = m_uf.find(m_owner[i]), rb = m_uf.find(m_owner[j]);
-        if (ra == rb || !touches(a, b, m_polygons)) {
-            return;
-        }
-        m_uf.uniteRoots(ra, rb);
-        const Pt m = middleOf(m_boxes[i], m_boxes[j]);
-        const bool meant = endsIn(a, b, m_polygons) || endsIn(b, a, m_polygons);
-        m_joints.push_back(Joint{m_owner[i], m_owner[j], toMils(m.x), toMils(m.y), meant});
-    });
+    };
+    m_grid->forEachMeetingPair([&](std::uint32_t i, std::uint32_t j) { joinShapes(i, j); },
+                               joinCrowded);
 
-    // texts touch copper, but join nothing
+    // texts touch copper, but join nothing; copper already joined is looked at once
     m_textBoxes.resize(m_textShapes.size());
+    std::vector<size_t> touchedBy(m_objects.size(), 0);  // per set of copper: the last stroke + 1
     for (size_t t = 0; t < m_textShapes.size(); ++t) {
         m_textBoxes[t] = boxOf(m_textShapes[t], m_polygons);
         const Shape& s = m_textShapes[t];
         m_grid->forEachMeeting(m_textBoxes[t], [&](std::uint32_t i) {
-            if ((s.layers & m_shapes[i].layers) && touches(s, m_shapes[i], m_polygons)) {
+            const std::uint32_t root = m_uf.find(m_owner[i]);
+            if ((s.layers & m_shapes[i].layers) && touchedBy[root] != t + 1 &&
+                touches(s, m_shapes[i], m_polygons)) {
+                touchedBy[root] = t + 1;
                 m_textTouches.emplace_back(m_textOwner[t], m_owner[i]);
             }
         });
     }
     m_textGrid = std::make_unique<SpatialGrid>(m_textBoxes);
+}
+
+// Joins two shapes when they share a layer and touch, recording where; true when that united
+// two sets of copper.
+bool CopperTracer::joinShapes(std::uint32_t i, std::uint32_t j) {
+    const Shape& a = m_shapes[i];
+    const Shape& b = m_shapes[j];
+    if (!(a.layers & b.layers)) {
+        return false;
+    }
+    const std::uint32_t ra = m_uf.find(m_owner[i]), rb = m_uf.find(m_owner[j]);
+    if (ra == rb || !touches(a, b, m_polygons)) {
+        return false;
+    }
+    m_uf.uniteRoots(ra, rb);
+    const Pt m = middleOf(m_boxes[i], m_boxes[j]);
+    const bool meant = endsIn(a, b, m_polygons) || endsIn(b, a, m_polygons);
+    m_joints.push_back(Joint{m_owner[i], m_owner[j], toMils(m.x), toMils(m.y), meant});
+    return true;
 }
 
 // The rings of the closed outlines of a pour layer, as the plot run writes them as regions:
@@ -743,41 +804,61 @@ Rings outlineRings(plot::PourEdgeTable& edges, std::vector<std::string>& warning
 
 void CopperTracer::pours(int which) {
     const int layer = kPourLayers[which];
-    Rings area = unite(outlineRings(m_outlines[which], m_warnings, m_path, layer));
+    const PourArea area(outlineRings(m_outlines[which], m_warnings, m_path, layer));
     if (area.empty()) {
         return;
     }
-    Box box;
-    for (const Ring& ring : area) {
-        for (const Pt& p : ring) {
-            box.add(Box{p.x, p.y, p.x, p.y});
-        }
-    }
+    PourRegion whole = area.whole();
     m_cutBoxes.resize(m_cuts[which].size());
     std::vector<std::uint32_t> cuts;
     for (size_t i = 0; i < m_cuts[which].size(); ++i) {
         m_cutBoxes[i] = boxOf(m_cuts[which][i], m_cutPolygons).grown(kPourSag);
-        if (m_cutBoxes[i].meets(box)) {
+        if (m_cutBoxes[i].meets(whole.box)) {
             cuts.push_back(static_cast<std::uint32_t>(i));
         }
     }
+    // copper drawn twice is cleared once
+    const auto order = [&](std::uint32_t a, std::uint32_t b) {
+        return compareShapes(m_cuts[which][a], m_cuts[which][b], m_cutPolygons);
+    };
+    std::sort(cuts.begin(), cuts.end(), [&](auto a, auto b) { return order(a, b) < 0; });
+    cuts.erase(
+        std::unique(cuts.begin(), cuts.end(), [&](auto a, auto b) { return order(a, b) == 0; }),
+        cuts.end());
+    std::sort(cuts.begin(), cuts.end());
     std::vector<PourLeaf> leaves;
-    splitPour(box, std::move(area), std::move(cuts), 0, leaves);
+    splitPour(which, area, std::move(whole), std::move(cuts), 0, leaves);
     // the leaves are cut out on all cores, a batch at a time, and joined in order
     constexpr size_t kBatch = 256;
     for (size_t first = 0; first < leaves.size(); first += kBatch) {
         const size_t end = std::min(leaves.size(), first + kBatch);
         inParallel(end - first, [&](size_t i) {
             PourLeaf& leaf = leaves[first + i];
+            const Box& box = leaf.region.box;
+            const Ring boxRing{
+                {box.x0, box.y0}, {box.x1, box.y0}, {box.x1, box.y1}, {box.x0, box.y1}};
+            if (leaf.whole && leaf.cuts.empty()) {
+                leaf.pieces = {Piece{boxRing, {}}};
+                return;
+            }
+            const Rings pour = leaf.whole ? Rings{boxRing} : area.rings(leaf.region);
             Rings cutRings;
             cutRings.reserve(leaf.cuts.size());
+            // clearances that reach far beyond the box are clipped a little outside it first,
+            // so that their edges are not crossed where no pour is looked at
+            const Box frame = box.grown(4);
             for (std::uint32_t c : leaf.cuts) {
                 Ring ring = ringAround(m_cuts[which][c], m_cutPolygons, kPourSag);
+                const Box& reach = m_cutBoxes[c];
+                if (reach.x0 < frame.x0 || reach.y0 < frame.y0 || reach.x1 > frame.x1 ||
+                    reach.y1 > frame.y1) {
+                    ring = clipConvex(ring, frame);
+                }
                 if (ring.size() >= 3) {
                     cutRings.push_back(std::move(ring));
                 }
             }
-            leaf.pieces = subtract(leaf.area, cutRings);
+            leaf.pieces = subtract(pour, cutRings);
         });
         for (size_t i = first; i < end; ++i) {
             joinLeaf(which, leaves[i]);
@@ -786,11 +867,30 @@ void CopperTracer::pours(int which) {
     }
 }
 
-void CopperTracer::splitPour(const Box& box, Rings area, std::vector<std::uint32_t> cuts, int depth,
+void CopperTracer::splitPour(int which, const PourArea& area, PourRegion region,
+                             std::vector<std::uint32_t> cuts, int depth,
                              std::vector<PourLeaf>& leaves) {
+    const PourArea::Fill fill = area.fill(region);
+    if (fill == PourArea::Fill::None) {
+        return;
+    }
+    const Box box = region.box;
     const std::int64_t w = box.x1 - box.x0, h = box.y1 - box.y0;
-    if (cuts.size() <= kLeafCuts || depth >= 40 || std::max(w, h) < 4 * kUnitsPerMil) {
-        leaves.push_back(PourLeaf{box, std::move(area), std::move(cuts), {}});
+    // a box is cut smaller for its clearances down to a few mils, and for the pour's outline
+    // down to a few units, as an outline may cross itself anywhere
+    const bool manyCuts =
+        cuts.size() > kLeafCuts && depth < 40 && std::max(w, h) >= 4 * kUnitsPerMil;
+    const bool manyEdges = fill == PourArea::Fill::Some && region.edges.size() > kLeafEdges &&
+                           depth < 64 && std::max(w, h) >= 16;
+    // where clearances crowd, a box inside one of them has no pour left
+    if (cuts.size() > kLeafCuts && std::any_of(cuts.begin(), cuts.end(), [&](auto c) {
+            return surelyCovers(m_cuts[which][c], box);
+        })) {
+        return;
+    }
+    if (!manyCuts && !manyEdges) {
+        leaves.push_back(
+            PourLeaf{std::move(region), fill == PourArea::Fill::Whole, std::move(cuts), {}});
         return;
     }
     Box halves[2] = {box, box};
@@ -799,25 +899,25 @@ void CopperTracer::splitPour(const Box& box, Rings area, std::vector<std::uint32
     } else {
         halves[0].y1 = halves[1].y0 = box.y0 + h / 2;
     }
-    for (const Box& half : halves) {
-        Rings part = clip(area, half);
-        if (part.empty()) {
-            continue;
-        }
+    for (int k = 0; k < 2; ++k) {
+        const Box& half = halves[k];
+        PourRegion part = area.part(region, half);
         std::vector<std::uint32_t> inside;
         for (std::uint32_t c : cuts) {
-            if (m_cutBoxes[c].meets(half)) {
+            // a clearance whose box reaches into both halves is looked at more closely
+            if (m_cutBoxes[c].meets(half) && (!m_cutBoxes[c].meets(halves[1 - k]) ||
+                                              mayReach(m_cuts[which][c], half, kPourSag))) {
                 inside.push_back(c);
             }
         }
-        splitPour(half, std::move(part), std::move(inside), depth + 1, leaves);
+        splitPour(which, area, std::move(part), std::move(inside), depth + 1, leaves);
     }
 }
 
 void CopperTracer::joinLeaf(int which, const PourLeaf& leaf) {
     const int layer = kPourLayers[which];
     const unsigned bit = 1u << (layer - 1);
-    const Box& box = leaf.box;
+    const Box& box = leaf.region.box;
     const std::vector<Piece>& pieces = leaf.pieces;
     if (pieces.empty()) {
         return;

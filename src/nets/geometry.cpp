@@ -210,6 +210,55 @@ bool touches(const Shape& a, const Shape& b, const PolygonStore& polygons, std::
     return coresNear(p, q, r);
 }
 
+bool segmentMeetsBox(const Pt& a, const Pt& b, const Box& box) {
+    if (std::max(a.x, b.x) < box.x0 || std::min(a.x, b.x) > box.x1 || std::max(a.y, b.y) < box.y0 ||
+        std::min(a.y, b.y) > box.y1) {
+        return false;
+    }
+    // the box's corners on both sides of the segment's line, or one on it
+    bool left = false, right = false;
+    for (const Pt& c :
+         {Pt{box.x0, box.y0}, Pt{box.x1, box.y0}, Pt{box.x1, box.y1}, Pt{box.x0, box.y1}}) {
+        const Wide side = Wide{b.x - a.x} * (c.y - a.y) - Wide{b.y - a.y} * (c.x - a.x);
+        left = left || side >= 0;
+        right = right || side <= 0;
+    }
+    return left && right;
+}
+
+bool mayReach(const Shape& s, const Box& box, std::int64_t extra) {
+    if (s.core == Core::Polygon) {
+        return true;
+    }
+    if (s.core != Core::Segment) {
+        return boxOf(s, {}).grown(extra).meets(box);
+    }
+    // the core against the box grown by the radius
+    return segmentMeetsBox(s.a(), s.b(), box.grown(std::int64_t{s.radius} + s.slack + extra));
+}
+
+bool surelyCovers(const Shape& s, const Box& box) {
+    if (s.core == Core::Polygon) {
+        return false;
+    }
+    // the distance to a point, a segment or a box is convex, so the box is covered when its
+    // corners are
+    const Wide rr = Wide{s.radius} * s.radius;
+    for (const Pt& c :
+         {Pt{box.x0, box.y0}, Pt{box.x1, box.y0}, Pt{box.x1, box.y1}, Pt{box.x0, box.y1}}) {
+        if (s.core == Core::Box) {
+            const std::int64_t dx = std::max<std::int64_t>({0, s.ax - c.x, c.x - s.bx});
+            const std::int64_t dy = std::max<std::int64_t>({0, s.ay - c.y, c.y - s.by});
+            if (squared(dx, dy) > rr) {
+                return false;
+            }
+        } else if (!pointNearSegment(c, s.a(), s.b(), s.radius)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 Pt pointOf(const Shape& s, const PolygonStore& polygons) {
     return s.core == Core::Polygon ? polygons[static_cast<size_t>(s.ax)] : s.a();
 }
@@ -265,6 +314,51 @@ std::vector<Pt> ringAround(const Shape& s, const PolygonStore& polygons, std::in
         }
     }
     return ring;
+}
+
+std::vector<Pt> clipConvex(const std::vector<Pt>& ring, const Box& box) {
+    // one side of the box after the other: x >= x0, x <= x1, y >= y0, y <= y1
+    std::vector<Pt> in = ring, out;
+    for (int side = 0; side < 4 && !in.empty(); ++side) {
+        const bool vertical = side < 2;
+        const std::int64_t at = side == 0   ? box.x0
+                                : side == 1 ? box.x1
+                                : side == 2 ? box.y0
+                                            : box.y1;
+        const auto inside = [&](const Pt& p) {
+            const std::int64_t v = vertical ? p.x : p.y;
+            return side % 2 == 0 ? v >= at : v <= at;
+        };
+        // where the edge from p to q crosses the side's line, rounded to the nearest unit
+        const auto crossing = [&](const Pt& p, const Pt& q) {
+            const std::int64_t pu = vertical ? p.x : p.y, qu = vertical ? q.x : q.y;
+            const std::int64_t pv = vertical ? p.y : p.x, qv = vertical ? q.y : q.x;
+            const Wide num = Wide{at - pu} * (qv - pv) * 2, den = Wide{qu - pu} * 2;
+            Wide v = num / den;  // towards zero; then to the nearest
+            const Wide rest = num - v * den;
+            if (2 * (rest < 0 ? -rest : rest) >= (den < 0 ? -den : den)) {
+                v += (rest < 0) == (den < 0) ? 1 : -1;
+            }
+            const std::int64_t w = pv + static_cast<std::int64_t>(v);
+            return vertical ? Pt{at, w} : Pt{w, at};
+        };
+        out.clear();
+        for (size_t i = 0; i < in.size(); ++i) {
+            const Pt& p = in[i];
+            const Pt& q = in[(i + 1) % in.size()];
+            if (inside(p)) {
+                out.push_back(p);
+            }
+            if (inside(p) != inside(q)) {
+                const Pt c = crossing(p, q);
+                if (out.empty() || !(out.back() == c)) {
+                    out.push_back(c);
+                }
+            }
+        }
+        std::swap(in, out);
+    }
+    return in;
 }
 
 Shape octagonShape(Pt centre, std::int64_t diameter, PolygonStore& polygons) {

@@ -70,6 +70,17 @@ Box boxOf(const Shape& s, const PolygonStore& polygons);
 /// Exact for the whole-unit coordinates it is given.
 bool touches(const Shape& a, const Shape& b, const PolygonStore& polygons, std::int64_t extra = 0);
 
+/// Whether the segment from a to b meets the box, edges included (exact).
+bool segmentMeetsBox(const Pt& a, const Pt& b, const Box& box);
+
+/// Whether the shape, grown by `extra`, may reach into the box: never false where it does (a
+/// polygon always may; others where their box does, a segment where its core comes within its
+/// radius of the box along both axes).
+bool mayReach(const Shape& s, const Box& box, std::int64_t extra);
+
+/// Whether the shape surely covers the whole box (false does not say it does not).
+bool surelyCovers(const Shape& s, const Box& box);
+
 /// A point that lies in the shape's core (for telling whether a shape lies inside an area).
 Pt pointOf(const Shape& s, const PolygonStore& polygons);
 
@@ -77,6 +88,10 @@ Pt pointOf(const Shape& s, const PolygonStore& polygons);
 /// lies at most `sag` units outside it (round parts are drawn with the tangent lines of the
 /// circle, never inside it).
 std::vector<Pt> ringAround(const Shape& s, const PolygonStore& polygons, std::int64_t sag);
+
+/// The part of a convex ring inside `box` (counter-clockwise in, counter-clockwise out); where
+/// its edges cross the box's edges the points are rounded to whole units.
+std::vector<Pt> clipConvex(const std::vector<Pt>& ring, const Box& box);
 
 /// Adds a regular octagon with flat sides facing the axes, as a pad of octagon shape is
 /// flashed: `diameter` is the circle through its corners (the flash's own size). Its corners

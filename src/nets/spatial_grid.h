@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "nets/geometry.h"
@@ -19,6 +21,16 @@ public:
     /// Calls `f(i, j)` once for every pair of indexed boxes that meet, i < j.
     template <class F>
     void forEachMeetingPair(F&& f) const;
+
+    /// Cells of more boxes than this are crowded.
+    static constexpr std::uint32_t kCrowded = 64;
+
+    /// As forEachMeetingPair, but every crowded cell goes whole to `crowd(region, boxes)`: its
+    /// region (edges included) and the boxes that reach into it. A pair whose shared part begins
+    /// in a crowded cell goes to `f` in every other cell of few boxes the two share, as whoever
+    /// joins the crowd looks only at what meets inside its region.
+    template <class F, class C>
+    void forEachMeetingPair(F&& f, C&& crowd) const;
 
     /// Calls `f(i)` for every indexed box that meets `box`, once each.
     template <class F>
@@ -51,11 +63,31 @@ inline int SpatialGrid::row(std::int64_t y) const {
 
 template <class F>
 void SpatialGrid::forEachMeetingPair(F&& f) const {
+    forEachMeetingPair(f, nullptr);
+}
+
+template <class F, class C>
+void SpatialGrid::forEachMeetingPair(F&& f, C&& crowd) const {
+    constexpr bool crowds = !std::is_same_v<std::decay_t<C>, std::nullptr_t>;
+    auto crowded = [&](size_t cell) {
+        return crowds && m_start[cell + 1] - m_start[cell] > kCrowded;
+    };
+    std::vector<std::uint32_t> boxes;
     for (int r = 0; r < m_rows; ++r) {
         for (int c = 0; c < m_columns; ++c) {
             const size_t cell = static_cast<size_t>(r) * m_columns + c;
             const std::uint32_t* begin = m_entries.data() + m_start[cell];
             const std::uint32_t* end = m_entries.data() + m_start[cell + 1];
+            if (crowded(cell)) {
+                if constexpr (crowds) {
+                    boxes.assign(begin, end);
+                    const Box region{m_bounds.x0 + c * m_cell, m_bounds.y0 + r * m_cell,
+                                     m_bounds.x0 + (c + 1) * m_cell,
+                                     m_bounds.y0 + (r + 1) * m_cell};
+                    crowd(region, boxes);
+                }
+                continue;
+            }
             for (const std::uint32_t* p = begin; p != end; ++p) {
                 const Box& a = m_boxes[*p];
                 for (const std::uint32_t* q = p + 1; q != end; ++q) {
@@ -64,8 +96,10 @@ void SpatialGrid::forEachMeetingPair(F&& f) const {
                         continue;
                     }
                     // a pair that shares several cells is met in one only: the cell of the
-                    // low corner of the part the two boxes share
-                    if (column(std::max(a.x0, b.x0)) != c || row(std::max(a.y0, b.y0)) != r) {
+                    // low corner of the part the two boxes share, unless that one is crowded
+                    const int oc = column(std::max(a.x0, b.x0)), orow = row(std::max(a.y0, b.y0));
+                    if ((oc != c || orow != r) &&
+                        !crowded(static_cast<size_t>(orow) * m_columns + oc)) {
                         continue;
                     }
                     f(std::min(*p, *q), std::max(*p, *q));
