@@ -225,3 +225,46 @@ TEST(FabProfiles, UserFolder) {
 
 }  // namespace
 }  // namespace padloom::fab
+
+namespace padloom::fab {
+namespace {
+
+// fabs lists the shipped profiles then the user's, says which it refused, prints one as a file
+// that reads back as the same profile, and names the profiles for a name it does not know.
+TEST(FabsCommand, ListsShowsAndRefuses) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "fab");
+    dir.write("fab/mine.fab", "[drill]\nfiles = one\n");
+    dir.write("fab/oshpark.fab", "[drill]\nfiles = one\n");
+    const std::string fabs =
+        "PADLOOM_SETTINGS_DIR=" + dir.path().string() + " " + testing::cliPath() + " fabs";
+    std::string out;
+    ASSERT_EQ(testing::runCommand(fabs + " 2>&1", &out), 0);
+    EXPECT_EQ(out.substr(0, out.find('\n') + 1),
+              "padloom-cli fabs: " + dir.file("fab/oshpark.fab") +
+                  ": not taken: a shipped profile has the name oshpark; give this one another "
+                  "name (its file name, or its name line)\n");
+    EXPECT_NE(out.find("  generic       the package as it is made without a profile\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("Your own, in " + dir.file("fab") + ":\n  mine          one drill file\n"),
+              std::string::npos)
+        << out;
+
+    ASSERT_EQ(testing::runCommand(fabs + " --show jlcpcb > " + dir.file("copy.fab")), 0);
+    EXPECT_EQ(testing::readFile(dir.file("copy.fab")),
+              testing::readFile(testing::sourceDir() + "/data/fab/jlcpcb.fab"));
+    ASSERT_EQ(testing::runCommand(fabs + " --show mine", &out), 0);
+    EXPECT_EQ(out, "[drill]\nfiles = one\n");
+
+    ASSERT_EQ(testing::runCommand(fabs + " --show nosuch 2>&1", &out), 2);
+    EXPECT_EQ(out,
+              "padloom-cli fabs: no board-house profile \"nosuch\"; the profiles are: "
+              "generic, aisler, eurocircuits, jlcpcb, oshpark, pcbway, mine\n");
+    dir.write("bad.fab", "[drill]\nfiles = two\n");
+    ASSERT_EQ(testing::runCommand(fabs + " --show " + dir.file("bad.fab") + " 2>&1", &out), 1);
+    EXPECT_EQ(out, "padloom-cli fabs: " + dir.file("bad.fab") +
+                       ":2: files: one or plated-apart, not \"two\"\n");
+}
+
+}  // namespace
+}  // namespace padloom::fab
