@@ -6,6 +6,7 @@
 #include "cli/plot_setup.h"
 #include "common/base_name.h"
 #include "fab/fab_package.h"
+#include "fab/fab_profile.h"
 #include "plot/plot_run.h"
 #include <CLI/CLI.hpp>
 
@@ -15,11 +16,19 @@ namespace {
 struct PackageArgs {
     std::string board;
     std::string output;
+    std::string fab = "generic";
     bool noX2 = false;
     PlotSetup setup;
 };
 
 int runPackage(const PackageArgs& a) {
+    fab::FabProfile profile;
+    try {
+        profile = fab::loadProfile(a.fab);  // can throw
+    } catch (const fab::UnknownProfile& e) {
+        std::cerr << "padloom-cli package: " << e.what() << "\n";
+        return 2;
+    }
     plot::PlotOptions options;
     options.x2 = !a.noX2;
     a.setup.applyTo(options);
@@ -34,7 +43,7 @@ int runPackage(const PackageArgs& a) {
         return 1;
     }
     fab::PackageResult result =
-        fab::makeFabPackage(host, options, annotate::PlacementOptions{}, runValues, zip);
+        fab::makeFabPackage(host, options, annotate::PlacementOptions{}, runValues, zip, &profile);
     if (runValues.boardCutShort) {
         std::cerr << "padloom-cli package: " << a.board << ": " << kCutShortOutcome << "\n";
         return 1;
@@ -55,6 +64,10 @@ const RegisterCommand packageCommand(
         auto a = std::make_shared<PackageArgs>();
         inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         app.add_option("-o,--output", a->output, "zip file (default: beside the board, .zip)");
+        app.add_option("--fab", a->fab,
+                       "board-house profile: a name padloom-cli fabs lists, or a profile file "
+                       "(default generic)")
+            ->type_name("NAME|FILE");
         app.add_flag("--no-x2", a->noX2,
                      "no Gerber X2 attributes in the files and no Gerber job file");
         a->setup.addOptions(app);
@@ -62,7 +75,8 @@ const RegisterCommand packageCommand(
             "The layer files, NC drill file, BOM and X/Y file are written beside the board as "
             "a plot run writes them; in the zip they take the names fab software recognises "
             "(mid layers G1..G4, planes GP1 and GP2, outline GKO, drill drawing GD1, drill guide "
-            "GG1). Exit status 1 when the files read back with errors.");
+            "GG1), or those the --fab profile gives. Exit status 1 when the files read back with "
+            "errors, 2 for a profile name no profile has.");
         run = [a] { return runPackage(*a); };
     });
 

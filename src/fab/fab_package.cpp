@@ -1,12 +1,15 @@
 #include "fab/fab_package.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <optional>
 
 #include "common/base_name.h"
 #include "common/errors.h"
 #include "common/text_io.h"
 #include "common/version.h"
+#include "fab/assembly_files.h"
 #include "nets/ipc356.h"
 #include "nets/netlist_check.h"
 #include "plot/layer_plot.h"
@@ -34,12 +37,23 @@ constexpr int kBoardOutline = 17;
 constexpr int kBoardTopOverlay = 7;
 constexpr int kBoardBottomOverlay = 8;
 
+constexpr const char* kCplRole = "Placement for assembly (CPL)";
+constexpr const char* kAssemblyBomRole = "Bill of materials for assembly";
+
 // "name" padded with blanks to `width` characters.
 std::string padded(std::string text, size_t width) {
     if (text.size() < width) {
         text.append(width - text.size(), ' ');
     }
     return text;
+}
+
+// Names compared as a zip unpacked on Windows or macOS compares them: without regard to case.
+bool sameNameNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 std::string toolName(int number) {
@@ -91,6 +105,44 @@ view::Box boardBox(const std::vector<view::LayerImage>& images) {
     return {};
 }
 
+// The README's account of the board-house profile: what it changes from the generic profile
+// and, where the package holds a CPL, how its positions and rotations are given.
+std::vector<std::string> profileReadme(const FabProfile& profile,
+                                       const std::vector<PackageFile>& files) {
+    std::vector<std::string> out;
+    out.push_back("");
+    out.push_back("## Board house: " + profile.name);
+    out.push_back("");
+    if (profile.changes.empty()) {
+        out.push_back("The generic profile: the package as it is made without a profile.");
+    } else {
+        out.push_back("What the profile changes from the generic one:");
+        out.push_back("");
+        size_t width = 0;
+        for (const ProfileChange& c : profile.changes) {
+            width = std::max(width, c.section.size() + c.key.size() + 3);
+        }
+        for (const ProfileChange& c : profile.changes) {
+            out.push_back("    " + padded("[" + c.section + "] " + c.key, width) + "  " + c.value +
+                          " (generic: " + c.genericValue + ")");
+        }
+    }
+    const bool hasCpl = std::any_of(files.begin(), files.end(), [&](const PackageFile& f) {
+        return profile.cplFile && f.role == kCplRole;
+    });
+    if (hasCpl) {
+        out.push_back("");
+        out.push_back(std::string("The CPL gives each part's centre in ") +
+                      (profile.cpl.inches ? "inches" : "mm") +
+                      " in board coordinates seen from the top, for parts on the bottom too (not "
+                      "mirrored), and its rotation in degrees " +
+                      (profile.cpl.counterClockwise ? "counter-clockwise" : "clockwise") +
+                      ", seen from the top for parts on both sides: 0 is a part with pin 1 left "
+                      "of its centre.");
+    }
+    return out;
+}
+
 }  // namespace
 
 std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPath) {
@@ -106,7 +158,8 @@ std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPa
 }
 
 std::string packageReadme(const std::string& boardPath, const std::vector<PackageFile>& files,
-                          const std::vector<view::LayerImage>& images, bool drillFormat24) {
+                          const std::vector<view::LayerImage>& images, bool drillFormat24,
+                          const FabProfile* profile) {
     auto imageOf = [&](const plot::SetFile& wanted) -> const view::LayerImage* {
         for (const auto& image : images) {
             if (plot::setFileNamed(image.path) == &wanted) {
@@ -117,7 +170,7 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     };
     int copper = 0;
     for (const PackageFile& f : files) {
-        const plot::SetFile* set = plot::setFileNamed(f.name);
+        const plot::SetFile* set = f.set ? f.set : plot::setFileNamed(f.name);
         if (set && (set->kind == plot::FileKind::Copper || set->kind == plot::FileKind::Plane)) {
             ++copper;
         }
@@ -130,6 +183,10 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
     out.push_back("");
     out.push_back(std::string("Made by Padloom ") + common::programVersion());
     out.push_back("");
+    if (profile) {
+        out.push_back("    Board house:   " + profile->name +
+                      (profile->description.empty() ? "" : " (" + profile->description + ")"));
+    }
     const view::Box b = boardBox(images);
     if (!b.empty()) {
         out.push_back("    Board size:    " + view::fixed(b.width(), 4) + " x " +
@@ -200,6 +257,11 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
         std::string sum = std::to_string(total);
         out.push_back("    " + padded("Total", 30) +
                       std::string(sum.size() < 7 ? 7 - sum.size() : 0, ' ') + sum);
+    }
+    if (profile) {
+        for (const std::string& line : profileReadme(*profile, files)) {
+            out.push_back(line);
+        }
     }
     std::vector<std::string> problems;
     for (const auto& image : images) {
@@ -327,7 +389,7 @@ namespace {
 
 // What a package holds besides the plotted layer files and the NC drill file, in zip order
 // after them. A new kind of file is one more row (and, when it is made here, its case below).
-enum class Made { Bom, Placement, TestNetlist, JobFile, Readme };
+enum class Made { Bom, Placement, Cpl, AssemblyBom, TestNetlist, JobFile, Readme };
 struct PackageRow {
     Made made;
     const char* role;
@@ -335,6 +397,8 @@ struct PackageRow {
 constexpr PackageRow kOtherFiles[] = {
     {Made::Bom, "Bill of materials"},
     {Made::Placement, "X/Y placement (pick and place)"},
+    {Made::Cpl, kCplRole},
+    {Made::AssemblyBom, kAssemblyBomRole},
     {Made::TestNetlist, "IPC-D-356A netlist (electrical test)"},
     {Made::JobFile, "Gerber job file"},
     {Made::Readme, "This file"},
@@ -355,25 +419,77 @@ plot::X2Facts withOutlineSize(const plot::X2Facts& facts,
     return sized;
 }
 
+// The plot options a profile sets. Throws IoError for what this program cannot write.
+void applyProfile(const FabProfile& profile, plot::PlotOptions& options) {
+    options.x2 = options.x2 && profile.x2;
+    if (!profile.x2) {
+        options.x2Facts.reset();
+    }
+    const DrillFormat& drill = profile.drill;
+    if (!drill.asPlotted) {
+        if (drill.metric || !drill.leadingZerosKept || drill.integerDigits != 2 ||
+            (drill.decimalDigits != 3 && drill.decimalDigits != 4)) {
+            throw common::IoError(
+                profile.path,
+                "the drill format " + std::string(drill.metric ? "METRIC " : "INCH ") +
+                    std::to_string(drill.integerDigits) + ":" +
+                    std::to_string(drill.decimalDigits) + (drill.leadingZerosKept ? " LZ" : " TZ") +
+                    " cannot be written (INCH 2:3 or 2:4 LZ)");
+        }
+        options.drillFormat24 = drill.decimalDigits == 4;
+    }
+}
+
+// Refuses a package in which a profile's names give two files the same name: one would hide
+// the other in the zip.
+void refuseNameTwice(const std::vector<PackageFile>& files, const FabProfile& profile) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (sameNameNoCase(files[i].name, files[j].name)) {
+                throw common::IoError(profile.path, "the profile " + profile.name +
+                                                        " names two files of the package " +
+                                                        files[i].name + " (" + files[j].role +
+                                                        ", " + files[i].role + ")");
+            }
+        }
+    }
+}
+
 }  // namespace
 
 PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                              const annotate::PlacementOptions& placement,
-                             const board::RunValues& runValues, const std::string& zipPath) {
+                             const board::RunValues& runValues, const std::string& zipPath,
+                             const FabProfile* profile) {
     if (!runValues.aptMade) {
         throw common::IoError(runValues.boardFile, "no aperture file made; nothing packaged");
     }
-    // nothing is plotted for a zip that could not be written
+    // nothing is plotted for a zip that could not be written, nor with a profile that cannot
+    // be read
     checkZipPath(zipPath);
     std::vector<std::string> inputs{runValues.boardFile, runValues.aptFile};
     common::refuseOverwritingInput(zipPath, inputs);
+    FabProfile generic;
+    if (!profile) {
+        generic = loadProfile(std::string("generic"));  // can throw
+        profile = &generic;
+    }
+    // --no-x2 turns the job file off with the attributes
+    const bool jobFile = profile->jobFile && (options.x2 || !profile->x2);
+    applyProfile(*profile, options);  // can throw
 
     options.layers = fabLayers(runValues.boardFile);  // can throw
     options.ncDrill = true;
-    options.bom = true;
+    options.bom = profile->billFile;
     if (options.x2 && !options.x2Facts) {
         // the facts of the plot run are those of the zip's files and its job file
         options.x2Facts = std::make_shared<const plot::X2Facts>(
+            plot::gatherX2Facts(options, runValues));  // can throw
+    }
+    // a job file without X2 attributes in the files: the same facts, for the job file only
+    std::shared_ptr<const plot::X2Facts> jobFacts = options.x2Facts;
+    if (jobFile && !jobFacts) {
+        jobFacts = std::make_shared<const plot::X2Facts>(
             plot::gatherX2Facts(options, runValues));  // can throw
     }
     plot::plotBoard(host, options, runValues);  // can throw
@@ -388,8 +504,11 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
     for (const plot::SetFile& set : plot::setFiles()) {
         if (set.plotLayer == 0 ? options.ncDrill : options.layers[set.plotLayer]) {
             std::string path = plot::layerOutputPath(runValues, std::string(set.extension));
-            result.files.push_back({path, stem + std::string(set.fabExtension),
-                                    std::string(set.role), plot::fileFunction(set, stack)});
+            PackageFile file{path,
+                             profile->fileName(fileNameKeyOfLayer(set.plotLayer), stem,
+                                               stack.position(set.plotLayer)),
+                             std::string(set.role), plot::fileFunction(set, stack), &set};
+            result.files.push_back(std::move(file));
             readBack.push_back(path);
         }
     }
@@ -413,31 +532,59 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
         }
     };
 
+    // the parts as the assembly house is told them: each part's side from the overlays, so a
+    // part's legend on the bottom overlay puts it on the bottom, whatever legend layers the
+    // X/Y tool is set to
+    annotate::PlacementOptions partOptions = placement;
+    partOptions.openNotepad = false;
+    partOptions.topLegendLayer = kBoardTopOverlay;
+    partOptions.bottomLegendLayer = kBoardBottomOverlay;
+    std::optional<AssemblyFiles> assembly;
+    auto assemblyOnce = [&]() -> const AssemblyFiles& {
+        if (!assembly) {
+            std::vector<std::string> problems;
+            assembly = assemblyFiles(
+                annotate::placedParts(runValues.boardFile, partOptions, problems),  // can throw
+                *profile);
+            for (const std::string& note : assembly->notes) {
+                host.addLine("Assembly: " + note);
+            }
+        }
+        return *assembly;
+    };
+
     std::vector<std::pair<std::string, std::string>> made;  // files made in memory
     for (const PackageRow& row : kOtherFiles) {
         switch (row.made) {
-            case Made::Bom: {
-                std::string bom = plot::layerOutputPath(runValues, ".csv");
-                result.files.push_back({bom, common::fileNameOf(bom), row.role, ""});
-                break;
-            }
-            case Made::Placement: {
-                annotate::PlacementOptions xyOptions = placement;
-                xyOptions.openNotepad = false;
-                // the assembly house is told each part's true side: a part's legend on the
-                // bottom overlay puts it on the bottom, whatever legend layers the X/Y tool
-                // is set to
-                xyOptions.topLegendLayer = kBoardTopOverlay;
-                xyOptions.bottomLegendLayer = kBoardBottomOverlay;
-                annotate::PlacementResult xy =
-                    annotate::writePlacementFile(runValues.boardFile, xyOptions);  // can throw
-                for (const std::string& p : xy.problems) {
-                    host.addLine(p);
+            case Made::Bom:
+                if (profile->billFile) {
+                    std::string bom = plot::layerOutputPath(runValues, ".csv");
+                    result.files.push_back({bom, profile->fileName("bill", stem), row.role, ""});
                 }
-                result.files.push_back(
-                    {xy.outputPath, common::fileNameOf(xy.outputPath), row.role, ""});
                 break;
-            }
+            case Made::Placement:
+                if (profile->xyFile) {
+                    annotate::PlacementResult xy =
+                        annotate::writePlacementFile(runValues.boardFile, partOptions);
+                    for (const std::string& p : xy.problems) {
+                        host.addLine(p);
+                    }
+                    result.files.push_back(
+                        {xy.outputPath, profile->fileName("xy", stem), row.role, ""});
+                }
+                break;
+            case Made::Cpl:
+                if (profile->cplFile) {
+                    made.emplace_back(profile->fileName("cpl", stem), assemblyOnce().cpl);
+                    result.files.push_back({"", made.back().first, row.role, ""});
+                }
+                break;
+            case Made::AssemblyBom:
+                if (profile->bomFile) {
+                    made.emplace_back(profile->fileName("bom", stem), assemblyOnce().bom);
+                    result.files.push_back({"", made.back().first, row.role, ""});
+                }
+                break;
             case Made::TestNetlist: {
                 // the bare-board test netlist of the same copper
                 const std::string ipc = plot::layerOutputPath(runValues, ".ipc");
@@ -449,34 +596,35 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                 for (const std::string& note : notes) {
                     host.addLine(ipc + ": " + note);
                 }
-                result.files.push_back({ipc, common::fileNameOf(ipc), row.role, ""});
+                result.files.push_back({ipc, profile->fileName("netlist", stem), row.role, ""});
                 break;
             }
             case Made::JobFile:
-                if (options.x2Facts) {
+                if (jobFile) {
                     // the job file names the files as the zip does
                     std::vector<plot::JobFile> jobFiles;
                     for (const PackageFile& f : result.files) {
-                        if (const plot::SetFile* set = plot::setFileNamed(f.name)) {
-                            jobFiles.push_back(plot::jobFileOf(*options.x2Facts, *set, f.name));
+                        if (f.set) {
+                            jobFiles.push_back(plot::jobFileOf(*jobFacts, *f.set, f.name));
                         }
                     }
                     readBackOnce();
                     made.emplace_back(
-                        stem + ".gbrjob",
-                        plot::gerberJobFile(withOutlineSize(*options.x2Facts, images), jobFiles));
+                        profile->fileName("job", stem),
+                        plot::gerberJobFile(withOutlineSize(*jobFacts, images), jobFiles));
                     result.files.push_back({"", made.back().first, row.role, ""});
                 }
                 break;
             case Made::Readme:
                 readBackOnce();
                 result.files.push_back({"", kReadmeName, row.role, ""});
-                result.readme =
-                    packageReadme(runValues.boardFile, result.files, images, options.drillFormat24);
+                result.readme = packageReadme(runValues.boardFile, result.files, images,
+                                              options.drillFormat24, profile);
                 made.emplace_back(kReadmeName, result.readme);
                 break;
         }
     }
+    refuseNameTwice(result.files, *profile);
 
     std::vector<PackageFile> onDisk;
     for (const PackageFile& f : result.files) {

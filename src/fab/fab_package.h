@@ -7,6 +7,7 @@
 #include "annotate/placement.h"
 #include "board/run_values.h"
 #include "common/host.h"
+#include "fab/fab_profile.h"
 #include "plot/plot_run.h"
 #include "view/layer_image.h"
 
@@ -19,6 +20,8 @@ struct PackageFile {
     std::string name;
     std::string role;
     std::string function;
+    /// The plot set's row of a Gerber or drill file; null for the other files.
+    const plot::SetFile* set = nullptr;
 };
 
 /// What a package run made.
@@ -44,7 +47,8 @@ std::array<bool, plot::kPlotLayerCount + 1> fabLayers(const std::string& boardPa
 /// drill files of `files` read back, in any order; the drill file's number format is the
 /// plot's (2.3 or 2.4 digits, leading zeros kept).
 std::string packageReadme(const std::string& boardPath, const std::vector<PackageFile>& files,
-                          const std::vector<view::LayerImage>& images, bool drillFormat24);
+                          const std::vector<view::LayerImage>& images, bool drillFormat24,
+                          const FabProfile* profile = nullptr);
 
 /// The fab package of a board whose aperture file the run values say was made: plots the fab
 /// set beside the board (the layers of fabLayers(), NC drill and BOM, with the other plot
@@ -54,9 +58,15 @@ std::string packageReadme(const std::string& boardPath, const std::vector<Packag
 /// houses' CAM software recognises, with a README.md (and with X2 attributes a Gerber job
 /// file) into the zip `zipPath`, which is written whole or not at all. Messages go to the
 /// Host's message list. Throws IoError.
+///
+/// `profile` is the board house's (null: the generic profile): the names in the zip, X2
+/// attributes (off when either the options or the profile turn them off), the job file, the
+/// drill format when the profile gives one, and the assembly files (X/Y file, the plot's bill,
+/// CPL and BOM in the profile's columns); the README names it and what it changes.
 PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
                              const annotate::PlacementOptions& placement,
-                             const board::RunValues& runValues, const std::string& zipPath);
+                             const board::RunValues& runValues, const std::string& zipPath,
+                             const FabProfile* profile = nullptr);
 
 /// Refuses, with an IoError, a zip path that cannot be written before any work is done: its
 /// folder missing ("no such folder") or not a folder, or the path itself a folder.

@@ -99,7 +99,8 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
     EXPECT_EQ(
         names,
         "demo.GTL demo.GBL demo.GTO demo.GBO demo.GD1 demo.GTS demo.GBS demo.GP1 demo.GP2 "
-        "demo.GTP demo.GBP demo.GKO demo.TXT demo.csv demo.UCM demo.ipc demo.gbrjob README.md ");
+        "demo.GTP demo.GBP demo.GKO demo.TXT demo.csv demo.UCM demo-CPL.csv demo.ipc demo.gbrjob "
+        "README.md ");
     EXPECT_TRUE(common::fileExists(dir.file("demo.GBD")));
     if (testing::runCommand("command -v unzip >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "unzip not installed";
@@ -117,7 +118,7 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
         EXPECT_EQ(out.substr(at + 1, 10), "-rw-r--r--") << out;
         ++entries;
     }
-    EXPECT_EQ(entries, 18u);
+    EXPECT_EQ(entries, 19u);
     // the job file names the files as the zip does, with the functions the files give
     ASSERT_EQ(testing::runCommand("unzip -p '" + zip + "' demo.gbrjob", &out), 0);
     EXPECT_NE(out.find("{\"Path\": \"demo.GP2\", \"FileFunction\": \"Copper,L3,Inr,Plane\", "
@@ -188,7 +189,7 @@ TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
     DemoBoard demo;
     auto& [dir, host, run] = demo;
     PackageResult result = makeFabPackage(host, {}, {}, run, dir.file("demo.zip"));
-    ASSERT_EQ(result.files.size(), 17u);
+    ASSERT_EQ(result.files.size(), 18u);
     EXPECT_EQ(result.files[11].name, "demo.GKO");
     EXPECT_EQ(result.files[11].function, "Profile,NP");  // the README still says what it is
     EXPECT_EQ(result.files.back().name, "README.md");
