@@ -132,13 +132,29 @@ std::vector<std::string> profileReadme(const FabProfile& profile,
     });
     if (hasCpl) {
         out.push_back("");
-        out.push_back(std::string("The CPL gives each part's centre in ") +
-                      (profile.cpl.inches ? "inches" : "mm") +
-                      " in board coordinates seen from the top, for parts on the bottom too (not "
-                      "mirrored), and its rotation in degrees " +
-                      (profile.cpl.counterClockwise ? "counter-clockwise" : "clockwise") +
-                      ", seen from the top for parts on both sides: 0 is a part with pin 1 left "
-                      "of its centre.");
+        const std::string text =
+            std::string("The CPL gives each part's centre in ") +
+            (profile.cpl.inches ? "inches" : "mm") +
+            " in board coordinates seen from the top, for parts on the bottom too (not "
+            "mirrored), and its rotation in degrees " +
+            (profile.cpl.counterClockwise ? "counter-clockwise" : "clockwise") +
+            ", seen from the top for parts on both sides: 0 is a part with pin 1 left of its "
+            "centre. The CPL and the BOM name each part by the same designator.";
+        // a paragraph in lines of at most 96 characters, as plain text reads it
+        std::string line;
+        size_t at = 0;
+        while (at < text.size()) {
+            size_t end = text.find(' ', at);
+            end = end == std::string::npos ? text.size() : end;
+            const std::string word = text.substr(at, end - at);
+            if (!line.empty() && line.size() + 1 + word.size() > 96) {
+                out.push_back(line);
+                line.clear();
+            }
+            line += (line.empty() ? "" : " ") + word;
+            at = end + 1;
+        }
+        out.push_back(line);
     }
     return out;
 }
