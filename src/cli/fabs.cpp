@@ -36,6 +36,7 @@ int runFabs(const FabsArgs& a) {
         for (const fab::ProfileEntry& e : entries) {
             width = std::max(width, e.name.size());
         }
+        std::cout << "Installed with the program, in " << folders.shipped << ":\n";
         bool userHeading = false;
         for (const fab::ProfileEntry& e : entries) {
             if (!e.shipped && !userHeading) {

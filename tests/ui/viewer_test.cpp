@@ -315,7 +315,7 @@ void ViewerTest::packageButtonWritesTheZip() {
     window->findChild<QPushButton*>("PackageButton")->click();
     QVERIFY(h.boxes.isEmpty());
     QVERIFY(QFile::exists(QString::fromStdString(zip)));
-    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 18 files");  // with its job file and test netlist
+    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 19 files");  // job file, netlist, CPL
     // its Gerber and drill files can be looked at
     QCOMPARE(window->previewFiles().size(), size_t(13));
     QVERIFY(window->findChild<QPushButton*>("PreviewButton")->isEnabled());
