@@ -47,6 +47,9 @@ int runFabs(const FabsArgs& a) {
             std::cout << "  " << e.name << std::string(width - e.name.size() + 2, ' ')
                       << fab::changeSummary(profile) << "\n";
         }
+        if (!userHeading && !folders.user.empty()) {
+            std::cout << "Your own go in " << folders.user << " as NAME.fab: none there yet.\n";
+        }
         return 0;
     } catch (const fab::UnknownProfile& e) {
         std::cerr << "padloom-cli fabs: " << e.what() << "\n";
