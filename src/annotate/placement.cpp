@@ -10,6 +10,7 @@
 #include "common/base_name.h"
 #include "common/number_format.h"
 #include "common/text_io.h"
+#include "plot/stroke_font.h"
 
 namespace padloom::annotate {
 
@@ -31,6 +32,75 @@ struct Extents {
         maxY = std::max(maxY, y);
     }
 };
+
+/// Widens `e` by the box from (x0, y0) to (x1, y1) grown by `grow` on every side.
+void addBox(Extents& e, long long x0, long long y0, long long x1, long long y1, long long grow) {
+    e.add(std::min(x0, x1) - grow, std::min(y0, y1) - grow);
+    e.add(std::max(x0, x1) + grow, std::max(y0, y1) + grow);
+}
+
+/// Widens `e` by the strokes of a text, each grown by half the text's line width.
+void addText(Extents& e, const std::string& text, int x, int y, int height, int rotation,
+             int width) {
+    plot::forEachTextStroke(x, y, text, height, rotation,
+                            [&](long long x1, long long y1, long long x2, long long y2) {
+                                addBox(e, x1, y1, x2, y2, std::max(width, 0) / 2);
+                            });
+}
+
+/// Widens `e` by what the record the reader holds covers on the board: a track or an arc
+/// with its width, a pad, via or fill whole, the strokes of a string or of a component's
+/// shown texts.
+void addObject(Extents& e, RecordKind kind, const board::BoardReader& reader) {
+    const board::CurrentRecord& r = reader.record();
+    const long long halfWidth = std::max(r.width, 0) / 2;
+    switch (kind) {
+        case RecordKind::Track:
+            addBox(e, r.x1, r.y1, r.x2, r.y2, halfWidth);
+            break;
+        case RecordKind::Fill:
+            addBox(e, r.x1, r.y1, r.x2, r.y2, 0);
+            break;
+        case RecordKind::Pad:
+            addBox(e, r.x1 - std::max(r.xSize, 0) / 2, r.y1 - std::max(r.ySize, 0) / 2,
+                   r.x1 + std::max(r.xSize, 0) / 2, r.y1 + std::max(r.ySize, 0) / 2, 0);
+            break;
+        case RecordKind::Via:
+            addBox(e, r.x1, r.y1, r.x1, r.y1, std::max(r.viaSize, 0) / 2);
+            break;
+        case RecordKind::Arc: {
+            // each quarter drawn runs between two of the circle's axis points
+            const long long x = r.x1, y = r.y1;
+            const long long radius = r.radius == 0 ? 1 : std::llabs(r.radius);
+            const int q = r.quadrantMask;
+            const std::pair<long long, long long> top{x, y + radius}, left{x - radius, y},
+                bottom{x, y - radius}, right{x + radius, y};
+            const std::pair<int, std::pair<long long, long long>> axisPoints[] = {
+                {1 | 2, top}, {2 | 4, left}, {4 | 8, bottom}, {8 | 1, right}};
+            for (const auto& [quarters, p] : axisPoints) {
+                if (q & quarters) {
+                    addBox(e, p.first, p.second, p.first, p.second, halfWidth);
+                }
+            }
+            break;
+        }
+        case RecordKind::String:
+            addText(e, r.text, r.x1, r.y1, r.ySize, r.rotation, r.width);
+            break;
+        case RecordKind::Component: {
+            const board::ComponentHeader& c = reader.component();
+            if (c.designatorShown == 1) {
+                const board::TextAttributes& t = c.designatorText;
+                addText(e, c.designator, t.x, t.y, t.height, t.rotation, t.width);
+            }
+            if (c.commentShown == 1) {
+                const board::TextAttributes& t = c.commentText;
+                addText(e, c.comment, t.x, t.y, t.height, t.rotation, t.width);
+            }
+            break;
+        }
+    }
+}
 
 /// A fill of a part on the top or bottom fill layer, kept for the robber-pad rule.
 struct StoredFill {
@@ -355,10 +425,15 @@ PlacementResult writePlacementFile(const std::string& boardPath, const Placement
     common::refuseOverwritingInput(result.outputPath, {boardPath});
     ProgressSteps steps(progress);
 
-    // pass 1: the board size from the free tracks of the overlay and board layers
+    // pass 1: the board size from the free tracks of the overlay and board layers; a board
+    // without such tracks takes the extents of all its objects, so that the corners and the
+    // mirroring of bottom parts stand for the board rather than for the start values
     setStatus(progress, "pass 1.  Computing board size.");
     steps.reset();
     Extents board;
+    bool outlined = false;
+    constexpr long long kNone = std::numeric_limits<long long>::max();
+    Extents objects{kNone, kNone, -kNone, -kNone};  // empty until an object widens it
     std::optional<common::LineWriter> out;
     {
         board::BoardReader reader(boardPath);
@@ -369,13 +444,23 @@ PlacementResult writePlacementFile(const std::string& boardPath, const Placement
             if (*kind == RecordKind::Track && reader.isFree() && (r.layer == 7 || r.layer == 11)) {
                 board.add(r.x1, r.y1);
                 board.add(r.x2, r.y2);
+                outlined = true;
+            }
+            if (!outlined) {
+                addObject(objects, *kind, reader);
             }
         }
         if (!reader.hasHeader()) {
             result.problems.push_back(board::missingHeaderWarning(boardPath));
         }
     }
-    auto narrow = [](long long v) { return static_cast<int>(v); };
+    if (!outlined) {
+        board = objects.minX <= objects.maxX ? objects : Extents{0, 0, 0, 0};
+    }
+    auto narrow = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
+    };
     result.minX = narrow(board.minX);
     result.minY = narrow(board.minY);
     result.maxX = narrow(board.maxX);

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "common/errors.h"
 #include "common/text_io.h"
+#include "view/job_set_check.h"
 #include "view/layer_image.h"
 #include "view/layer_summary.h"
 #include <CLI/CLI.hpp>
@@ -22,6 +23,9 @@ int runInfo(const InfoArgs& a) {
         try {
             common::requireInputFile(path);
             images.push_back(view::readLayerFile(path));
+            if (images.back().format == view::FileFormat::GerberJob) {
+                view::checkJobSet(images.back());  // a set left by other runs is told
+            }
         } catch (const common::IoError& e) {
             std::cerr << "padloom-cli info: " << e.what() << "\n";
             unreadable = true;

@@ -14,11 +14,20 @@ namespace padloom::cli {
 
 class CliHost;
 
+/// --drill-format, as `plot`, `package` and `tango` take it: "2.3", "2.4" or a format in
+/// Excellon's terms (plot::parseDrillFormat).
+void addDrillFormatOption(CLI::App& app, std::string& drillFormat);
+
+/// --no-macros, as `plot`, `package` and `tango` take it.
+void addNoMacrosFlag(CLI::App& app, bool& noMacros);
+
 /// The options that `plot` and `package` share: how the layers are drawn and the aperture
 /// file they are drawn with.
 struct PlotSetup {
     std::string drillFormat = "2.3";
     std::string fillMode = "polygon";
+    std::string planes = "negative";
+    bool noMacros = false;
     bool noIncludeBoard = false;
     bool includeKeepOut = false;
     bool thermals = false;

@@ -2,6 +2,8 @@
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
+#include "cli/plot_setup.h"
+#include "plot/nc_drill.h"
 #include "plot/plot_run.h"
 #include "tango/tango_plot.h"
 #include <CLI/CLI.hpp>
@@ -15,6 +17,7 @@ struct TangoArgs {
     bool allLayers = false;
     bool ncDrill = false;
     std::string drillFormat = "2.3";
+    bool noMacros = false;
     bool x2 = false;
     tango::TangoSizes sizes;
 };
@@ -49,6 +52,10 @@ int runTango(const TangoArgs& a) {
     }
     options.ncDrill = a.ncDrill;
     options.drillFormat24 = a.drillFormat == "2.4";
+    if (a.drillFormat != "2.3" && a.drillFormat != "2.4") {
+        options.drillFormat = plot::parseDrillFormat(a.drillFormat);
+    }
+    options.noMacros = a.noMacros;
     options.sizes = a.sizes;
     options.x2 = a.x2;
 
@@ -75,9 +82,8 @@ const RegisterCommand tangoCommand(
                      "planes)")
             ->excludes(layers);
         app.add_flag("--nc-drill", a->ncDrill, "write the NC drill file (.TXT)");
-        app.add_option("--drill-format", a->drillFormat, "NC drill coordinates, 2.3 or 2.4")
-            ->check(CLI::IsMember({"2.3", "2.4"}))
-            ->capture_default_str();
+        addDrillFormatOption(app, a->drillFormat);
+        addNoMacrosFlag(app, a->noMacros);
         app.add_option("--solder-mask", a->sizes.solderMask, "solder mask enlargement, mils")
             ->capture_default_str();
         app.add_option("--paste", a->sizes.paste, "paste mask enlargement, mils")

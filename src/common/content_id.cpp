@@ -1,13 +1,7 @@
 #include "common/content_id.h"
 
 #include <bit>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <system_error>
-
-#include "common/errors.h"
 
 namespace padloom::common {
 
@@ -23,9 +17,14 @@ std::uint32_t bigEndianWord(const std::uint8_t* p) {
            std::uint32_t{p[3]};
 }
 
-std::string uuidOf(Sha1& sha) {
+// Projects are named in a namespace of their own, apart from the boards' bytes.
+constexpr std::uint8_t kProjectNamespace[16] = {0x2f, 0x83, 0x6b, 0xd0, 0x47, 0x1e, 0x4a, 0x92,
+                                                0xb5, 0x0c, 0x61, 0xe8, 0x3d, 0x7a, 0x29, 0xf4};
+
+// The UUID of a hash: its first 16 bytes with the version nibble and the RFC 4122 variant.
+std::string uuidOf(Sha1& sha, int version) {
     std::array<std::uint8_t, 20> d = sha.finish();
-    d[6] = static_cast<std::uint8_t>((d[6] & 0x0f) | 0x50);  // version 5: name-based, SHA-1
+    d[6] = static_cast<std::uint8_t>((d[6] & 0x0f) | (version << 4));
     d[8] = static_cast<std::uint8_t>((d[8] & 0x3f) | 0x80);  // the RFC 4122 variant
     const std::string hex = hexOf(d.data(), 16);
     return hex.substr(0, 8) + "-" + hex.substr(8, 4) + "-" + hex.substr(12, 4) + "-" +
@@ -137,25 +136,20 @@ std::string contentUuid(std::string_view bytes) {
     Sha1 sha;
     sha.add(std::string_view(reinterpret_cast<const char*>(kBoardNamespace), 16));
     sha.add(bytes);
-    return uuidOf(sha);
+    return uuidOf(sha, 5);  // version 5: name-based, SHA-1
 }
 
-std::string fileContentUuid(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file) {
-        throw IoError(path, std::generic_category().message(errno));
+std::string projectUuid(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
     }
     Sha1 sha;
-    sha.add(std::string_view(reinterpret_cast<const char*>(kBoardNamespace), 16));
-    std::unique_ptr<char[]> buffer(new char[1 << 16]);
-    while (size_t n = std::fread(buffer.get(), 1, 1 << 16, file.get())) {
-        sha.add(std::string_view(buffer.get(), n));
-    }
-    if (std::ferror(file.get())) {
-        throw IoError(path, "cannot be read");
-    }
-    return uuidOf(sha);
+    sha.add(std::string_view(reinterpret_cast<const char*>(kProjectNamespace), 16));
+    sha.add(folded);
+    return uuidOf(sha, 4);
 }
 
 }  // namespace padloom::common

@@ -31,7 +31,10 @@ std::string hexOf(const std::uint8_t* bytes, size_t size);
 /// "xxxxxxxx-xxxx-5xxx-yxxx-xxxxxxxxxxxx" in lower-case hex.
 std::string contentUuid(std::string_view bytes);
 
-/// contentUuid of a file's bytes, read in pieces; throws IoError when it cannot be read.
-std::string fileContentUuid(const std::string& path);
+/// The UUID of a project, from its name: version 4 (the form of a random UUID) as Gerber
+/// project identifiers must be, but made from a hash of the name, so that the same project
+/// always gets the same UUID. Names that differ only in letter case (one file name on a DOS
+/// disk) give the same UUID.
+std::string projectUuid(std::string_view name);
 
 }  // namespace padloom::common

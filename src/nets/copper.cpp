@@ -231,6 +231,13 @@ private:
     }
     Pt at(long long x, long long y) const { return Pt{checked(x), checked(y)}; }
 
+    // keeps a track, arc or fill of `object` for showing its net, when asked to
+    void keepDrawn(std::uint32_t object, DrawnCopper::Kind kind, const CurrentRecord& r) {
+        if (m_options.keepDrawn) {
+            m_drawn.push_back(DrawnCopper{kind, r.layer, r.x1, r.y1, r.x2, r.y2, r.width, r.radius,
+                                          r.quadrantMask, static_cast<int>(object)});
+        }
+    }
     std::uint32_t newObject(ObjectKind kind, int layer = 0) {
         m_objects.push_back(ObjectInfo{kind, static_cast<std::uint8_t>(layer)});
         return m_uf.add();
@@ -311,6 +318,7 @@ private:
 
     unsigned m_layersUsed = 0;
     std::vector<std::string> m_warnings;
+    std::vector<DrawnCopper> m_drawn;  // with the object in `island` until collected
     bool m_warned[3] = {false, false, false};
 };
 
@@ -509,6 +517,7 @@ void CopperTracer::track(const CurrentRecord& r, bool free) {
     const unsigned layers = r.width > 0 ? drawLayers(r.layer) : 0;
     if (layers != 0) {
         const std::uint32_t object = newObject(ObjectKind::Track, r.layer);
+        keepDrawn(object, DrawnCopper::Kind::Track, r);
         for (int which = 0; which < 2; ++which) {
             if (oneMil && r.layer == kPourLayers[which]) {
                 m_oneMilTracks[which].push_back(m_shapes.size());
@@ -558,6 +567,7 @@ void CopperTracer::arc(const CurrentRecord& r, bool free) {
     };
     if (layers != 0 && (r.quadrantMask & 15)) {
         const std::uint32_t object = newObject(ObjectKind::Arc, r.layer);
+        keepDrawn(object, DrawnCopper::Kind::Arc, r);
         chords([&](Pt p, Pt q) {
             Shape s = Shape::segment(p, q, units(r.width) / 2);
             s.slack = kArcSag;
@@ -588,6 +598,7 @@ void CopperTracer::fill(const CurrentRecord& r) {
     const int grow = m_options.pourEnlargement / 2;
     if (layers != 0) {
         const std::uint32_t object = newObject(ObjectKind::Fill, r.layer);
+        keepDrawn(object, DrawnCopper::Kind::Fill, r);
         addShape(Shape::box(a, b), layers, object, grow <= 0);
     }
     if (!m_options.pours) {
@@ -973,6 +984,10 @@ Copper CopperTracer::collect() {
             out.textContacts.push_back(TextContact{info.text, info.x, info.y, info.line, islands});
         }
     }
+    for (DrawnCopper& d : m_drawn) {
+        d.island = out.objectIsland[static_cast<size_t>(d.island)];
+    }
+    out.drawn = std::move(m_drawn);
     out.pads = std::move(m_pads);
     out.vias = std::move(m_vias);
     out.padObject = std::move(m_padObject);

@@ -12,6 +12,7 @@ struct CopperOptions {
     bool pours = false;     // copper pours from 1-mil outlines ("Pours from .001 outline")
     bool thermals = false;  // outer relief flashes ("Thermals on external layers")
     int pourEnlargement = 6;
+    bool keepDrawn = false;  // keep the tracks, arcs and fills in Copper::drawn
 };
 
 /// A pad of the board.
@@ -37,6 +38,19 @@ struct ViaInfo {
     int size = 0;
     int hole = 0;
     long line = 0;
+    int island = -1;
+};
+
+/// A track, arc or fill of the board drawn in copper, and its island: what a net is drawn
+/// with, to show it.
+struct DrawnCopper {
+    enum class Kind : std::uint8_t { Track, Arc, Fill };
+    Kind kind = Kind::Track;
+    int layer = 0;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a track's ends, a fill's corners, an arc's centre
+    int width = 0;                       // of a track or arc
+    int radius = 0;                      // of an arc
+    int quadrants = 0;                   // the quarters of an arc drawn (1, 2, 4, 8)
     int island = -1;
 };
 
@@ -80,6 +94,8 @@ struct Copper {
     /// the top (board layer 1) to bit 5 for the bottom.
     unsigned layersUsed = 0;
     std::vector<std::string> warnings;
+    /// The tracks, arcs and fills in copper, in file order; only with CopperOptions::keepDrawn.
+    std::vector<DrawnCopper> drawn;
 };
 
 /// Reads the board and finds its copper islands. Every line the board reader passes over goes

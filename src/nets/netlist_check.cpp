@@ -19,6 +19,7 @@ NetlistCheck checkAgainstNetlist(common::Host& host, const std::string& boardPat
     check.board = boardPath;
     NetsOptions netsOptions;
     netsOptions.copper = copperOptionsOf(options, enlargements);
+    netsOptions.copper.keepDrawn = true;  // the check is looked at: a net shows its copper
     netsOptions.netlist = netlistPath;
     check.nets = findNets(boardPath, netsOptions);
     if (!check.nets.reference) {

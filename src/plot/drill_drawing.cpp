@@ -64,29 +64,39 @@ constexpr Step kFigures[32][3] = {
 // clang-format on
 
 // Writes the steps of one figure around (x, y), up to its first end step; the pen memory
-// starts empty for every figure.
-void writeFigure(common::LineWriter& out, long long x, long long y, const Step* steps,
-                 size_t count) {
+// starts empty for every figure. In the current syntax every step carries its pen.
+void writeFigure(LayerFile& file, long long x, long long y, const Step* steps, size_t count) {
     int pen = 0;
     for (size_t i = 0; i < count && steps[i].pen != kPenEnd; ++i) {
+        const std::string_view code = steps[i].pen == kPenDraw ? "D01*" : "D02*";
         std::string_view penCode;
         if (steps[i].pen != pen) {
-            penCode = steps[i].pen == kPenDraw ? "D01*" : "D02*";
+            penCode = code;
             pen = steps[i].pen;
         }
         const long long px = x + steps[i].dx * kMarkUnit;
         const long long py = y + steps[i].dy * kMarkUnit;
-        out.piece(64, [&](common::LineWriter::Cursor& c) {
-            c.text(penCode).text("X").number(px).text("Y").number(py).text("*");
+        file.out.piece(64, [&](common::LineWriter::Cursor& c) {
+            if (file.currentSyntax) {
+                c.text("X").number(px).text("Y").number(py).text(code);
+            } else {
+                c.text(penCode).text("X").number(px).text("Y").number(py).text("*");
+            }
         });
     }
 }
 
 // One straight line from (x1, y1) to (x2, y2) in one line of the file.
-void writeLine(common::LineWriter& out, long long x1, long long y1, long long x2, long long y2) {
-    out.piece(96, [&](common::LineWriter::Cursor& c) {
-        c.text("D02*X").number(x1).text("Y").number(y1).text("*D01*");
-        c.text("X").number(x2).text("Y").number(y2).text("*D02*\r\n");
+void writeLine(LayerFile& file, long long x1, long long y1, long long x2, long long y2) {
+    const bool current = file.currentSyntax;
+    file.out.piece(96, [&](common::LineWriter::Cursor& c) {
+        if (current) {
+            c.text("X").number(x1).text("Y").number(y1).text("D02*");
+            c.text("X").number(x2).text("Y").number(y2).text("D01*\r\n");
+        } else {
+            c.text("D02*X").number(x1).text("Y").number(y1).text("*D01*");
+            c.text("X").number(x2).text("Y").number(y2).text("*D02*\r\n");
+        }
     });
 }
 
@@ -105,24 +115,30 @@ MarkResult placeDrillMark(LayerFile& file, long long x, long long y, int holeSiz
         out.write("D").write(pen).write("*");
         file.currentAperture = pen;
     }
+    const bool current = file.currentSyntax;
     if (i < 32) {
-        writeFigure(out, x, y, kSquare, 6);
-        out.line("D02*");
+        writeFigure(file, x, y, kSquare, 6);
+        out.line(current ? "" : "D02*");
     } else {
         // a full counter-clockwise circle from its leftmost point, then to the top-left corner
         const long long left = x - kMarkUnit;
-        out.write("G75*G01X").write(left).write("Y").write(y).write("D02*G03X").write(left);
-        out.write("Y").write(y).write("I").write(kMarkUnit).write("J0D01*G01X").write(left);
+        if (current) {
+            out.write("X").write(left).write("Y").write(y).write("D02*G03*X").write(left);
+            out.write("Y").write(y).write("I").write(kMarkUnit).write("J0D01*G01*X").write(left);
+        } else {
+            out.write("G75*G01X").write(left).write("Y").write(y).write("D02*G03X").write(left);
+            out.write("Y").write(y).write("I").write(kMarkUnit).write("J0D01*G01X").write(left);
+        }
         out.write("Y").write(y + kMarkUnit).write("D02*");
         i -= 32;
     }
     MarkResult result = MarkResult::Drawn;
     if (i < 32) {
-        writeFigure(out, x, y, kFigures[i], 3);
+        writeFigure(file, x, y, kFigures[i], 3);
     } else {
         result = MarkResult::NoFigure;  // tools above 64 have no figure of their own
     }
-    out.line("D02*");
+    out.line(current ? "" : "D02*");
     file.forgetPosition();
     return result;
 }
@@ -143,16 +159,16 @@ void drawDimensionsAndLegend(common::Host& host, LayerFile& file, const board::E
     } else {
         const int top = e.maxY + 125;
         const int right = e.maxX + 125;
-        writeLine(out, e.minX, top, e.maxX, top);
-        writeLine(out, e.minX, top, e.minX + 50, top + 50);
-        writeLine(out, e.minX, top, e.minX + 50, top - 50);
-        writeLine(out, e.maxX, top, e.maxX - 50, top + 50);
-        writeLine(out, e.maxX, top, e.maxX - 50, top - 50);
-        writeLine(out, right, e.minY, right, e.maxY);
-        writeLine(out, right, e.maxY, right - 50, e.maxY - 50);
-        writeLine(out, right, e.maxY, right + 50, e.maxY - 50);
-        writeLine(out, right, e.minY, right - 50, e.minY + 50);
-        writeLine(out, right, e.minY, right + 50, e.minY + 50);
+        writeLine(file, e.minX, top, e.maxX, top);
+        writeLine(file, e.minX, top, e.minX + 50, top + 50);
+        writeLine(file, e.minX, top, e.minX + 50, top - 50);
+        writeLine(file, e.maxX, top, e.maxX - 50, top + 50);
+        writeLine(file, e.maxX, top, e.maxX - 50, top - 50);
+        writeLine(file, right, e.minY, right, e.maxY);
+        writeLine(file, right, e.maxY, right - 50, e.maxY - 50);
+        writeLine(file, right, e.maxY, right + 50, e.maxY - 50);
+        writeLine(file, right, e.minY, right - 50, e.minY + 50);
+        writeLine(file, right, e.minY, right + 50, e.minY + 50);
         const int width = e.maxX - e.minX;
         const int height = e.maxY - e.minY;
         plotText(file, e.minX + width / 2 - 50, e.maxY + 150, pen, common::inchText(width) + "\"",
@@ -193,7 +209,7 @@ public:
         m_file.emplace(layerOutputPath(rv, extension));
         m_file->reset();
         writeApertureDefinitions(*m_file, layer, rv.aptFile, rv.enlargements.pour, m_table,
-                                 options.x2Facts.get());
+                                 fileStyleOf(options));
         m_defined.emplace(definedDcodes(m_table));
         m_penUsable = usableAperture(*m_defined, kPenDcode);
         if (!m_penUsable) {
@@ -246,7 +262,7 @@ public:
                         selectAperture(m_file->out, draw);
                         m_file->currentAperture = draw;
                     }
-                    writeLine(m_file->out, r.x1, r.y1, r.x2, r.y2);
+                    writeLine(*m_file, r.x1, r.y1, r.x2, r.y2);
                 } else {
                     plotArc(*m_file, r.x1, r.y1, r.radius, r.quadrantMask, draw);
                 }

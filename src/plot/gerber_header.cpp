@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/number_format.h"
 #include "common/text_io.h"
+#include "plot/flash_recipes.h"
+#include "plot/layer_plot.h"
+#include "plot/plot_run.h"
 #include "plot/x2_attributes.h"
 
 namespace padloom::plot {
@@ -97,16 +101,57 @@ std::string apertureDefinition(const ApertureEntry& a, int r) {
     }
 }
 
+FileStyle fileStyleOf(const PlotOptions& options) {
+    return {options.x2Facts.get(), positivePlanes(options), options.noMacros};
+}
+
+bool positivePlanes(const PlotOptions& options) {
+    return options.positivePlanes || options.x2;
+}
+
+namespace {
+
+// The D-codes a file's recipes give their standard apertures: numbers the aperture file does
+// not use, from above its highest one (or from D10 up when there is no room above it).
+class FreshDcodes {
+public:
+    explicit FreshDcodes(const board::ApertureTable& table) : m_used(table) {
+        int highest = 9;
+        for (const auto& e : table.entries()) {
+            highest = std::max(highest, e.dcode);
+        }
+        m_next = highest < std::numeric_limits<int>::max() ? highest + 1 : 10;
+    }
+    int next() {
+        while (m_used.contains(m_next)) {
+            m_next = m_next < std::numeric_limits<int>::max() ? m_next + 1 : 10;
+        }
+        return m_next++;
+    }
+
+private:
+    DefinedDcodes m_used;
+    int m_next;
+};
+
+}  // namespace
+
 void writeApertureDefinitions(LayerFile& file, int layer, const std::string& aptPath,
-                              int pourEnlargement, board::ApertureTable& table, const X2Facts* x2) {
+                              int pourEnlargement, board::ApertureTable& table,
+                              const FileStyle& style) {
     auto& out = file.out;
+    const X2Facts* x2 = style.x2;
+    const bool plane = layer == 13 || layer == 14;
+    file.currentSyntax = x2 != nullptr;
+    file.recipes.reset();
     out.line("G04 Format statement*");
     out.line("%FSLAX23Y23*%");
     out.line("%MOIN*%");
     if (x2) {
         out.write(gerberFileAttributes(*x2, *setFileOfLayer(layer)));
+    } else {
+        out.line(plane && !style.positivePlanes ? "%IPNEG*%" : "%IPPOS*%");
     }
-    out.line(layer == 13 || layer == 14 ? "%IPNEG*%" : "%IPPOS*%");
     out.line("G04 Apeture information*");  // sic
     table.clear();
     common::LineReader reader(aptPath);
@@ -115,18 +160,49 @@ void writeApertureDefinitions(LayerFile& file, int layer, const std::string& apt
     static const ApertureFunctions kNoFunctions;
     ApertureAttributeWriter attributes(
         out, x2 ? x2->functions[static_cast<size_t>(layer)] : kNoFunctions);
+    std::vector<std::pair<int, MacroFreeShape>> macroFree;  // D-code, what it stands for
     while (reader.next(line)) {
         board::AptLine apt = board::ParseAptLine(line);
         if (auto code = table.addLine(apt)) {
-            if (x2) {
-                attributes.before(table.entries().back().dcode);
+            const board::ApertureEntry& entry = table.entries().back();
+            std::optional<MacroFreeShape> shape;
+            if (style.noMacros) {
+                shape = macroFreeShape(entry, pourEnlargement);
             }
-            out.write(apertureDefinition(table.entries().back(), pourEnlargement));
+            if (shape && shape->contours.empty() && shape->apertures.size() == 1) {
+                // a macro that draws what a standard aperture draws becomes that aperture
+                attributes.before(entry.dcode);
+                out.write(standardApertureDefinition(entry.dcode, shape->apertures.front()));
+            } else if (shape) {
+                macroFree.emplace_back(entry.dcode, std::move(*shape));
+            } else {
+                attributes.before(entry.dcode);
+                out.write(apertureDefinition(entry, pourEnlargement));
+            }
         }
+    }
+    if (!macroFree.empty()) {
+        FreshDcodes fresh(table);
+        auto recipes = std::make_shared<FlashRecipes>();
+        for (auto& [dcode, shape] : macroFree) {
+            // the standard apertures of a recipe take the function of the aperture it is for
+            attributes.before(dcode);
+            FlashRecipe& recipe = (*recipes)[dcode];
+            for (const StandardAperture& a : shape.apertures) {
+                recipe.apertures.push_back(fresh.next());
+                out.write(standardApertureDefinition(recipe.apertures.back(), a));
+            }
+            recipe.contours = std::move(shape.contours);
+        }
+        file.recipes = std::move(recipes);
     }
     attributes.end();
     board::refuseEmptyAptFile(table, aptPath);
     out.line("G04 End of apeture information*");  // sic
+    if (file.currentSyntax) {
+        out.line("G01*");
+        out.line("G75*");
+    }
 }
 
 }  // namespace padloom::plot

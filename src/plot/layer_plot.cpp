@@ -9,6 +9,7 @@
 #include "board/board_reader.h"
 #include "common/number_format.h"
 #include "plot/gerber_header.h"
+#include "plot/plane_area.h"
 #include "plot/pours.h"
 #include "plot/stroke_font.h"
 
@@ -78,8 +79,11 @@ private:
             m_host.addLine(text);
         }
     }
+    void layerName(std::string_view name);
+    void positivePlane();
     void pours();
     void cutOuts();
+    void rectangleRegion(int x1, int y1, int x2, int y2);
     void cutOutPad(const CurrentRecord& r);
     void cutOutVia(const CurrentRecord& r);
     void cutOutTrack(const CurrentRecord& r);
@@ -130,17 +134,39 @@ void LayerPlotter::run() {
 void LayerPlotter::begin() {
     m_file.reset();
     writeApertureDefinitions(m_file, m_layer, m_rv.aptFile, m_e.pour, m_table,
-                             m_options.x2Facts.get());
+                             fileStyleOf(m_options));
     m_defined = definedDcodes(m_table);
     if (m_pourLayer) {
         pours();
     }
+    if ((m_layer == 13 || m_layer == 14) && positivePlanes(m_options)) {
+        positivePlane();
+    }
     m_file.forgetPosition();
     m_file.currentAperture = LayerFile::kNoAperture;
     if (m_pourLayer) {
-        m_file.out.line("%LNPads_and_tracks*%");
+        layerName("Pads_and_tracks");
         m_file.out.line("%LPD*%");
     }
+}
+
+void LayerPlotter::layerName(std::string_view name) {
+    // the current syntax has no layer names: a comment says where each part begins
+    if (m_file.currentSyntax) {
+        m_file.out.write("G04 ").write(name).line("*");
+    } else {
+        m_file.out.write("%LN").write(name).line("*%");
+    }
+}
+
+// A positive plane: the plane dark over the board, then everything the negative image draws
+// cleared from it.
+void LayerPlotter::positivePlane() {
+    m_file.out.line("%LPD*%");
+    if (m_options.planeArea) {
+        writeRegion(m_file, m_options.planeArea->contours);
+    }
+    m_file.out.line("%LPC*%");
 }
 
 void LayerPlotter::record(board::RecordKind kind, const board::BoardReader& reader) {
@@ -178,14 +204,14 @@ void LayerPlotter::pours() {
     auto& out = m_file.out;
     // each extended command in a parameter block of its own: some readers take only the first
     // command of a block, and would keep the cut-outs below dark
-    out.line("%LNCopper_pours*%");
+    layerName("Copper_pours");
     out.line("%LPD*%");
     PourEdgeTable edges;
     collectPourPieces(edges, m_rv, m_layer, m_table);
     if (polygonApertureUsable()) {
         writePourRegions(m_file, edges, m_host, m_layer);
     }
-    out.line("%LNCopper_pour_cutouts*%");
+    layerName("Copper_pour_cutouts");
     out.line("%LPC*%");
     cutOuts();
 }
@@ -284,6 +310,18 @@ void LayerPlotter::cutOutFill(const CurrentRecord& r) {
     const int x2 = r.x1 <= r.x2 ? r.x2 + grow : r.x2 - grow;
     const int y1 = r.y1 <= r.y2 ? r.y1 - grow : r.y1 + grow;
     const int y2 = r.y1 <= r.y2 ? r.y2 + grow : r.y2 - grow;
+    rectangleRegion(x1, y1, x2, y2);
+}
+
+// A rectangle as a region, from corner (x1, y1) round to (x1, y1) by (x2, y1), (x2, y2) and
+// (x1, y2). The older forms write it with the 1-mil aperture, selected in the region, and end
+// it with a move.
+void LayerPlotter::rectangleRegion(int x1, int y1, int x2, int y2) {
+    if (m_file.currentSyntax) {
+        const Contour rectangle{{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
+        writeRegion(m_file, std::span(&rectangle, 1));
+        return;
+    }
     m_file.out.write("G36*");
     plotStep(m_file, x1, y1, kMove, kPolygonFillDcode);
     plotStep(m_file, x2, y1, kDraw, kPolygonFillDcode);
@@ -486,14 +524,7 @@ void LayerPlotter::fill(const CurrentRecord& r) {
         if (!polygonApertureUsable()) {
             return;
         }
-        out.write("G36*");
-        plotStep(m_file, r.x1, r.y1, kMove, kPolygonFillDcode);
-        plotStep(m_file, r.x2, r.y1, kDraw, kPolygonFillDcode);
-        plotStep(m_file, r.x2, r.y2, kDraw, kPolygonFillDcode);
-        plotStep(m_file, r.x1, r.y2, kDraw, kPolygonFillDcode);
-        plotStep(m_file, r.x1, r.y1, kDraw, kPolygonFillDcode);
-        plotStep(m_file, r.x1, r.y2, kMove, kPolygonFillDcode);
-        out.line("G37*");
+        rectangleRegion(r.x1, r.y1, r.x2, r.y2);
         return;
     }
     const int aperture = board::resolveFill(m_table, r);
@@ -510,6 +541,9 @@ void LayerPlotter::fill(const CurrentRecord& r) {
     const int cx = std::min(r.x1, r.x2) + std::abs(r.x2 - r.x1) / 2;
     const int cy = std::min(r.y1, r.y2) + std::abs(r.y2 - r.y1) / 2;
     out.write("X").write(cx).write("Y").write(cy).write("D03*");
+    if (m_file.currentSyntax) {
+        out.endLine();
+    }
     m_file.forgetPosition();
 }
 

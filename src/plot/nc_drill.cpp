@@ -1,6 +1,7 @@
 #include "plot/nc_drill.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <string_view>
 #include <vector>
@@ -14,9 +15,83 @@ namespace padloom::plot {
 
 using common::decimal;
 
+namespace {
+
+// A coordinate in the units of a drill format: thousandths or ten-thousandths of an inch, or
+// micrometres (a mil is 25.4 of them), rounded to the nearest, halves away from zero.
+long long drillUnits(int mils, const DrillFormat& format) {
+    const long long m = mils;
+    if (format.units == DrillUnits::Metric) {
+        const long long tenths = m * 254;  // tenths of a micrometre
+        return tenths >= 0 ? (tenths + 5) / 10 : -((-tenths + 5) / 10);
+    }
+    return format.decimalDigits == 4 ? m * 10 : m;
+}
+
+DrillFormat inchFormat(bool format24) {
+    return DrillFormat{DrillUnits::Inch, 2, format24 ? 4 : 3, DrillZeros::Leading};
+}
+
+std::string upperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper;
+}
+
+}  // namespace
+
 std::string drillCoordinate(int mils, bool format24) {
-    std::string text = common::zeroPadded(mils, 5);  // "-00950": five digits after a sign
-    return format24 ? text + "0" : text;
+    return drillCoordinate(mils, inchFormat(format24));
+}
+
+std::string drillCoordinate(int mils, const DrillFormat& format) {
+    // "-00950": every digit of the format after a sign
+    return common::zeroPadded(drillUnits(mils, format),
+                              format.integerDigits + format.decimalDigits);
+}
+
+std::optional<DrillFormat> parseDrillFormat(std::string_view text) {
+    if (text == "2.3" || text == "2.4") {
+        return inchFormat(text == "2.4");
+    }
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : std::string(text) + " ") {
+        if (c == ',' || c == ' ') {
+            if (!word.empty()) {
+                words.push_back(upperCase(word));
+            }
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (words.size() != 3 || (words[2] != "LZ" && words[2] != "TZ")) {
+        return std::nullopt;
+    }
+    DrillFormat format;
+    format.zeros = words[2] == "LZ" ? DrillZeros::Leading : DrillZeros::Trailing;
+    if (words[0] == "INCH" && (words[1] == "2:3" || words[1] == "2:4")) {
+        format.decimalDigits = words[1] == "2:4" ? 4 : 3;
+    } else if (words[0] == "METRIC" && words[1] == "3:3") {
+        format.units = DrillUnits::Metric;
+        format.integerDigits = 3;
+    } else {
+        return std::nullopt;
+    }
+    return format;
+}
+
+std::string drillFormatText(const DrillFormat& format) {
+    return std::string(format.units == DrillUnits::Inch ? "INCH," : "METRIC,") +
+           decimal(format.integerDigits) + ":" + decimal(format.decimalDigits) +
+           (format.zeros == DrillZeros::Leading ? ",LZ" : ",TZ");
+}
+
+DrillFormat drillFormatOf(const PlotOptions& options) {
+    return options.drillFormat ? *options.drillFormat : inchFormat(options.drillFormat24);
 }
 
 std::string toolNumber(int tool) {
@@ -25,27 +100,29 @@ std::string toolNumber(int tool) {
 
 namespace {
 
-// drillCoordinate(mils, format24), written straight into a piece of output
-void writeDrillCoordinate(common::LineWriter::Cursor& c, int mils, bool format24) {
-    const long long magnitude = mils < 0 ? -static_cast<long long>(mils) : mils;
-    if (mils < 0) {
+// drillCoordinate(mils, format), written straight into a piece of output
+void writeDrillCoordinate(common::LineWriter::Cursor& c, int mils, const DrillFormat& format) {
+    const long long units = drillUnits(mils, format);
+    const long long magnitude = units < 0 ? -units : units;
+    if (units < 0) {
         c.text("-");
     }
     char digits[24];
     const auto size = static_cast<size_t>(
         std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
-    for (size_t i = size; i < 5; ++i) {
+    for (size_t i = size; i < static_cast<size_t>(format.integerDigits + format.decimalDigits);
+         ++i) {
         c.text("0");
     }
     c.text(std::string_view(digits, size));
-    if (format24) {
-        c.text("0");
-    }
 }
 
-// Tool size in inches with three decimals: "0.032", "1.250".
-std::string toolSize(int mils) {
-    return decimal(mils / 1000) + "." + common::zeroPadded(mils % 1000, 3);
+// Tool size with three decimals, in inches ("0.032", "1.250") or millimetres ("0.813").
+std::string toolSize(int mils, const DrillFormat& format) {
+    const long long size = format.units == DrillUnits::Metric
+                               ? drillUnits(mils, DrillFormat{DrillUnits::Metric, 3, 3, format.zeros})
+                               : mils;
+    return decimal(size / 1000) + "." + common::zeroPadded(size % 1000, 3);
 }
 
 }  // namespace
@@ -123,12 +200,15 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
     }
 
     const auto& tally = runValues.drillTally;
+    const DrillFormat format = drillFormatOf(options);
     // The format and zero mode are stated outright: a reader that falls back on its own default
     // (2:4 digits, leading zeros left out) would otherwise put every hole of the 2,3 form ten
     // times too close to the origin.
     out.line("M48");
-    out.line(options.drillFormat24 ? ";FILE_FORMAT=2:4" : ";FILE_FORMAT=2:3");
-    out.line("INCH,LZ");
+    out.line(";FILE_FORMAT=" + decimal(format.integerDigits) + ":" +
+             decimal(format.decimalDigits));
+    out.line(std::string(format.units == DrillUnits::Inch ? "INCH" : "METRIC") +
+             (format.zeros == DrillZeros::Leading ? ",LZ" : ",TZ"));
     out.line("M72");
     if (options.x2Facts) {
         for (const std::string& comment : drillFileAttributes(*options.x2Facts)) {
@@ -136,7 +216,8 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
         }
     }
     for (size_t i = 0; i < tally.size(); ++i) {
-        out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" + toolSize(tally[i].holeSize));
+        out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" +
+                 toolSize(tally[i].holeSize, format));
     }
     out.line("%");
 
@@ -164,9 +245,9 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
         }
         out.piece(64, [&](common::LineWriter::Cursor& c) {
             c.text("X");
-            writeDrillCoordinate(c, hit.x, options.drillFormat24);
+            writeDrillCoordinate(c, hit.x, format);
             c.text("Y");
-            writeDrillCoordinate(c, hit.y, options.drillFormat24);
+            writeDrillCoordinate(c, hit.y, format);
             c.text("\r\n");
         });
     }

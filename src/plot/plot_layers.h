@@ -14,7 +14,7 @@ constexpr int kPlotLayerCount = 17;
 /// What a file of a plot set is.
 enum class FileKind {
     Copper,
-    Plane,  // a copper plane, written as a negative image
+    Plane,  // a copper plane
     SolderMask,
     Legend,
     Paste,
@@ -36,7 +36,7 @@ struct SetFile {
     std::string_view role;          // "Top copper"
     FileKind kind;
     Side side;
-    bool negative;  // written as a negative image
+    bool negative;  // its picture shows where material is not: the solder masks draw openings
 };
 
 /// Every file of a plot set: plot layers 1 to 17 in order, then the NC drill file.
@@ -77,7 +77,9 @@ private:
 /// "Soldermask,Bot", "Profile,NP", "Plated,1,4,PTH" for the NC drill file. A copper layer the
 /// board does not use is "Other,Unused copper layer".
 std::string fileFunction(const SetFile& file, const CopperStack& stack);
-/// "Positive" or "Negative".
+/// The file polarity as the Gerber X2 attribute gives it: "Negative" for the solder masks,
+/// whose picture is their openings; "Positive" for every other file, the planes too (with X2
+/// attributes they are written as positive images).
 std::string_view filePolarity(const SetFile& file);
 
 }  // namespace padloom::plot

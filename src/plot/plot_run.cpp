@@ -14,8 +14,11 @@
 #include "common/text_io.h"
 #include "plot/bom.h"
 #include "plot/drill_drawing.h"
+#include "plot/gerber_header.h"
 #include "plot/layer_plot.h"
 #include "plot/nc_drill.h"
+#include "plot/plane_area.h"
+#include "plot/unticked_layers.h"
 #include "plot/x2_attributes.h"
 
 namespace padloom::plot {
@@ -179,6 +182,10 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     if (options.x2 && !options.x2Facts) {
         options.x2Facts = std::make_shared<const X2Facts>(gatherX2Facts(options, rv));
     }
+    if (positivePlanes(options) && (options.layers[13] || options.layers[14]) &&
+        !options.planeArea) {
+        options.planeArea = std::make_shared<const PlaneArea>(planeAreaOf(rv));
+    }
     using common::decimal;
     host.addLine(rv.boardFile);
     host.addLine(rv.aptFile);
@@ -300,6 +307,11 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     }
     if (options.x2Facts) {
         writeGerberJobFile(host, options, rv);
+    }
+    // last, where the user reads on: what the ticked layers leave out
+    if (const std::string unticked = untickedLayersWarning(untickedLayersWithObjects(options, rv));
+        !unticked.empty()) {
+        host.warn(unticked);
     }
     host.addLine("Done");
 }

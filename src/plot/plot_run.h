@@ -14,6 +14,25 @@
 namespace padloom::plot {
 
 struct X2Facts;
+struct PlaneArea;
+
+/// The drill file's units in Excellon's words: INCH or METRIC.
+enum class DrillUnits { Inch, Metric };
+
+/// Which zeros of a drill coordinate Excellon's header says are kept: LZ the leading ones, TZ
+/// the trailing ones. Every digit of the format is written either way, which both readings
+/// take the same.
+enum class DrillZeros { Leading, Trailing };
+
+/// The drill file's units and number format in Excellon's own terms: INCH 2:3 or 2:4, METRIC 3:3,
+/// LZ or TZ.
+struct DrillFormat {
+    DrillUnits units = DrillUnits::Inch;
+    int integerDigits = 2;
+    int decimalDigits = 3;
+    DrillZeros zeros = DrillZeros::Leading;
+    bool operator==(const DrillFormat&) const = default;
+};
 
 /// The plot layer a user names by its extension ("GTL", ".gtl") or its number ("1" to "17").
 std::optional<int> plotLayerNamed(std::string name);
@@ -32,6 +51,9 @@ struct PlotOptions {
     bool justDrawOutline = false;
     bool thermalsOnExternalLayers = false;
     bool drillFormat24 = false;  // "2,4"; otherwise the 2,3 form
+    /// The drill file's units and format when a board house asks for them; otherwise the inch
+    /// 2,3 or 2,4 form with leading zeros that drillFormat24 chooses.
+    std::optional<DrillFormat> drillFormat;
     FillMode fillMode = FillMode::Polygon;
     /// How many layer files are written at once: 0 one per core, 1 one after the other. The
     /// files and the message list are the same either way.
@@ -46,6 +68,16 @@ struct PlotOptions {
     std::string creationDate;
     /// What the attributes say, gathered by the plot run when x2 is on; null otherwise.
     std::shared_ptr<const X2Facts> x2Facts;
+    /// No aperture macros in any file, for CAM software that misreads them: thermal reliefs
+    /// and targets are drawn with standard apertures and regions that give the same picture.
+    bool noMacros = false;
+    /// The planes as positive images: a dark region over the board, the clearances and
+    /// reliefs cleared from it. Otherwise negative images, unless x2 (which always writes
+    /// them positive).
+    bool positivePlanes = false;
+    /// Where a positive plane is dark, found by the plot run when it writes one; null
+    /// otherwise.
+    std::shared_ptr<const PlaneArea> planeArea;
 };
 
 /// The plot run after the aperture file was made: lists the file names and the board's

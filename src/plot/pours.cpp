@@ -153,12 +153,27 @@ std::string_view copperCaption(int layer) {
 }
 
 // Writes closed outlines as regions. "G74*" is written once, before the first arc point; the
-// interpolation mode carries from one outline to the next, as the file's modal state does.
+// interpolation mode carries from one outline to the next, as the file's modal state does. In
+// the current syntax each outline is a region of writeRegion's, with the same arcs.
 class RegionWriter {
 public:
     explicit RegionWriter(LayerFile& file) : m_file(file), m_out(file.out) {}
 
     void outline(const std::vector<EndRecord>& points) {
+        if (m_file.currentSyntax) {
+            Contour contour;
+            for (std::size_t k = 0; k < points.size(); ++k) {
+                const EndRecord& p = points[k];
+                ContourPoint point{p.x, p.y};
+                if (k > 0 && p.kind != 0 && p.radius != 0 && turnOf(points[k - 1], p)) {
+                    point = {p.x, p.y, m_prefix == "G02X" ? Reach::Clockwise : Reach::CounterClockwise,
+                             p.centreX, p.centreY};
+                }
+                contour.push_back(point);
+            }
+            writeRegion(m_file, std::span(&contour, 1));
+            return;
+        }
         m_out.line(apertureCode(kOneMilDcode) + "*");
         m_file.currentAperture = kOneMilDcode;
         m_out.line("G36*");

@@ -65,8 +65,10 @@ void walkPourOutlines(PourEdgeTable& edges,
 /// "D12*", "G36*", the points ("X..Y..*D02*" for the first, "D01*" for the others; quarter arcs
 /// as single-quadrant "G02X"/"G03X" points with unsigned I and J, "G74*" before the first of
 /// them, "G01*" before the first straight point after arcs) and "D02*G37*". A quarter arc of
-/// radius 0 is written as a straight point. The file is left in linear interpolation. Every
-/// dropped outline adds a warning line, naming the layer, to the message list.
+/// radius 0 is written as a straight point. In the current syntax each outline is a region of
+/// writeRegion's instead, the same arcs taken with signed centre offsets. The file is left in
+/// linear interpolation. Every dropped outline adds a warning line, naming the layer, to the
+/// message list.
 void writePourRegions(LayerFile& file, PourEdgeTable& edges, common::Host& host, int layer);
 
 }  // namespace padloom::plot

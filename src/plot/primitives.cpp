@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <string_view>
@@ -61,14 +62,47 @@ private:
 
 thread_local PointTexts t_points;
 
+// The standard apertures and regions of a recipe at (x, y).
+void flashRecipe(LayerFile& file, const FlashRecipe& recipe, int x, int y) {
+    for (int aperture : recipe.apertures) {
+        plotStep(file, x, y, kFlash, aperture);
+    }
+    if (!recipe.contours.empty()) {
+        writeRegion(file, recipe.contours, x, y);
+    }
+}
+
 }  // namespace
 
 void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
     assert(aperture >= 0);
+    if (op == kFlash && file.recipes) {
+        if (auto it = file.recipes->find(aperture); it != file.recipes->end()) {
+            flashRecipe(file, it->second, x, y);
+            return;
+        }
+    }
     auto& out = file.out;
     if (aperture != file.currentAperture) {
         selectAperture(out, aperture);
         file.currentAperture = aperture;
+    }
+    const std::string_view point = t_points.of(x, y);
+    if (file.currentSyntax) {
+        // a draw from an unknown position starts where it ends, as in the older forms
+        if (op == kDraw && file.positionUnknown()) {
+            out.piece(64, [&](common::LineWriter::Cursor& c) {
+                c.shortText(point.data(), point.size()).text("D02*\r\n");
+            });
+        }
+        const std::string_view code = op == kDraw   ? "D01*\r\n"
+                                      : op == kMove ? "D02*\r\n"
+                                                    : "D03*\r\n";
+        out.piece(64, [&](common::LineWriter::Cursor& c) {
+            c.shortText(point.data(), point.size()).text(code);
+        });
+        file.currentPos = {x, y};
+        return;
     }
     if (file.positionUnknown()) {
         // the first step after the position was lost starts with an explicit move
@@ -77,7 +111,6 @@ void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
     }
     const std::string_view lead = op == kDraw ? "D01*" : "D02*";
     const std::string_view tail = op == kDraw || op == kMove ? "*\r\n" : "*D03*\r\n";
-    const std::string_view point = t_points.of(x, y);
     out.piece(64, [&](common::LineWriter::Cursor& c) {
         c.text(lead).shortText(point.data(), point.size()).text(tail);
     });
@@ -86,11 +119,38 @@ void plotStep(LayerFile& file, int x, int y, int op, int aperture) {
 
 void plotArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int aperture) {
     auto& out = file.out;
+    const int r = radius == 0 ? 1 : radius;
+    if (file.currentSyntax) {
+        if (aperture != file.currentAperture) {
+            selectAperture(out, aperture);
+            file.currentAperture = aperture;
+        }
+        // each quarter clockwise, its centre offset signed from its start
+        auto quarter = [&](long long fromX, long long fromY, long long toX, long long toY) {
+            out.write("X").write(fromX).write("Y").write(fromY).write("D02*G02*");
+            out.write("X").write(toX).write("Y").write(toY);
+            out.write("I").write(cx - fromX).write("J").write(cy - fromY).line("D01*G01*");
+        };
+        const long long x = cx, y = cy;
+        if (quadrantMask & 1) {
+            quarter(x, y + r, x + r, y);
+        }
+        if (quadrantMask & 2) {
+            quarter(x - r, y, x, y + r);
+        }
+        if (quadrantMask & 4) {
+            quarter(x, y - r, x - r, y);
+        }
+        if (quadrantMask & 8) {
+            quarter(x + r, y, x, y - r);
+        }
+        file.forgetPosition();
+        return;
+    }
     out.endLine();
     selectAperture(out, aperture);
     file.currentAperture = aperture;
     out.write("G74*");
-    int r = radius == 0 ? 1 : radius;
     auto quarter = [&](int fromX, int fromY, int toX, int toY, bool jOffset) {
         out.write("G01X").write(fromX).write("Y").write(fromY).write("D02*");
         out.write("G02X").write(toX).write("Y").write(toY);
@@ -112,6 +172,41 @@ void plotArc(LayerFile& file, int cx, int cy, int radius, int quadrantMask, int 
     }
     if (quadrantMask & 8) {
         quarter(cx + r, cy, cx, cy - r, false);
+    }
+    file.forgetPosition();
+}
+
+void writeRegion(LayerFile& file, std::span<const Contour> contours, long long dx, long long dy) {
+    auto& out = file.out;
+    const bool arcs = std::any_of(contours.begin(), contours.end(), [](const Contour& c) {
+        return std::any_of(c.begin(), c.end(),
+                           [](const ContourPoint& p) { return p.reach != Reach::Line; });
+    });
+    if (arcs && !file.currentSyntax) {
+        out.line("G75*");
+    }
+    out.line("G36*");
+    Reach mode = Reach::Line;
+    for (const Contour& contour : contours) {
+        for (size_t i = 0; i < contour.size(); ++i) {
+            const ContourPoint& p = contour[i];
+            if (i > 0 && p.reach != mode) {
+                mode = p.reach;
+                out.write(mode == Reach::Line        ? "G01*"
+                          : mode == Reach::Clockwise ? "G02*"
+                                                     : "G03*");
+            }
+            out.write("X").write(p.x + dx).write("Y").write(p.y + dy);
+            if (i > 0 && p.reach != Reach::Line) {
+                const ContourPoint& from = contour[i - 1];
+                out.write("I").write(p.cx - from.x).write("J").write(p.cy - from.y);
+            }
+            out.line(i == 0 ? "D02*" : "D01*");
+        }
+    }
+    out.line("G37*");
+    if (mode != Reach::Line) {
+        out.line("G01*");
     }
     file.forgetPosition();
 }

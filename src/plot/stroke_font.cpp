@@ -285,6 +285,27 @@ char* writeGlyphPoints(char* at, const GlyphPlan& plan, const CoordinateTexts& t
     return at;
 }
 
+// The same in the current syntax: every point carries the pen it is reached with, "D02*" for
+// the start point.
+template <bool Swapped>
+char* writeGlyphPointsWithPens(char* at, const GlyphPlan& plan, const CoordinateTexts& texts) {
+    static constexpr char kPens[3][5] = {"D02*", "D01*", "D02*"};
+    unsigned char pen = 2;
+    for (size_t i = 0; i < plan.count; ++i) {
+        const GlyphPoint& p = plan.points[i];
+        if (plan.penChange[i] != 0) {
+            pen = plan.penChange[i];
+        }
+        const CoordinateTexts::Entry& px = texts.of(0, Swapped ? p.y : p.x);
+        const CoordinateTexts::Entry& py = texts.of(1, Swapped ? p.x : p.y);
+        common::LineWriter::Cursor c{at};
+        c.text("X").shortText(px.text, px.size).text("Y").shortText(py.text, py.size);
+        c.text(std::string_view(kPens[pen], 4));
+        at = c.at;
+    }
+    return at;
+}
+
 std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long long x, long long y,
                                   const GlyphPlacement& placement, unsigned char code,
                                   int aperture, bool endLine) {
@@ -299,12 +320,18 @@ std::pair<int, int> plotGlyphWith(CoordinateTexts& texts, LayerFile& file, long 
     const int ay = swapped ? placement.sx : placement.sy;
     texts.prepare(0, swapped ? plan.yOffsets : plan.xOffsets, x, ax);
     texts.prepare(1, swapped ? plan.xOffsets : plan.yOffsets, y, ay);
+    const bool current = file.currentSyntax;
     out.piece(kGlyphRoom, [&](common::LineWriter::Cursor& c) {
-        c.text("D02*");
-        c.at = swapped ? writeGlyphPoints<true>(c.at, plan, texts)
-                       : writeGlyphPoints<false>(c.at, plan, texts);
-        if (plan.endsDown) {
+        if (current) {
+            c.at = swapped ? writeGlyphPointsWithPens<true>(c.at, plan, texts)
+                           : writeGlyphPointsWithPens<false>(c.at, plan, texts);
+        } else {
             c.text("D02*");
+            c.at = swapped ? writeGlyphPoints<true>(c.at, plan, texts)
+                           : writeGlyphPoints<false>(c.at, plan, texts);
+            if (plan.endsDown) {
+                c.text("D02*");
+            }
         }
         if (endLine) {
             c.text("\r\n");

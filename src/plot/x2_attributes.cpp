@@ -38,10 +38,44 @@ std::string_view aperFunctionText(AperFunction function) {
             return "Profile";
         case AperFunction::AntiPad:
             return "AntiPad";
+        case AperFunction::ThermalReliefPad:
+            return "ThermalReliefPad";
+        case AperFunction::Material:
+            return "Material";
+        case AperFunction::NonMaterial:
+            return "NonMaterial";
         case AperFunction::None:
             break;
     }
     return "";
+}
+
+AperFunction functionOnLayer(int plotLayer, AperFunction function) {
+    if (function == AperFunction::None || function == AperFunction::Profile) {
+        return function;
+    }
+    if (plotLayer >= 1 && plotLayer <= 6) {
+        return function;
+    }
+    switch (plotLayer) {
+        case 13:
+        case 14:
+            // a plane draws only what it clears
+            return function == AperFunction::AntiPad || function == AperFunction::ThermalReliefPad
+                       ? function
+                       : AperFunction::None;
+        case 7:
+        case 8:
+        case 11:
+        case 12:
+        case 15:
+        case 16:
+            return AperFunction::Material;
+        case 9:
+            return AperFunction::NonMaterial;
+        default:
+            return AperFunction::None;  // the drill guide and the outline file
+    }
 }
 
 void ApertureFunctions::note(int dcode, AperFunction function) {
@@ -158,7 +192,7 @@ public:
         m_table.load(rv.aptFile);
         m_defined = definedDcodes(m_table);
         if (options.layers[kDrillDrawing]) {
-            note(kDrillDrawing, kDrillDrawingPen, AperFunction::NonConductor);
+            note(kDrillDrawing, kDrillDrawingPen, AperFunction::NonMaterial);
         }
     }
 
@@ -201,7 +235,7 @@ public:
 
 private:
     void note(int p, int dcode, AperFunction f) {
-        m_facts.functions[static_cast<size_t>(p)].note(dcode, f);
+        m_facts.functions[static_cast<size_t>(p)].note(dcode, functionOnLayer(p, f));
     }
     bool pourLayer(int p) const { return isPourLayer(p, m_rv); }
     bool onPourLayer(int boardLayer, int p) const {
@@ -226,8 +260,10 @@ private:
                 note(p, a.paste, f);
             } else if (isPlaneLayer(p)) {
                 const int relief = p == 13 ? a.groundRelief : a.powerRelief;
-                if (relief != 0) {
-                    note(p, relief != kNotFound ? relief : a.planeClearance, AperFunction::AntiPad);
+                if (relief != kNotFound && relief != 0) {
+                    note(p, relief, AperFunction::ThermalReliefPad);
+                } else if (relief != 0) {
+                    note(p, a.planeClearance, AperFunction::AntiPad);
                 }
             } else {
                 int aperture = a.pad;
@@ -359,13 +395,22 @@ std::string millimetres(double mm) {
 
 }  // namespace
 
+void dropFunctionsOfUnusedCopper(X2Facts& facts) {
+    for (int p : {2, 3, 4, 5, 13, 14}) {
+        if (facts.stack.position(p) == 0) {
+            facts.functions[static_cast<size_t>(p)] = ApertureFunctions();
+        }
+    }
+}
+
 X2Facts x2FactsFor(const std::string& boardFile, const CopperStack& stack,
                    const std::string& creationDate) {
     X2Facts facts;
     facts.version = common::programVersion();
     facts.creationDate = creationDate.empty() ? isoDateNow() : creationDate;
     facts.projectName = common::baseName(common::fileNameOf(boardFile));
-    facts.projectGuid = common::fileContentUuid(boardFile);
+    // the board's name names the project: every plot of the board, edited or not, is of it
+    facts.projectGuid = common::projectUuid(facts.projectName);
     facts.stack = stack;
     return facts;
 }
@@ -380,6 +425,7 @@ X2Facts gatherX2Facts(const PlotOptions& options, const board::RunValues& rv) {
         pass.record(*kind, reader);
     }
     facts.stack = CopperStack(use.copper());
+    dropFunctionsOfUnusedCopper(facts);
     constexpr double kMillimetresPerMil = 0.0254;
     if (!pass.outline.empty) {
         facts.size = BoardSize{(pass.outline.x1 - pass.outline.x0) * kMillimetresPerMil,

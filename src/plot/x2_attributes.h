@@ -27,14 +27,24 @@ enum class AperFunction : std::uint8_t {
     NonConductor,
     Profile,
     AntiPad,
+    ThermalReliefPad,
+    Material,     // the image proper of a mask, paste or legend file
+    NonMaterial,  // a drawing: the drill drawing's marks, dimensions and legend
 };
 
 /// The attribute value of a function: "ComponentPad", "SMDPad,CuDef" ...; "" for None.
 std::string_view aperFunctionText(AperFunction function);
 
-/// What each aperture of one layer file is for, noted use by use. An aperture used for two
-/// different things on the layer gets no function: an attribute must be true of every object
-/// drawn with it.
+/// The function an aperture drawing something for `function` has on a plot layer's file. The
+/// pad, conductor and clearance values belong to copper (layers 1 to 6) and the planes (13,
+/// 14, where only clearances, reliefs and the profile are drawn): on the masks, paste and
+/// legends the image is Material, on the drill drawing NonMaterial; the outline file and the
+/// drill guide take none. Profile stays Profile wherever the board outline is drawn.
+AperFunction functionOnLayer(int plotLayer, AperFunction function);
+
+/// What each aperture of one layer file is for, noted use by use (functionOnLayer gives what
+/// a use is on the layer). An aperture used for two different things on the layer gets no
+/// function: an attribute must be true of every object drawn with it.
 class ApertureFunctions {
 public:
     void note(int dcode, AperFunction function);
@@ -55,7 +65,7 @@ struct X2Facts {
     std::string version;       // of this program
     std::string creationDate;  // ISO 8601 with offset, the same for every file of the set
     std::string projectName;   // the board file's name without its extension
-    std::string projectGuid;   // a UUID of the board file's bytes
+    std::string projectGuid;   // a version 4 UUID of the project's name
     std::string projectRevision = "rev?";  // a board file has no revision
     CopperStack stack;
     /// The functions of the apertures of each layer file, by plot layer.
@@ -64,6 +74,11 @@ struct X2Facts {
     /// board's tracks when it has no outline. Unknown for a board with neither.
     std::optional<BoardSize> size;
 };
+
+/// Takes the aperture functions off the files of copper layers the board does not use: their
+/// function is "Other,Unused copper layer", not copper, and the copper values belong to copper
+/// files only.
+void dropFunctionsOfUnusedCopper(X2Facts& facts);
 
 /// The time now in ISO 8601 with its offset: "2026-12-08T07:30:00+00:00" (UTC).
 std::string isoDateNow();

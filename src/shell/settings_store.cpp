@@ -130,7 +130,8 @@ const WindowRules& aptBuilderWindowRules() {
 
 const WindowRules& gerberPlotWindowRules() {
     static const WindowRules rules{
-        kGerberPlotKey, {{ControlKind::CheckBox}}, "SpinEdit", "SpinEdit", {"GerberX2"}, 192, 114};
+        kGerberPlotKey, {{ControlKind::CheckBox}}, "SpinEdit", "SpinEdit", {"GerberX2", "NoMacros"},
+        192,  114};
     return rules;
 }
 
@@ -144,7 +145,7 @@ const WindowRules& tangoPlotWindowRules() {
                                    {{ControlKind::CheckBox}},
                                    "SpinEdit",
                                    "SpinEdit",
-                                   {"SE1", "SE2", "SE3", "GerberX2"},
+                                   {"SE1", "SE2", "SE3", "GerberX2", "NoMacros"},
                                    192,
                                    114};
     return rules;

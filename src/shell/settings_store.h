@@ -92,7 +92,7 @@ struct ControlState {
 
 /// A window's persisted state: its controls in creation order, its position, and the named
 /// integers some windows keep besides (the Tango window's "SE1" to "SE3"; the plot windows'
-/// "GerberX2", 0 or 1, absent meaning off).
+/// "GerberX2" and "NoMacros", 0 or 1, absent meaning off).
 struct WindowState {
     std::vector<ControlState> controls;
     int x = 0;

@@ -25,6 +25,7 @@ constexpr int kBottomCopper = 6;
 constexpr int kTopLegend = 7;
 constexpr int kDrillDrawing = 9;
 constexpr int kDrillGuide = 10;
+constexpr int kProfile = 17;
 constexpr int kMirrorBit = 16;
 
 std::string replacedInFileName(const std::string& path, std::string_view from,
@@ -83,17 +84,79 @@ std::optional<PadRole> padRoleOn(int padLayer, int plotLayer, int holeSize) {
     }
 }
 
-// Lines, outlines, arcs and texts go on the layer file their TANGO layer maps to.
-bool drawnOn(const PlotObject& o, int plotLayer) {
+// Lines, outlines, arcs and texts go on the layer file their TANGO layer maps to. With
+// `outlineOnProfile` the lines, outlines and arcs of the board-outline layer go on the outline
+// file too (they stay on the top legend as well).
+bool drawnOn(const PlotObject& o, int plotLayer, bool outlineOnProfile) {
+    if (plotLayer == kProfile) {
+        return outlineOnProfile && o.boardOutline && o.kind != ObjectKind::Text;
+    }
     return o.layer != kNoLayer && o.layer == plotLayer &&
            (plotLayer == kTopCopper || plotLayer == kBottomCopper || plotLayer == kTopLegend);
 }
 
+// The extent of the board-outline layer's lines, outlines and arcs, along the centre of their
+// lines.
+class OutlineExtent {
+public:
+    void add(const PlotObject& o) {
+        if (!o.boardOutline) {
+            return;
+        }
+        switch (o.kind) {
+            case ObjectKind::Line:
+                extents.add(o.x, o.y);
+                extents.add(o.x2, o.y2);
+                break;
+            case ObjectKind::PolylinePoint:
+                extents.add(o.x, o.y);
+                break;
+            case ObjectKind::Arc:
+                arc(o);
+                break;
+            default:
+                break;
+        }
+    }
+    board::Extents extents;
+
+private:
+    // the arc's ends and the axis points it passes, as writeTangoArc draws it
+    void arc(const PlotObject& o) {
+        int start = o.startAngle;
+        int sweep = o.sweepAngle;
+        if (sweep == 0) {
+            return;  // not drawn
+        }
+        if (sweep < 0) {
+            start += sweep;
+            sweep = -sweep;
+        }
+        const int r = o.radius == 0 ? 1 : o.radius;
+        auto at = [&](int degrees) {
+            auto [dx, dy] = polarOffset(r, degrees);
+            extents.add(o.x + dx, o.y + dy);
+        };
+        at(start);
+        at(start + sweep);
+        const int first = ((start / 90) + (start > 0 ? 1 : 0)) * 90;
+        for (long long axis = first; axis < static_cast<long long>(start) + sweep && axis < first + 360;
+             axis += 90) {
+            at(static_cast<int>(axis % 360));
+        }
+    }
+};
+
 class TangoLayerPlotter {
 public:
     TangoLayerPlotter(common::Host& host, const TangoBoard& board, const TangoSizes& sizes,
-                      int layer, LayerFile& file)
-        : m_host(host), m_board(board), m_sizes(sizes), m_layer(layer), m_file(file) {}
+                      int layer, LayerFile& file, bool outlineOnProfile)
+        : m_host(host),
+          m_board(board),
+          m_sizes(sizes),
+          m_layer(layer),
+          m_file(file),
+          m_outlineOnProfile(outlineOnProfile) {}
 
     void run();
 
@@ -110,6 +173,7 @@ private:
     const TangoSizes& m_sizes;
     const int m_layer;
     LayerFile& m_file;
+    const bool m_outlineOnProfile;
     long m_line = 0;
     plot::Point m_previousPoint;  // the outline's previous point
 };
@@ -198,7 +262,7 @@ void TangoLayerPlotter::run() {
                 padOrVia(o);
                 break;
             case ObjectKind::Line:
-                if (drawnOn(o, m_layer)) {
+                if (drawnOn(o, m_layer, m_outlineOnProfile)) {
                     if (auto d = dcode(ownAperture(o), o)) {
                         plot::plotStep(m_file, o.x, o.y, plot::kMove, *d);
                         plot::plotStep(m_file, o.x2, o.y2, plot::kDraw, *d);
@@ -206,12 +270,12 @@ void TangoLayerPlotter::run() {
                 }
                 break;
             case ObjectKind::PolylinePoint:
-                if (drawnOn(o, m_layer)) {
+                if (drawnOn(o, m_layer, m_outlineOnProfile)) {
                     point(o);
                 }
                 break;
             case ObjectKind::Arc:
-                if (drawnOn(o, m_layer)) {
+                if (drawnOn(o, m_layer, m_outlineOnProfile)) {
                     if (auto d = dcode(ownAperture(o), o)) {
                         writeTangoArc(m_file, o.x, o.y, o.radius, o.startAngle, o.sweepAngle, *d);
                     }
@@ -219,7 +283,7 @@ void TangoLayerPlotter::run() {
                 break;
             case ObjectKind::Text:
                 // a ".REFDES" number outside the name table was refused by the collection pass
-                if (drawnOn(o, m_layer) && (!isDesignatorText(o.text) ||
+                if (drawnOn(o, m_layer, m_outlineOnProfile) && (!isDesignatorText(o.text) ||
                                             (o.number >= 0 && o.number <= kLastComponentNumber))) {
                     text(o);
                 }
@@ -232,21 +296,28 @@ void TangoLayerPlotter::run() {
 
 // The functions of the apertures of each ticked layer file, by the same layer rules and
 // apertures as the layer plotter: pads and vias flashed with their own, mask or paste aperture
-// take the pad's function; lines, outlines and arcs are conductors on copper and drawings on
-// the legend; texts are drawings. A drill guide's flashes have no function of their own.
-void noteApertureFunctions(const TangoBoard& board, const TangoOptions& options,
-                           plot::X2Facts& facts) {
+// take the pad's function; lines, outlines and arcs are conductors on copper, the profile on
+// the outline file; texts conduct nothing (what each is on a layer that is not copper,
+// functionOnLayer says). A drill guide's flashes have no function of their own. Returns the
+// extent of the board outline the outline file draws.
+board::Extents noteApertureFunctions(const TangoBoard& board, const TangoOptions& options,
+                                     plot::X2Facts& facts) {
     using plot::AperFunction;
     auto note = [&](int layer, const ApertureKey& key, AperFunction f) {
-        facts.functions[static_cast<size_t>(layer)].note(findAperture(board.apertures, key), f);
+        facts.functions[static_cast<size_t>(layer)].note(findAperture(board.apertures, key),
+                                                         plot::functionOnLayer(layer, f));
     };
     if (options.layers[kDrillDrawing]) {
         note(kDrillDrawing, {board::kCircular, kDrillPenSize, kDrillPenSize},
-             AperFunction::NonConductor);
+             AperFunction::NonMaterial);
     }
+    OutlineExtent outline;
     TangoReader reader(board.path);
     while (reader.next()) {
         const PlotObject& o = reader.object();
+        if (options.layers[kProfile]) {
+            outline.add(o);
+        }
         for (int layer = 1; layer <= plot::kPlotLayerCount; ++layer) {
             if (!options.layers[static_cast<size_t>(layer)] || layer == kDrillDrawing) {
                 continue;
@@ -282,14 +353,13 @@ void noteApertureFunctions(const TangoBoard& board, const TangoOptions& options,
                 case ObjectKind::Line:
                 case ObjectKind::PolylinePoint:
                 case ObjectKind::Arc:
-                    if (drawnOn(o, layer)) {
+                    if (drawnOn(o, layer, true)) {
                         note(layer, ownAperture(o),
-                             layer == kTopLegend ? AperFunction::NonConductor
-                                                 : AperFunction::Conductor);
+                             layer == kProfile ? AperFunction::Profile : AperFunction::Conductor);
                     }
                     break;
                 case ObjectKind::Text:
-                    if (drawnOn(o, layer) && !isHiddenText(o.text)) {
+                    if (drawnOn(o, layer, true) && !isHiddenText(o.text)) {
                         note(layer, ownAperture(o), AperFunction::NonConductor);
                     }
                     break;
@@ -298,6 +368,7 @@ void noteApertureFunctions(const TangoBoard& board, const TangoOptions& options,
             }
         }
     }
+    return outline.extents;
 }
 
 struct Run {
@@ -318,7 +389,7 @@ struct Run {
         host.addLine(suffix);
         LayerFile file(outputPath(suffix));
         writeTangoHeader(file, layer, board.apertures, x2.get());
-        TangoLayerPlotter(host, board, options.sizes, layer, file).run();
+        TangoLayerPlotter(host, board, options.sizes, layer, file, x2 != nullptr).run();
         file.out.line("M02*");
         file.out.commit();
     }
@@ -390,6 +461,7 @@ struct Run {
                          });
         plot::PlotOptions format;
         format.drillFormat24 = options.drillFormat24;
+        format.drillFormat = options.drillFormat;
         format.x2Facts = x2;
         plot::writeDrillFile(host, format, drill, board.drillHits, true);
     }
@@ -426,13 +498,15 @@ void writeTangoHeader(LayerFile& file, int plotLayer, const board::ApertureTable
                       const plot::X2Facts* x2) {
     auto& out = file.out;
     file.reset();
+    file.currentSyntax = x2 != nullptr;
     out.line("G04 Format statement*");
     out.line("%FSLAX23Y23*%");
     out.line("%MOIN*%");
     if (x2) {
         out.write(plot::gerberFileAttributes(*x2, *plot::setFileOfLayer(plotLayer)));
+    } else {
+        out.line(isPlaneLayer(plotLayer) ? "%IPNEG*%" : "%IPPOS*%");
     }
-    out.line(isPlaneLayer(plotLayer) ? "%IPNEG*%" : "%IPPOS*%");
     out.line("G04 Apeture information*");  // sic
     static const plot::ApertureFunctions kNoFunctions;
     plot::ApertureAttributeWriter attributes(
@@ -445,6 +519,10 @@ void writeTangoHeader(LayerFile& file, int plotLayer, const board::ApertureTable
     }
     attributes.end();
     out.line("G04 End of apeture information*");  // sic
+    if (file.currentSyntax) {
+        out.line("G01*");
+        out.line("G75*");
+    }
 }
 
 std::pair<int, int> polarOffset(int radius, int degrees) {
@@ -477,13 +555,25 @@ bool writeTangoArc(LayerFile& file, int cx, int cy, int radius, int start, int s
         sweep = -sweep;
     }
     auto& out = file.out;
+    const int r = radius == 0 ? 1 : radius;
+    auto [dxs, dys] = polarOffset(r, start);
+    auto [dxe, dye] = polarOffset(r, start + sweep);
+    if (file.currentSyntax) {
+        // the file is in multi-quadrant mode from its header on
+        if (aperture != file.currentAperture) {
+            plot::selectAperture(out, aperture);
+            file.currentAperture = aperture;
+        }
+        out.write("X").write(cx + dxs).write("Y").write(cy + dys).write("D02*G03*");
+        out.write("X").write(cx + dxe).write("Y").write(cy + dye);
+        out.write("I").write(-dxs).write("J").write(-dys).line("D01*G01*");
+        file.forgetPosition();
+        return true;
+    }
     out.endLine();
     out.write("D").write(aperture).line("*");
     file.currentAperture = aperture;
     out.write("G75*");
-    const int r = radius == 0 ? 1 : radius;
-    auto [dxs, dys] = polarOffset(r, start);
-    auto [dxe, dye] = polarOffset(r, start + sweep);
     out.write("X").write(cx + dxs).write("Y").write(cy + dys).line("D02*");
     out.write("G03X").write(cx + dxe).write("Y").write(cy + dye);
     out.write("I").write(-dxs).write("J").write(-dys).write("D01*");
@@ -524,8 +614,9 @@ common::Outcome plotTangoBoard(common::Host& host, const TangoOptions& options,
         plot::CopperUse sides{};
         plot::X2Facts facts =
             plot::x2FactsFor(path, plot::CopperStack(sides), options.creationDate);
-        noteApertureFunctions(board, options, facts);
-        const board::Extents& e = board.extents;
+        // the board's size is that of the outline the outline file draws, and none without it
+        const board::Extents e = noteApertureFunctions(board, options, facts);
+        plot::dropFunctionsOfUnusedCopper(facts);
         if (!e.empty()) {
             facts.size = plot::BoardSize{(double(e.maxX) - e.minX) * 0.0254,
                                          (double(e.maxY) - e.minY) * 0.0254};

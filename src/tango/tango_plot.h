@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,8 +22,14 @@ struct TangoOptions {
     bool ncDrill = false;
     bool bom = false;            // offered disabled: a TANGO board has no component list
     bool drillFormat24 = false;  // "2,4"; otherwise the 2,3 form
+    /// The drill file's units and format in Excellon's terms when given; otherwise drillFormat24.
+    std::optional<plot::DrillFormat> drillFormat;
+    /// No aperture macros in any file. A TANGO plot defines round and rectangular apertures
+    /// only, so its files never have one; the option is there for the plots that do.
+    bool noMacros = false;
     TangoSizes sizes;
-    /// Gerber X2 attributes in the files and a Gerber job file (base name + ".gbrjob").
+    /// Gerber X2 attributes in the files and a Gerber job file (base name + ".gbrjob"), the
+    /// files in the current syntax, and the board-outline layer's lines on the outline file too.
     bool x2 = false;
     /// The creation date the attributes give (ISO 8601 with offset); empty: the run's time.
     std::string creationDate;

@@ -161,6 +161,7 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
         o.kind = ObjectKind::Line;
         o.width = field(1);
         o.layer = objectLayerOfTangoLayer(field(2));
+        o.boardOutline = field(2) == kBoardOutlineLayer;
         o.x = field(3);
         o.y = field(4);
         o.x2 = field(5);
@@ -169,7 +170,8 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
         o.kind = ObjectKind::Polygon;
         o.width = field(1);
         o.layer = objectLayerOfTangoLayer(field(2));
-        polygon = {true, true, o.width, o.layer};
+        o.boardOutline = field(2) == kBoardOutlineLayer;
+        polygon = {true, true, o.width, o.layer, o.boardOutline};
     } else if (startsWith(line, "PNT")) {
         if (polygon.active) {
             o.kind = ObjectKind::PolylinePoint;
@@ -177,6 +179,7 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
             o.y = field(2);
             o.width = polygon.width;
             o.layer = polygon.layer;
+            o.boardOutline = polygon.boardOutline;
             o.firstPoint = polygon.nextIsFirst;
             polygon.nextIsFirst = false;
         }
@@ -207,6 +210,7 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
         o.sweepAngle = field(3);
         o.width = field(4);
         o.layer = objectLayerOfTangoLayer(field(5));
+        o.boardOutline = field(5) == kBoardOutlineLayer;
         o.x = field(6);
         o.y = field(7);
     } else if (startsWith(line, "TEXT")) {
@@ -223,6 +227,7 @@ PlotObject TangoReader::parseLine(std::string_view line, PolygonState& polygon) 
         o.orientation = number(3);
         o.width = number(4);
         o.layer = objectLayerOfTangoLayer(number(5));
+        o.boardOutline = number(5) == kBoardOutlineLayer;
         o.x = number(6);
         o.y = number(7);
         o.number = number(12);

@@ -44,6 +44,9 @@ std::string textField(std::string_view line, int n);
 /// 8 and 14 top legend (7); every other layer kNoLayer.
 int objectLayerOfTangoLayer(int tangoLayer);
 
+/// The TANGO layer of the board outline.
+constexpr int kBoardOutlineLayer = 14;
+
 /// Aperture shape code of a pad shape keyword: "SQ" rectangle (2), "EL" and "MH" round (1).
 std::optional<int> padShapeOf(std::string_view keyword);
 
@@ -75,6 +78,7 @@ struct PlotObject {
     int orientation = kUnset;  // a text's rotation code
     int number = kUnset;       // component number of a COMP or a text
     bool firstPoint = false;   // a polyline point that starts its outline (a move)
+    bool boardOutline = false;  // a line, outline, point, arc or text on the board-outline layer
     std::string text;          // a text; a component's reference designator
     std::string keyword;       // a pad's shape keyword, kept for messages
     std::string layerKeyword;  // a pad's layer keyword, kept for messages
@@ -117,6 +121,7 @@ public:
         bool nextIsFirst = false;
         int width = kUnset;
         int layer = kUnset;
+        bool boardOutline = false;
     };
     static PlotObject parseLine(std::string_view line, PolygonState& polygon);
 

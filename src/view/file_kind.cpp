@@ -1,6 +1,7 @@
 #include "view/file_kind.h"
 
 #include <cctype>
+#include <functional>
 #include <optional>
 
 #include "common/text_io.h"
@@ -308,6 +309,57 @@ std::vector<JobFileEntry> readJobFileList(std::string_view json) {
         return entries;
     } while (walk.take(','));
     return entries;
+}
+
+JobHeader readJobHeader(std::string_view json) {
+    JobHeader header;
+    JsonWalk walk(json);
+    // calls `member(name)` with the walk at each member's value of the object that starts
+    // here; `member` reads the value or returns false to have it skipped; false on
+    // malformed text
+    std::function<bool(const std::function<bool(const std::string&)>&)> object =
+        [&](const std::function<bool(const std::string&)>& member) {
+            if (!walk.take('{')) {
+                return false;
+            }
+            if (walk.take('}')) {
+                return true;
+            }
+            do {
+                auto name = walk.string();
+                if (!name || !walk.take(':')) {
+                    return false;
+                }
+                if (!member(*name) && !walk.skipValue()) {
+                    return false;
+                }
+            } while (walk.take(','));
+            return walk.take('}');
+        };
+    auto text = [&](std::string& into) {
+        if (!walk.peek('"')) {
+            return false;
+        }
+        into = walk.string().value_or("");
+        return true;
+    };
+    auto projectId = [&] {
+        return walk.peek('{') && object([&](const std::string& name) {
+                   return name == "GUID" && text(header.projectGuid);
+               });
+    };
+    object([&](const std::string& section) {
+        if ((section != "Header" && section != "GeneralSpecs") || !walk.peek('{')) {
+            return false;
+        }
+        object([&](const std::string& name) {
+            return name == "CreationDate" ? text(header.creationDate)
+                   : name == "ProjectId"  ? projectId()
+                                          : false;
+        });
+        return true;
+    });
+    return header;
 }
 
 }  // namespace padloom::view

@@ -33,4 +33,15 @@ struct JobFileEntry {
 /// that cannot be read gives what was read before it.
 std::vector<JobFileEntry> readJobFileList(std::string_view json);
 
+/// What a Gerber job file says of the set as a whole: when it was made ("CreationDate" of its
+/// "Header") and the GUID of its "ProjectId" (in "GeneralSpecs", or in "Header" as some
+/// programs write it); "" for what it does not give.
+struct JobHeader {
+    std::string creationDate;
+    std::string projectGuid;
+};
+
+/// Reads the header facts of a Gerber job file (JSON); what cannot be read stays "".
+JobHeader readJobHeader(std::string_view json);
+
 }  // namespace padloom::view

@@ -188,6 +188,7 @@ private:
 void readJobFile(LayerImage& image, const std::string& bytes) {
     image.format = FileFormat::GerberJob;
     image.jobFiles = readJobFileList(bytes);
+    image.jobHeader = readJobHeader(bytes);
     if (image.jobFiles.empty()) {
         image.problems.push_back({Severity::Error, 0, "no file listed under \"FilesAttributes\""});
     }

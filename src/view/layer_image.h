@@ -160,6 +160,7 @@ struct LayerImage {
     std::vector<Contour> contours;
     std::vector<DrillTool> tools;  // Excellon
     std::vector<JobFileEntry> jobFiles;  // a Gerber job file's set, as it lists it
+    JobHeader jobHeader;                 // and when it was made, for which project
     std::vector<Problem> problems;
     Box extent;  // of every object, with aperture sizes
     long lineCount = 0;

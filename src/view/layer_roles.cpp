@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 
 #include "plot/plot_layers.h"
 
@@ -11,7 +12,8 @@ namespace padloom::view {
 namespace {
 
 // How each file of a plot set is shown: its colour and its place in the stack, bottom side
-// first, then the inner layers, the top side, the mechanical layers and the drills on top.
+// first, then the inner layers from the bottom up as the copper stack runs (power plane, mid
+// layers 4 to 1, ground plane), the top side, the mechanical layers and the drills on top.
 struct Look {
     std::uint32_t colour;
     int rank;
@@ -32,8 +34,8 @@ constexpr std::array<Look, plot::kPlotLayerCount + 1> kLooks{{
     {0xFF8040E0, 53},  // drill guide
     {0x30C05070, 41},  // top solder mask
     {0x20A0A070, 12},  // bottom solder mask
-    {0xB4782C70, 20},  // ground plane
-    {0xC8A03C70, 21},  // power plane
+    {0xB4782C70, 26},  // ground plane, next to the top
+    {0xC8A03C70, 21},  // power plane, next to the bottom
     {0xA0A0A090, 43},  // top paste mask
     {0x80808090, 10},  // bottom paste mask
     {0xE6D200FF, 50},  // board outline
@@ -42,6 +44,8 @@ constexpr std::array<Look, plot::kPlotLayerCount + 1> kLooks{{
 // clang-format on
 
 constexpr int kDrillRank = 60;
+// The rank of the uppermost inner copper layer (the ground plane).
+constexpr int kInnerTopRank = 26;
 
 // Drill files of other programs, shown as drills too.
 constexpr std::array<const char*, 3> kOtherDrillExtensions{".XLN", ".DRL", ".DRD"};
@@ -84,7 +88,26 @@ LayerRole layerRole(std::string_view path, int index) {
     return role;
 }
 
-int stackRankOf(std::string_view path) {
+double stackRankOf(std::string_view path, std::string_view fileFunction) {
+    // "Copper,L<n>,Top|Inr|Bot": the outer layers take the ranks of top and bottom copper,
+    // inner ones a place between the inner ranks by their number, L2 uppermost
+    if (fileFunction.starts_with("Copper,L")) {
+        const std::string_view rest = fileFunction.substr(8);
+        int n = 0;
+        const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), n);
+        const std::string_view side(end, static_cast<size_t>(rest.data() + rest.size() - end));
+        if (ec == std::errc() && n >= 1 && n < 1000) {
+            if (side.starts_with(",Top")) {
+                return kLooks[0].rank;
+            }
+            if (side.starts_with(",Bot")) {
+                return kLooks[5].rank;
+            }
+            if (side.starts_with(",Inr")) {
+                return kInnerTopRank + 0.999 - n / 1000.0;
+            }
+        }
+    }
     return layerRole(path).stackRank;
 }
 

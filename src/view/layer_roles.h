@@ -23,7 +23,11 @@ struct LayerRole {
 /// layers.
 LayerRole layerRole(std::string_view path, int index = 0);
 
-/// Ranks of the layer stack as the viewer draws it, bottom side first.
-int stackRankOf(std::string_view path);
+/// The place of a file in the layer stack as the viewer draws it, bottom side first: its
+/// role's rank, the copper layers running by their number from the top down (top copper, the
+/// ground plane, mid layers 1 to 4, the power plane, bottom copper). A file whose attributes
+/// give its copper layer number (`fileFunction` "Copper,L3,Inr,Plane") takes its place among
+/// the copper layers by that number, whatever its name.
+double stackRankOf(std::string_view path, std::string_view fileFunction = {});
 
 }  // namespace padloom::view

@@ -135,12 +135,38 @@ TEST(Placement, FileLayoutAndNumberFormats) {
     // comma-delimited: "." whatever the locale, or the numbers could not be split
     german.commaDelimited = true;
     EXPECT_EQ(place(text, german).back(), "U1,1.100,2.000,T,0");
-    // a board with no outline keeps the start extents
+    // a board with no objects at all has no extents
     EXPECT_EQ(place(crlf({"PCB FILE 4", "ENDPCB"})).front(),
-              "corners at 100.000, 100.000 x -100.000, -100.000");
+              "corners at 0.000, 0.000 x 0.000, 0.000");
     // outline beyond ten inches: three plain decimals in the corners line
     EXPECT_EQ(place(crlf({"FT", "-50 0 12345 10001 10 7"})).front(),
               "corners at -0.050, 0.000 x 12.345, 10.001");
+}
+
+// Without overlay or board-layer tracks the board is where its objects are: the corners
+// line and the mirroring of bottom parts take the extents of every object, pads, vias and
+// tracks with their sizes, fills and arcs; a text counts by its strokes.
+TEST(Placement, BoardWithoutOutlineTracksTakesItsObjectsExtents) {
+    // U1 with its designator hidden; B1 with a legend track on the bottom legend layer
+    const Lines records =
+        join({{"PCB FILE 4", "COMP", "U1", "DIP", "X", "0 0 60 0 8 7", "0 0 60 0 8 7", "0 0 0 0 0"},
+              pad(1000, 2000, "1"),
+              pad(1200, 2000, "2"),
+              {"ENDCOMP", "COMP", "B1", "SO8", "X", "0 0 60 0 8 7", "0 0 60 0 8 7", "0 0 0 0 0",
+               "CT", "1450 950 1750 950 10 3"},
+              pad(1500, 1000, "1"),
+              pad(1700, 1000, "2"),
+              {"ENDCOMP", "FV", "2500 500 50 28",  // down to y 475
+               "FF", "300 2500 400 2600 1",        // a fill
+               "FA", "3000 1500 100 1 10 1",       // a quarter out to x 3105
+               "FT", "250 2000 250 3000 20 6",     // from x 240, up to y 3010
+               "ENDPCB"}});
+    EXPECT_EQ(place(crlf(records)), (Lines{"corners at 0.240, 0.475 x 3.105, 3.010",
+                                           "Component ID, x position, y position, Side, Rotation",
+                                           "U1\t1.100\t2.000\tT\t0", "B1\t1.505\t1.000\tB\t180"}));
+    // a text alone: its strokes, from about its start
+    const Lines text = place(crlf({"PCB FILE 4", "FS", "1000 1000 100 0 10 7", "AB", "ENDPCB"}));
+    EXPECT_TRUE(text.front().starts_with("corners at 0.99")) << text.front();
 }
 
 TEST(Placement, RobberPadRule) {

@@ -162,9 +162,12 @@ TEST(CliFormats, WhatTheFormatAllowsGoesOn) {
 
     const std::string headless = dir.write("h.pcb", crlf({"FV", "0 0 50 20", "ENDPCB"}));
     EXPECT_EQ(runCommand(cli("plot " + headless + " --layers GTL 2>&1 >/dev/null"), &err), 0);
+    // and, on standard error too, the layers the via is on that were not ticked
     EXPECT_EQ(err, headless +
                        ":1: the first line is not \"PCB FILE\"; read as an Autotrax board all the "
-                       "same\n");
+                       "same\nThe board has objects on layers that are not ticked, so they are "
+                       "not plotted: Bottom copper (.GBL), Top solder mask (.GTS), Bottom solder "
+                       "mask (.GBS)\n");
     EXPECT_TRUE(std::filesystem::exists(dir.file("h.GTL")));
 }
 

@@ -19,6 +19,10 @@ TEST(CliTango, OutputNamesLayersAndExitStatus) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("BOARD.OUT.GTS")));
     EXPECT_NE(out.find("Dimentions are: 0 0, 100, 100"), std::string::npos) << out;
 
+    EXPECT_EQ(testing::runCommand(cli + "--layers GTL --nc-drill --no-macros --drill-format "
+                                        "INCH,2:4,TZ " + board, &out), 0) << out;
+    EXPECT_NE(testing::readFile(dir.file("BOARD.OUT.TXT")).find("INCH,TZ\r\n"),
+              std::string::npos);
     EXPECT_EQ(testing::runCommand(cli + "--layers GGD " + board + " 2>&1", &out), 2);
     EXPECT_NE(out.find("no plane layers"), std::string::npos) << out;
     EXPECT_EQ(testing::runCommand(cli + "--layers GXX " + board + " 2>/dev/null", &out), 2);

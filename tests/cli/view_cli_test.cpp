@@ -83,5 +83,51 @@ TEST(CliView, InfoAndRenderExitStatusAndOutputs) {
     }
 }
 
+// `info` on a job file tells each file of its set that is not of the job's run: another
+// project's, older than the job, or without the attributes a run with X2 writes.
+TEST(CliView, InfoTellsSetFilesOfOtherRuns) {
+    std::string out;
+    testing::TempDir dir;
+    const std::string guid = "1b4e28ba-2fa1-11d2-883f-0016d3cca427";
+    auto gerber = [&](const std::string& name, const std::string& date, const std::string& id) {
+        dir.write(name,
+                  testing::crlf({"%FSLAX23Y23*%", "%MOIN*%", "%TF.CreationDate," + date + "*%",
+                                 "%TF.ProjectId,demo," + id + ",rev1*%", "%ADD10C,.050*%", "D10*",
+                                 "X1000Y500D03*", "M02*"}));
+    };
+    gerber("same.GTL", "2026-03-01T09:00:00Z", "1B4E28BA-2FA1-11D2-883F-0016D3CCA427");
+    gerber("later.GBL", "2026-03-01T10:30:00.25+01:00", guid);
+    gerber("other.GTO", "2026-03-01T09:00:00Z", "00000000-0000-0000-0000-000000000000");
+    gerber("older.GTS", "2026-03-01T08:59:59Z", guid);
+    dir.write("plain.TXT",
+              testing::crlf({"M48", "INCH", "T01C0.030", "%", "T01", "X1000Y1000", "M30"}));
+    std::string files;
+    for (const char* f : {"same.GTL", "later.GBL", "other.GTO", "older.GTS", "plain.TXT"}) {
+        files += std::string(files.empty() ? "" : ",") + "{\"Path\": \"" + f + "\"}";
+    }
+    const std::string made =
+        dir.write("set.gbrjob",
+                  "{\"Header\": {\"CreationDate\": \"2026-03-01T10:00:00+01:00\"}, "
+                  "\"GeneralSpecs\": {\"ProjectId\": {\"Name\": \"demo\", \"GUID\": \"" +
+                      guid + "\", \"Revision\": \"rev1\"}}, \"FilesAttributes\": [" + files + "]}");
+    EXPECT_EQ(testing::runCommand(testing::cliPath() + " info " + made, &out), 0) << out;
+    const std::string lead = made + ": warning: ";
+    const std::string said =
+        " is not of this job's run (the job file may be left from an "
+        "earlier plot): it carries ";
+    for (const std::string& stale :
+         {"other.GTO" + said +
+              "the ProjectId of another project (GUID "
+              "00000000-0000-0000-0000-000000000000)",
+          "older.GTS" + said +
+              "a CreationDate older than the job's (2026-03-01T08:59:59Z before "
+              "2026-03-01T10:00:00+01:00)",
+          "plain.TXT" + said + "no ProjectId and no CreationDate"}) {
+        EXPECT_NE(out.find(lead + stale + "\n"), std::string::npos) << stale << "\n" << out;
+    }
+    EXPECT_EQ(out.find("same.GTL is not"), std::string::npos) << out;
+    EXPECT_EQ(out.find("later.GBL is not"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace padloom

@@ -36,10 +36,16 @@ TEST(ContentId, UuidOfBytesIsNameBasedAndStable) {
     EXPECT_NE(std::string("89ab").find(a[19]), std::string::npos);  // RFC 4122 variant
     EXPECT_EQ(contentUuid("PCB FILE 4\r\nENDPCB\r\n"), a);
     EXPECT_NE(contentUuid("PCB FILE 4\r\nENDPCB\r\n "), a);
+}
 
-    testing::TempDir dir;
-    EXPECT_EQ(fileContentUuid(dir.write("b.pcb", "PCB FILE 4\r\nENDPCB\r\n")), a);
-    EXPECT_THROW(fileContentUuid(dir.file("missing.pcb")), IoError);
+TEST(ContentId, ProjectUuidIsVersion4AndFollowsTheName) {
+    const std::string a = projectUuid("demo");
+    ASSERT_EQ(a.size(), 36u);
+    EXPECT_EQ(a[14], '4');                                          // version 4
+    EXPECT_NE(std::string("89ab").find(a[19]), std::string::npos);  // RFC 4122 variant
+    EXPECT_EQ(projectUuid("DEMO"), a);  // one file name on a DOS disk
+    EXPECT_NE(projectUuid("demo2"), a);
+    EXPECT_NE(contentUuid("demo"), a);
 }
 
 }  // namespace

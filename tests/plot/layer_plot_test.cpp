@@ -4,6 +4,7 @@
 #include <set>
 
 #include "common/scripted_host.h"
+#include "plot/plane_area.h"
 #include "support/test_support.h"
 #include <gtest/gtest.h>
 
@@ -116,6 +117,47 @@ TEST(LayerFilter, PlaneConnections) {
         EXPECT_EQ(plot.body(13), c.ground) << "plane code " << c.planeCode;
         EXPECT_EQ(plot.body(14), c.power) << "plane code " << c.planeCode;
         EXPECT_EQ(plot.file(13)[3], "%IPNEG*%");
+    }
+}
+
+TEST(PlanePolarity, PositivePlaneDarkOverTheBoardWithTheNegativeImageCleared) {
+    const std::vector<std::string> pads = {"FP", "1000 2000 60 60 1 28 2 13", "1", "FV",
+                                           "1200 2000 60 28"};
+    const std::vector<std::string> outline = {"FT", "500 1500 1500 1500 10 11", "FT",
+                                              "1500 1500 1500 2500 10 11", "FT",
+                                              "1500 2500 500 2500 10 11", "FT",
+                                              "500 2500 500 1500 10 11"};
+    struct Case {
+        std::vector<std::string> board;
+        std::vector<std::string> region;  // where the plane is dark, from its lower left
+    };
+    std::vector<std::string> withOutline = pads;
+    withOutline.insert(withOutline.end(), outline.begin(), outline.end());
+    const Case cases[] = {
+        // inside the board outline
+        {withOutline, {"X500Y1500", "X1500Y1500", "X1500Y2500", "X500Y2500", "X500Y1500"}},
+        // without one, over the copper's extent: the pad and the via with their sizes
+        {pads, {"X970Y1970", "X1230Y1970", "X1230Y2030", "X970Y2030", "X970Y1970"}},
+    };
+    for (const Case& c : cases) {
+        Plot plot(c.board);
+        const std::vector<std::string> negative = plot.body(13);
+        plot.options.positivePlanes = true;
+        plot.options.planeArea = std::make_shared<const PlaneArea>(planeAreaOf(plot.rv));
+        EXPECT_EQ(plot.file(13)[3], "%IPPOS*%");
+        const std::vector<std::string> positive = plot.body(13);
+        ASSERT_EQ(positive.size(), negative.size() + 9);
+        EXPECT_EQ(positive[0], "%LPD*%");
+        EXPECT_EQ(positive[1], "G36*");
+        // the loop may start anywhere and run either way: its corners are the region's
+        std::set<std::string> corners, wanted(c.region.begin(), c.region.end());
+        for (size_t i = 2; i < 7; ++i) {
+            corners.insert(positive[i].substr(0, positive[i].find('D')));
+        }
+        EXPECT_EQ(corners, wanted);
+        EXPECT_EQ(positive[7], "G37*");
+        EXPECT_EQ(positive[8], "%LPC*%");
+        EXPECT_EQ(std::vector<std::string>(positive.begin() + 9, positive.end()), negative);
     }
 }
 

@@ -61,6 +61,55 @@ TEST(NcDrill, ToolsOrderAndBothForms) {
     EXPECT_EQ(lines[11], "X009500Y002000");
 }
 
+TEST(NcDrill, FormatsInExcellonTerms) {
+    struct Case {
+        const char* text;
+        std::optional<DrillFormat> format;
+        const char* written;
+    };
+    using U = DrillUnits;
+    using Z = DrillZeros;
+    // clang-format off
+    const Case cases[] = {
+        {"2.3", DrillFormat{U::Inch, 2, 3, Z::Leading}, "INCH,2:3,LZ"},
+        {"2.4", DrillFormat{U::Inch, 2, 4, Z::Leading}, "INCH,2:4,LZ"},
+        {"INCH,2:4,TZ", DrillFormat{U::Inch, 2, 4, Z::Trailing}, "INCH,2:4,TZ"},
+        {"metric 3:3 lz", DrillFormat{U::Metric, 3, 3, Z::Leading}, "METRIC,3:3,LZ"},
+        {" METRIC, 3:3 ,TZ", DrillFormat{U::Metric, 3, 3, Z::Trailing}, "METRIC,3:3,TZ"},
+        {"METRIC,2:4,LZ", std::nullopt, ""}, {"INCH,2:4", std::nullopt, ""},
+        {"INCH,2:4,KZ", std::nullopt, ""}, {"2.5", std::nullopt, ""},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseDrillFormat(c.text), c.format) << c.text;
+        if (c.format) {
+            EXPECT_EQ(drillFormatText(*c.format), c.written);
+        }
+    }
+    // every digit of the format, in thousandths or ten-thousandths of an inch or micrometres
+    // (a mil is 25.4 of them, halves away from zero)
+    const DrillFormat metric{U::Metric, 3, 3, Z::Trailing};
+    EXPECT_EQ(drillCoordinate(1500, metric), "038100");
+    EXPECT_EQ(drillCoordinate(-5, metric), "-000127");
+    EXPECT_EQ(drillCoordinate(50000, metric), "1270000");
+    EXPECT_EQ(drillCoordinate(950, DrillFormat{U::Inch, 2, 4, Z::Trailing}), "009500");
+}
+
+TEST(NcDrill, MetricFileWithTrailingZerosKept) {
+    Drill drill({"FV", "1500 2000 60 32", "FV", "-5 100 60 125"}, {{32, 1}, {125, 1}});
+    drill.options.drillFormat = DrillFormat{DrillUnits::Metric, 3, 3, DrillZeros::Trailing};
+    EXPECT_EQ(drill.run(), (Lines{"M48", ";FILE_FORMAT=3:3", "METRIC,TZ", "M72", "T01C0.813",
+                                  "T02C3.175", "%", "T01", "X038100Y050800", "T02",
+                                  "X-000127Y002540", "T00", "M30"}));
+    // the plot's own 2,4 form in Excellon's terms gives its bytes
+    Drill inch({"FV", "1500 2000 60 32"}, {{32, 1}});
+    inch.options.drillFormat24 = true;
+    const Lines own = inch.run();
+    inch.options.drillFormat24 = false;
+    inch.options.drillFormat = parseDrillFormat("INCH,2:4,LZ");
+    EXPECT_EQ(inch.run(), own);
+}
+
 TEST(NcDrill, ThreeViasAtOnePlace) {
     Drill drill({"FV", "700 800 60 32", "FV", "700 800 60 32", "FV", "700 800 50 32"}, {{32, 3}});
     auto lines = drill.run();

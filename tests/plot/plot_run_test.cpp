@@ -7,6 +7,7 @@
 
 #include "common/scripted_host.h"
 #include "convert/pcb_to_apt.h"
+#include "plot/unticked_layers.h"
 #include "support/test_support.h"
 #include <gtest/gtest.h>
 
@@ -75,9 +76,56 @@ TEST(PlotRun, LayersInPlotLayerOrderThenDrillAndBom) {
     run.options.bom = true;
     run.plot();
     EXPECT_EQ(Lines(run.host.lines.begin() + 4, run.host.lines.end()),
-              (Lines{".GTL", ".GDD", ".GGD", ".GBD", "NC Drill", "BOM", "Done"}));
+              (Lines{".GTL", ".GDD", ".GGD", ".GBD", "NC Drill", "BOM",
+                     "The board has objects on layers that are not ticked, so they are not "
+                     "plotted: Bottom copper (.GBL), Top solder mask (.GTS), Bottom solder mask "
+                     "(.GBS)",
+                     "Done"}));
+    EXPECT_EQ(std::count_if(
+                  run.host.transcript.begin(), run.host.transcript.end(),
+                  [](const std::string& t) { return t.starts_with("warn|The board has objects"); }),
+              1);  // a warning: on standard error on the command line
     EXPECT_EQ(filesIn(run.dir), (std::set<std::string>{"B.PCB", "B.APT", "B.TOL", "B.GTL", "B.GDD",
                                                        "B.GGD", "B.GBD", "B.TXT", "B.csv"}));
+}
+
+// The copper, plane and mask layers a board has objects for, left unticked, are named.
+TEST(PlotRun, UntickedLayersWithObjectsAreNamed) {
+    struct Case {
+        const char* what;
+        Lines records;
+        std::vector<int> ticked;
+        std::vector<int> named;
+    };
+    const Lines fourLayers = {"FP", "100 100 60 60 1 28 2 13", "1",  // to the ground plane
+                              "FP", "300 100 60 60 1 28 4 13", "2",  // to the power plane
+                              "FT", "100 100 300 100 10 1"};
+    // clang-format off
+    const Case cases[] = {
+        {"planes left out of a four-layer board", fourLayers, {1, 6, 11, 12}, {13, 14}},
+        {"every layer it has ticked", fourLayers, {1, 6, 11, 12, 13, 14}, {}},
+        {"mask openings of through-hole pads", fourLayers, {1, 6, 13, 14}, {11, 12}},
+        {"a mid layer with a track", {"FT", "0 0 100 0 10 3"}, {1, 6}, {3}},
+        {"surface pads: their copper, mask and paste", {"FP", "0 0 60 60 2 0 1 1", "1"},
+         {7}, {1, 11, 15}},
+        {"a track on the bottom only", {"FT", "0 0 100 0 10 6"}, {1}, {6}},
+        {"no layer file ticked: a run for the drill file alone", fourLayers, {}, {}},
+        {"nothing but legend", {"FT", "0 0 100 0 10 7"}, {7}, {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Board run(c.records);
+        run.rv.boardFile = run.board;
+        for (int p : c.ticked) {
+            run.options.layers[static_cast<size_t>(p)] = true;
+        }
+        EXPECT_EQ(untickedLayersWithObjects(run.options, run.rv), c.named);
+    }
+    EXPECT_EQ(untickedLayersWarning({13, 14}),
+              "The board has objects on layers that are not ticked, so they are not plotted: "
+              "Ground plane (.GGD), Power plane (.GPW)");
+    EXPECT_EQ(untickedLayersWarning({}), "");
 }
 
 TEST(PlotRun, ExampleBoardOnEveryLayerWithoutMissingApertures) {
@@ -216,6 +264,20 @@ TEST(PlotCommand, LayerListsExitStatusesAndTheKeptApertureFile) {
     EXPECT_NE(out.find("\"18\""), std::string::npos) << out;
     EXPECT_EQ(cli("'" + board + "' --all-layers --layers 1"), 2);
     EXPECT_EQ(cli("'" + board + "' --drill-format 2.5"), 2);
+    EXPECT_EQ(cli("'" + board + "' --drill-format METRIC,2:4,LZ", &out), 2);
+    EXPECT_NE(out.find("not a drill format"), std::string::npos) << out;
+    EXPECT_EQ(cli("'" + board + "' --planes both"), 2);
+    // the board house's options: Excellon's own terms, positive planes, no macros
+    EXPECT_EQ(cli("'" + board + "' --layers GGD --nc-drill --drill-format metric,3:3,tz "
+                  "--planes positive --no-macros --yes"),
+              0);
+    const std::string drill = testing::readFile(dir.file("b.TXT"));
+    EXPECT_NE(drill.find(";FILE_FORMAT=3:3\r\nMETRIC,TZ\r\n"), std::string::npos) << drill;
+    EXPECT_NE(drill.find("X002540Y002540"), std::string::npos) << drill;
+    const std::string plane = testing::readFile(dir.file("b.GGD"));
+    EXPECT_NE(plane.find("%IPPOS*%"), std::string::npos);
+    EXPECT_NE(plane.find("%LPD*%\r\nG36*"), std::string::npos) << plane;
+    EXPECT_EQ(plane.find("%AM"), std::string::npos) << plane;
     EXPECT_EQ(cli("'" + dir.file("missing.pcb") + "' --all-layers"), 1);
     // without --yes the aperture file is kept; with it, replaced
     dir.write("b.APT", "D10\tCIRCULAR\t3\t3\r\n");

@@ -99,7 +99,10 @@ TEST(X2Attributes, FileFunctionsCountTheCopperTheBoardUses) {
             EXPECT_EQ(fileFunction(file, stack), function) << "layer " << layer;
         }
     }
-    EXPECT_EQ(filePolarity(*setFileOfLayer(13)), "Negative");
+    // the masks picture their openings; the planes are written positive with X2 attributes
+    EXPECT_EQ(filePolarity(*setFileOfLayer(11)), "Negative");
+    EXPECT_EQ(filePolarity(*setFileOfLayer(12)), "Negative");
+    EXPECT_EQ(filePolarity(*setFileOfLayer(13)), "Positive");
     EXPECT_EQ(filePolarity(*setFileOfLayer(1)), "Positive");
 }
 
@@ -146,13 +149,14 @@ TEST(X2Attributes, TwoLayerBoardGivesItsReferenceAttributes) {
 }
 
 TEST(X2Attributes, AperturesTakeTheFunctionOfWhatTheyDraw) {
-    // a through-hole pad, a surface pad, a via, tracks on top, a text, and the board outline
-    // drawn with the width of one of the tracks
+    // a through-hole pad, a surface pad, a via, tracks on top, a text on copper and one on the
+    // legend, and the board outline drawn with the width of one of the tracks
     X2Run run(testing::crlf({"PCB FILE 4", "FP", "1000 1000 60 60 1 32 2 13", "1", "FP",
                              "1500 1000 50 80 2 0 0 1", "2", "FV", "1250 1250 40 20", "FT",
                              "1000 1000 1250 1250 12 1", "FT", "1250 1250 1500 1250 10 1", "FT",
-                             "500 500 2000 500 10 11", "FS", "600 1300 60 0 8 1", "X", "ENDPCB"}));
-    for (int layer : {1, 9, 11, 13, 15}) {
+                             "500 500 2000 500 10 11", "FS", "600 1300 60 0 8 1", "X", "FS",
+                             "600 1500 60 0 9 7", "Y", "ENDPCB"}));
+    for (int layer : {1, 7, 9, 11, 13, 15}) {
         run.options.layers[static_cast<size_t>(layer)] = true;
     }
     run.plot();
@@ -173,6 +177,7 @@ TEST(X2Attributes, AperturesTakeTheFunctionOfWhatTheyDraw) {
     const int track = dcodeOf("CIRCULAR", 12, 12);
     const int shared = dcodeOf("CIRCULAR", 10, 10);
     const int text = dcodeOf("CIRCULAR", 8, 8);
+    const int legendText = dcodeOf("CIRCULAR", 9, 9);
     const int relief = dcodeOf("RELIEF", 60, 60);
     const int viaClearance = dcodeOf("CIRCULAR", 46, 46);
 
@@ -184,25 +189,33 @@ TEST(X2Attributes, AperturesTakeTheFunctionOfWhatTheyDraw) {
     EXPECT_EQ(top[shared], "");  // a conductor and the profile: no one function is true of it
     EXPECT_EQ(top[text], "NonConductor");
     EXPECT_EQ(top[thMask], "");  // not drawn on copper
+    // pad functions belong to copper: the masks and paste draw material
     auto mask = apertureFunctions(run.file(".GTS"));
-    EXPECT_EQ(mask[thMask], "ComponentPad");
+    EXPECT_EQ(mask[thMask], "Material");
     EXPECT_EQ(mask[thPad], "");
-    EXPECT_EQ(apertureFunctions(run.file(".GTP"))[smdPaste], "SMDPad,CuDef");
+    EXPECT_EQ(apertureFunctions(run.file(".GTP"))[smdPaste], "Material");
     auto ground = apertureFunctions(run.file(".GGD"));
-    EXPECT_EQ(ground[relief], "AntiPad");
+    EXPECT_EQ(ground[relief], "ThermalReliefPad");
     EXPECT_EQ(ground[viaClearance], "AntiPad");
     auto drawing = apertureFunctions(run.file(".GDD"));
-    EXPECT_EQ(drawing[10], "NonConductor");  // the drill drawing's pen
+    EXPECT_EQ(drawing[10], "NonMaterial");  // the drill drawing's pen
     EXPECT_EQ(drawing[shared], "Profile");
+    // copper text conducts nothing; printed text is the legend's material
+    EXPECT_EQ(apertureFunctions(run.file(".GTO"))[legendText], "Material");
 
-    // the attributes are comments, closed before the end of the definitions
+    // the attributes are comments, closed before the end of the definitions; no image
+    // polarity, and linear multi-quadrant interpolation from the header on
     const Lines lines = testing::crlfLines(run.file(".GTL"));
     EXPECT_EQ(lines[3], "G04 #@! TF.GenerationSoftware,Padloom,padloom," +
                             std::string(common::programVersion()) + "*");
-    EXPECT_EQ(lines[9], "%IPPOS*%");
+    EXPECT_EQ(lines[9], "G04 Apeture information*");
     auto end = std::find(lines.begin(), lines.end(), "G04 End of apeture information*");
     ASSERT_NE(end, lines.end());
-    EXPECT_EQ(*(end - 1), "G04 #@! TD*");
+    auto last = std::find_if(std::make_reverse_iterator(end), lines.rend(),
+                             [](const std::string& l) { return l.starts_with("G04 #@! T"); });
+    ASSERT_NE(last, lines.rend());
+    EXPECT_EQ(*last, "G04 #@! TD*");
+    EXPECT_EQ(Lines(end + 1, end + 3), (Lines{"G01*", "G75*"}));
 }
 
 TEST(X2Attributes, DrillFileAndJobFile) {
@@ -213,10 +226,10 @@ TEST(X2Attributes, DrillFileAndJobFile) {
     run.options.layers[17] = true;
     run.options.ncDrill = true;
     run.plot();
-    EXPECT_EQ(run.host.lines.end()[-2], "Job file");
+    EXPECT_EQ(run.host.lines.end()[-3], "Job file");  // then the unticked layers, "Done"
     const Lines drill = testing::crlfLines(run.file(".TXT"));
     ASSERT_GE(drill.size(), 10u);
-    const std::string guid = common::fileContentUuid(run.board);
+    const std::string guid = common::projectUuid("j,b");
     EXPECT_EQ(
         Lines(drill.begin() + 3, drill.begin() + 10),
         (Lines{
@@ -252,6 +265,18 @@ TEST(X2Attributes, DrillFileAndJobFile) {
                   "\"FilePolarity\": \"Positive\"}\r\n"
                   "  ]\r\n"
                   "}\r\n");
+}
+
+TEST(X2Attributes, ProjectIdFollowsTheBoardsNameNotItsBytes) {
+    std::vector<std::string> board = {"PCB FILE 4", "FV", "1000 1000 40 20", "ENDPCB"};
+    X2Run first(testing::crlf(board), "job.pcb");
+    first.plot();
+    board[2] = "1100 1000 40 20";  // the board edited
+    X2Run second(testing::crlf(board), "JOB.PCB");
+    second.plot();
+    const std::string id = "\"GUID\": \"" + common::projectUuid("job") + "\"";
+    EXPECT_NE(first.file(".gbrjob").find(id), std::string::npos) << first.file(".gbrjob");
+    EXPECT_NE(second.file(".gbrjob").find(id), std::string::npos) << second.file(".gbrjob");
 }
 
 TEST(X2Attributes, FieldsAndDates) {

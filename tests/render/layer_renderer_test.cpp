@@ -82,6 +82,23 @@ TEST(Render, LayersStackBottomFirstAndDrillsOnTop) {
     std::vector<const LayerImage*> images{&drill, &top, &bottom};
     EXPECT_EQ(stackOrder(images), (std::vector<size_t>{2, 1, 0}));
 
+    // copper layers by their number from the top down: the ground plane next to the top, the
+    // power plane next to the bottom; where the files say their copper layer, by that number,
+    // whatever their names
+    LayerImage power = readLayerBytes("b.GPW", copper);
+    LayerImage ground = readLayerBytes("b.GGD", copper);
+    LayerImage mid = readLayerBytes("b.GM1", copper);
+    images = {&power, &top, &mid, &bottom, &ground};
+    EXPECT_EQ(stackOrder(images), (std::vector<size_t>{3, 0, 2, 4, 1}));
+    std::vector<LayerImage> named;
+    for (const char* function :
+         {"Copper,L3,Inr", "Copper,L1,Top", "Copper,L4,Bot", "Copper,L2,Inr,Plane"}) {
+        named.push_back(readLayerBytes(
+            "b-layer.gbr", "%TF.FileFunction," + std::string(function) + "*%\r\n" + copper));
+    }
+    images = {&named[0], &named[1], &named[2], &named[3]};
+    EXPECT_EQ(stackOrder(images), (std::vector<size_t>{2, 0, 3, 1}));
+
     ViewWindow view = ViewWindow::over(Box{0, 0, 1, 1}, 50);
     LayerRenderer renderer(false);
     QImage picture = renderer.compose({{&bottom, QColor(0, 0, 255), true},

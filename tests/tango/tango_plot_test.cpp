@@ -159,6 +159,42 @@ TEST(TangoPlot, ArcWriter) {
               "D22*\r\nG75*X100Y0D02*\r\nG03X0Y100I-100J0D01*D02*G01*");
 }
 
+TEST(TangoPlot, WithX2TheOutlineFileDrawsTheBoardOutlineLayer) {
+    // the outline as lines, a polyline and an arc of the board-outline layer (14); a text on
+    // it and a line of the legend's own layer (8) stay off the outline file
+    const Lines outline = {"LINE 10 14 0 0 2000 0", "ARC 500 270 180 10 14 2000 500",
+                           "POLY 10 14", "PNT 2000 1000", "PNT 0 1000", "PNT 0 0",
+                           "TEXT T 60 0 8 14 10 10", "LINE 8 8 100 100 200 100",
+                           "PAD EL 60 60 32 AL 1 0 1000 500"};
+    TangoRun run(outline);
+    run.options.x2 = true;
+    run.options.creationDate = "2026-12-08T07:30:00+00:00";
+    ASSERT_EQ(run.plot({7, 17}), common::Outcome::Done);
+    const Lines drawn = run.body(".GBD");
+    EXPECT_EQ(drawn, (Lines{"G01*", "G75*", "D22*", "X0Y0D02*", "X2000Y0D01*",
+                            "X2000Y0D02*G03*X2000Y1000I0J500D01*G01*", "X2000Y1000D02*",
+                            "X0Y1000D01*", "X0Y0D01*", "M02*"}));
+    // the legend keeps the outline, the text and its own line
+    const std::string legend = run.output(".GTO");
+    EXPECT_NE(legend.find("X0Y0D02*"), std::string::npos);
+    EXPECT_NE(legend.find("X100Y100D02*"), std::string::npos);
+    // the board's size is the drawn outline's, along the centre of its lines: the arc's
+    // rightmost point, 500 right of its centre, is the outline's
+    EXPECT_NE(run.output(".gbrjob").find("\"Size\": {\"X\": 63.5, \"Y\": 25.4}"),
+              std::string::npos)
+        << run.output(".gbrjob");
+
+    // without the outline file, or without X2, the outline file has no outline and the job
+    // file no size
+    TangoRun noProfile(outline);
+    noProfile.options.x2 = true;
+    ASSERT_EQ(noProfile.plot({7}), common::Outcome::Done);
+    EXPECT_EQ(noProfile.output(".gbrjob").find("\"Size\""), std::string::npos);
+    TangoRun plain(outline);
+    ASSERT_EQ(plain.plot({17}), common::Outcome::Done);
+    EXPECT_EQ(plain.body(".GBD"), (Lines{"M02*"}));
+}
+
 TEST(TangoPlot, TrigonometryIsExactAtRightAnglesAndSnapped) {
     // clang-format off
     const std::tuple<int, int, int> cases[] = {

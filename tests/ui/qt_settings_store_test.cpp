@@ -186,9 +186,11 @@ void QtSettingsStoreTest::earlierSettingsRoundTripThroughEveryWindow() {
     }
     QVERIFY(boxes.isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), files.size());
-    // every value comes back as it was; the plot windows add their X2 box, off
-    files["Castorvane-6"].insert("GerberX2", "0");
-    files["Castorvane-9"].insert("GerberX2", "0");
+    // every value comes back as it was; the plot windows add their X2 and macro boxes, off
+    for (const char* key : {"Castorvane-6", "Castorvane-9"}) {
+        files[key].insert("GerberX2", "0");
+        files[key].insert("NoMacros", "0");
+    }
     for (auto it = files.begin(); it != files.end(); ++it) {
         QCOMPARE(iniValues(dir.filePath(it.key() + ".ini")), it.value());
     }

@@ -465,8 +465,9 @@ void ShellTest::windowsSaveByTagWhenClosedAfterShowing() {
     QCOMPARE(h.store.readInt(k6, "CheckBox23"), std::optional<int>(1));
     QCOMPARE(h.store.readInt(k6, "CheckBox18"), std::optional<int>(1));
     QCOMPARE(h.store.readInt(k6, "CheckBox15"), std::optional<int>(0));  // "Top Paste mask"
-    QCOMPARE(h.store.valueNames(k6).size(), size_t{27 + 2 + 1});         // and "GerberX2"
+    QCOMPARE(h.store.valueNames(k6).size(), size_t{27 + 2 + 2});  // "GerberX2", "NoMacros"
     QCOMPARE(h.store.readInt(k6, "GerberX2"), std::optional<int>(0));
+    QCOMPARE(h.store.readInt(k6, "NoMacros"), std::optional<int>(0));
 
     AptBuilderWindow* f3 = h.shell->aptBuilderWindow;
     child<SpinEdit>(f3, "SpinEdit3")->setValue(4);  // "Paste mask enlarement", tag 2
@@ -625,10 +626,13 @@ void ShellTest::plotRunGoesOnWhenTheApertureFileWasMade() {
     child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox24")->setChecked(true);
     child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox28")->click();
     child<QCheckBox>(h.shell->gerberPlotWindow, "CheckBox26")->click();
+    QVERIFY(!o.noMacros);
+    child<QCheckBox>(h.shell->gerberPlotWindow, "NoMacrosBox")->click();
     o = h.shell->gerberPlotWindow->plotOptions();
     QVERIFY(o.layers[17]);
     QVERIFY(o.fillMode == plot::FillMode::Flash);
     QVERIFY(o.drillFormat24);
+    QVERIFY(o.noMacros);
 }
 
 void ShellTest::builderShowsItsInstructionsOncePerShowing() {
@@ -701,7 +705,15 @@ void ShellTest::plotRunEndToEnd() {
     QCOMPARE(lines[5], std::string(".GTS"));
     QCOMPARE(lines[6], std::string("NC Drill"));
     QCOMPARE(lines.back(), std::string("Done"));
-    QCOMPARE(lines[lines.size() - 2], std::string("BOM"));
+    QCOMPARE(lines[lines.size() - 3], std::string("BOM"));
+    // the layers left unticked that the board has copper, planes or mask openings for are
+    // named last; the boxes stay as they were
+    QCOMPARE(lines[lines.size() - 2],
+             std::string("The board has objects on layers that are not ticked, so they are not "
+                         "plotted: Bottom copper (.GBL), Bottom solder mask (.GBS), Ground plane "
+                         "(.GGD), Power plane (.GPW), Top paste mask (.GTP), Bottom paste mask "
+                         "(.GBP)"));
+    QVERIFY(!child<QCheckBox>(f6, "CheckBox6")->isChecked());
 }
 
 // "Enable" reaches the aperture builder (which marks the pour layers) and "Thermals on external

@@ -148,9 +148,15 @@ void TangoWindowTest::x2BoxIsKeptByNameAndMakesFilesSayWhatTheyAre() {
     QVERIFY(h.written(".gbrjob"));
 
     x2->setChecked(false);
+    auto* noMacros = h.window()->findChild<QCheckBox*>("NoMacrosBox");
+    QVERIFY(noMacros);
+    QVERIFY(!noMacros->isChecked());
+    noMacros->click();
+    QVERIFY(h.window()->plotOptions().noMacros);
     h.window()->show();
     h.window()->close();
     QCOMPARE(h.store.readInt("\\Software\\Castorvane-9", "GerberX2"), std::optional<int>(0));
+    QCOMPARE(h.store.readInt("\\Software\\Castorvane-9", "NoMacros"), std::optional<int>(1));
 }
 
 void TangoWindowTest::runsThatEndWithoutOutput() {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -81,6 +82,37 @@ QString hex(const QColor& c) {
     return c.name(QColor::HexRgb);
 }
 
+// The viewer shown modally, whatever it was opened by; the netlist question answered with the
+// button `answer`, and its text and whether the board's own netlist could be chosen noted.
+struct ModalViewer {
+    OutputViewer* viewer = nullptr;
+    QString answer = "UseBoardNetlistButton";
+    QString question;
+    bool insideOffered = false;
+
+    std::function<int(QDialog&)> handler() {
+        return [this](QDialog& w) {
+            if (auto* box = qobject_cast<QMessageBox*>(&w)) {
+                question = box->text() + "\n" + box->informativeText();
+                insideOffered = box->findChild<QPushButton*>("UseBoardNetlistButton")->isEnabled();
+                box->findChild<QPushButton*>(answer)->click();
+            } else if (auto* v = qobject_cast<OutputViewer*>(&w)) {
+                viewer = v;
+            }
+            return 0;
+        };
+    }
+};
+
+// Writes a board file of these bytes into `dir`.
+QString writeBoard(const QTemporaryDir& dir, const char* name, const std::string& bytes) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
 // U1-1 to U2-1 joined (GND), U1-2 and U2-2 apart although NETDEF joins them (SIG).
 const char* const kBoard =
     "PCB FILE 4\r\nCOMP\r\nU1\r\nDIP\r\nX\r\n0 0 60 0 8 7\r\n0 0 60 0 8 7\r\n0 0 2 2 0\r\n"
@@ -90,6 +122,10 @@ const char* const kBoard =
     "FT\r\n1000 1000 2000 1000 10 6\r\nENDPCB\r\n"
     "NETDEF\r\nGND\r\n0\r\n(\r\nU1-1\r\nU2-1\r\n)\r\n{\r\n}\r\n"
     "NETDEF\r\nSIG\r\n0\r\n(\r\nU1-2\r\nU2-2\r\n)\r\n{\r\n}\r\n";
+
+// The same board without its netlist.
+const std::string kBoardWithoutNetlist =
+    std::string(kBoard).substr(0, std::string_view(kBoard).find("NETDEF"));
 
 }  // namespace
 
@@ -104,6 +140,13 @@ private slots:
     // "File > Check against netlist...": the check over the plotted copper, its list of
     // differences to step through, and a click on a pad showing its net
     void netlistCheckShowsDifferencesAndNetsOnClick();
+    // which netlist the check uses is asked outright, and a board without one says so
+    void netlistChoiceIsAskedOutright();
+    // a click on a pad in Preview shows its net as in a check
+    void previewShowsTheNetOfAClickedPad();
+    // a job file's set: its copper from the top down by layer number, and files that another
+    // run left listed as problems
+    void jobFileSetInCopperOrderAndStaleFilesTold();
 };
 
 void ViewerTest::previewShowsTheRunsFilesAsRenderDrawsThem() {
@@ -363,23 +406,16 @@ void ViewerTest::tangoPreviewShowsTheRunsFiles() {
 
 void ViewerTest::netlistCheckShowsDifferencesAndNetsOnClick() {
     QTemporaryDir dir;
-    const QString board = dir.filePath("B.PCB");
-    QFile f(board);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kBoard);
-    f.close();
+    const QString board = writeBoard(dir, "B.PCB", kBoard);
     Harness h;
-    // the board, then no netlist: the board's own NETDEF
+    // the board, then its own netlist
     h.host.openAnswers.push_back({board.toStdString()});
-    h.host.openAnswers.push_back({});
-    OutputViewer* viewer = nullptr;
-    h.onModal = [&](QDialog& w) {
-        viewer = qobject_cast<OutputViewer*>(&w);
-        return 0;
-    };
+    ModalViewer modal;
+    h.onModal = modal.handler();
     h.shell->launcher->findChild<QAction*>("CheckNetlist1")->trigger();
-    QCOMPARE(h.shown, QStringList{"OutputViewer"});
+    QCOMPARE(h.shown, (QStringList{"NetlistChoice", "OutputViewer"}));
     QVERIFY2(h.boxes.isEmpty(), qPrintable(h.boxes.join("\n")));
+    OutputViewer* viewer = modal.viewer;
     QVERIFY(viewer);
     // the plotted copper and drill file, nothing of them left beside the board
     QCOMPARE(viewer->layerList()->count(), 3);
@@ -406,20 +442,147 @@ void ViewerTest::netlistCheckShowsDifferencesAndNetsOnClick() {
     QVERIFY(std::abs((v.bottom + v.top()) / 2 - 1.1) < 1e-6);
     QCOMPARE(view->marks().size(), size_t{2});
 
-    // a click on U1-1 shows its net: both of its pads outlined
+    // a click on U1-1 shows its net: both of its pads outlined, and the track that joins them
     const QPoint pad(int((1.0 - v.left) * v.pixelsPerInch),
                      int(v.size.height() - (1.0 - v.bottom) * v.pixelsPerInch));
     QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, pad);
     QCOMPARE(viewer->netLabel()->text().trimmed(), QString("Net GND: 2 pins"));
-    QCOMPARE(view->marks().size(), size_t{4});
+    QCOMPARE(view->marks().size(), size_t{5});
+    QVERIFY(!view->marks().front().outline.isEmpty());
+    // the track's outline drawn beside it, off the pads (1.000 to 2.000 in, 10 mils wide)
+    const QPoint onTrack(int((1.5 - v.left) * v.pixelsPerInch),
+                         int(v.size.height() - (1.005 - v.bottom) * v.pixelsPerInch));
+    QCOMPARE(QColor(view->grab().toImage().pixel(onTrack)).name(), QColor(0, 230, 255).name());
     // a click where no pad is clears it
     QVERIFY(!viewer->highlightNetAt(1.5, 1.5));
     QVERIFY(viewer->netLabel()->text().isEmpty());
     QCOMPARE(view->marks().size(), size_t{2});
 
+    // the next check starts clear: nothing of the net shown before stays marked
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, pad);
+    QCOMPARE(view->marks().size(), size_t{5});
+    const QString second = writeBoard(dir, "C.PCB", kBoardWithoutNetlist);
+    const QString netlist = dir.filePath("C.NET");
+    QFile net(netlist);
+    QVERIFY(net.open(QIODevice::WriteOnly));
+    net.write(
+        "[\r\nU1\r\nDIP\r\nX\r\n]\r\n[\r\nU2\r\nDIP\r\nX\r\n]\r\n"
+        "(\r\nGND\r\nU1-1\r\nU2-1\r\n)\r\n");
+    net.close();
+    h.host.openAnswers.push_back({second.toStdString()});
+    h.host.openAnswers.push_back({netlist.toStdString()});
+    modal.answer = "ChooseNetlistFileButton";
+    h.shell->launcher->findChild<QAction*>("CheckNetlist1")->trigger();
+    QVERIFY2(h.boxes.isEmpty(), qPrintable(h.boxes.join("\n")));
+    QCOMPARE(list->item(0)->text(), QString("No differences."));
+    QVERIFY(viewer->netLabel()->text().isEmpty());
+    QCOMPARE(view->marks().size(), size_t{0});
+
     // files opened on their own show no check
     viewer->openFiles({});
     QVERIFY(list->isHidden());
+}
+
+void ViewerTest::netlistChoiceIsAskedOutright() {
+    QTemporaryDir dir;
+    const QString without = writeBoard(dir, "C.PCB", kBoardWithoutNetlist);
+    Harness h;
+    ModalViewer modal;
+    h.onModal = modal.handler();
+    QAction* check = h.shell->launcher->findChild<QAction*>("CheckNetlist1");
+
+    // a board without a netlist says so and cannot be checked against one; Cancel checks
+    // nothing, nor does a netlist file dialog cancelled
+    for (const char* answer : {"CancelButton", "ChooseNetlistFileButton"}) {
+        h.shown.clear();
+        modal.answer = answer;
+        h.host.openAnswers.push_back({without.toStdString()});
+        h.host.openAnswers.push_back({});
+        check->trigger();
+        QCOMPARE(h.shown, QStringList{"NetlistChoice"});
+        QVERIFY(!modal.insideOffered);
+        QCOMPARE(modal.question, QString("Check the copper of C.PCB against which netlist?\nThe "
+                                         "board has no netlist inside it: choose a netlist file."));
+        QCOMPARE(h.host.openAnswers.size(), size_t(answer[1] == 'a' ? 1 : 0));
+        h.host.openAnswers.clear();
+    }
+    QVERIFY(h.boxes.isEmpty());
+}
+
+void ViewerTest::previewShowsTheNetOfAClickedPad() {
+    QTemporaryDir dir;
+    Harness h;
+    plotDemo(h, dir, {"CheckBox1", "CheckBox6"});
+    QString label;
+    size_t marks = 0;
+    h.onModal = [&](QDialog& w) {
+        auto* viewer = qobject_cast<OutputViewer*>(&w);
+        if (!viewer) {
+            return 0;
+        }
+        viewer->resize(900, 600);
+        viewer->show();
+        QCoreApplication::processEvents();
+        BoardView* view = viewer->boardView();
+        // the top copper pad at (2.70, 1.40) in
+        const view::ViewWindow v = view->viewWindow();
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(int((2.70 - v.left) * v.pixelsPerInch),
+                                 int(v.size.height() - (1.40 - v.bottom) * v.pixelsPerInch)));
+        label = viewer->netLabel()->text().trimmed();
+        marks = view->marks().size();
+        viewer->hide();
+        return 0;
+    };
+    h.shell->gerberPlotWindow->findChild<QPushButton*>("PreviewButton")->click();
+    QVERIFY(h.boxes.isEmpty());
+    QVERIFY2(label.startsWith("Net ") || label.startsWith("Pad "), qPrintable(label));
+    QVERIFY(marks >= 1);
+
+    // files opened on their own are of no board: a click shows nothing
+    OutputViewer* viewer = h.shell->outputViewer();
+    viewer->openFiles(h.shell->gerberPlotWindow->previewFiles());
+    QVERIFY(!viewer->highlightNetAt(2.70, 1.40));
+}
+
+void ViewerTest::jobFileSetInCopperOrderAndStaleFilesTold() {
+    QTemporaryDir dir;
+    Harness h;
+    GerberPlotWindow* window = h.shell->gerberPlotWindow;
+    QCheckBox* x2 = window->findChild<QCheckBox*>("GerberX2Box");
+    x2->setChecked(true);
+    // top and bottom copper, the ground and the power plane of the demo board
+    plotDemo(h, dir, {"CheckBox1", "CheckBox6", "CheckBox13", "CheckBox14"});
+    QVERIFY(h.boxes.isEmpty());
+    const std::string job = dir.filePath("demo.gbrjob").toStdString();
+    OutputViewer* viewer = h.shell->outputViewer();
+    viewer->openFiles({job});
+    QStringList rows;
+    for (int i = 0; i < viewer->layerList()->count(); ++i) {
+        rows << viewer->layerList()->item(i)->text().section("  -  ", 0, 0);
+    }
+    QCOMPARE(rows, (QStringList{"NC drill", "Top copper", "Ground plane", "Power plane",
+                                "Bottom copper"}));
+    // the stack follows the list: bottom copper drawn first, top copper under the drills
+    BoardView* view = viewer->boardView();
+    QVERIFY(view->layerImage(0).fileFunction.starts_with("Copper,L4,Bot"));
+    QVERIFY(view->layerImage(1).fileFunction.starts_with("Copper,L3,Inr"));
+    QVERIFY(view->layerImage(2).fileFunction.starts_with("Copper,L2,Inr"));
+    QVERIFY(view->layerImage(3).fileFunction.starts_with("Copper,L1,Top"));
+    QVERIFY2(!viewer->problemList()->toPlainText().contains("is not of this job's run"),
+             qPrintable(viewer->problemList()->toPlainText()));
+
+    // a plot without X2 rewrites the files and leaves the job file of the run before
+    x2->setChecked(false);
+    window->onPlotClicked();
+    viewer->openFiles({job});
+    const QString problems = viewer->problemList()->toPlainText();
+    for (const char* file : {"demo.GTL", "demo.GBL", "demo.GGD", "demo.GPW", "demo.TXT"}) {
+        QVERIFY2(problems.contains(QString(file) +
+                                   " is not of this job's run (the job file may be left from an "
+                                   "earlier plot): it carries no ProjectId and no CreationDate"),
+                 qPrintable(file + ("\n" + problems)));
+    }
 }
 
 QTEST_MAIN(ViewerTest)

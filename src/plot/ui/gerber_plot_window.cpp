@@ -10,6 +10,7 @@
 #include "annotate/ui/placement_window.h"
 #include "convert/ui/apt_builder_window.h"
 #include "fab/fab_package.h"
+#include "nets/netlist_check.h"
 #include "plot/layer_plot.h"
 #include "shell/ui/controls.h"
 #include "shell/ui/help_window.h"
@@ -53,15 +54,16 @@ void GerberPlotWindow::restoreSettings() {
     const auto& rules = shell::gerberPlotWindowRules();
     move(rules.defaultX, rules.defaultY);
     shell::WindowState state = collectState(this, m_tagged);
-    state.extras = {m_x2Box->isChecked() ? 1 : 0};
+    state.extras = {m_x2Box->isChecked() ? 1 : 0, m_noMacrosBox->isChecked() ? 1 : 0};
     shell::readSettings(m_shell.settings(), rules, state);
     applyState(this, m_tagged, state);
     m_x2Box->setChecked(state.extras[0] != 0);
+    m_noMacrosBox->setChecked(state.extras[1] != 0);
 }
 
 void GerberPlotWindow::onClosedAfterShown() {
     shell::WindowState state = collectState(this, m_tagged);
-    state.extras = {m_x2Box->isChecked() ? 1 : 0};
+    state.extras = {m_x2Box->isChecked() ? 1 : 0, m_noMacrosBox->isChecked() ? 1 : 0};
     shell::saveSettings(m_shell.settings(), shell::gerberPlotWindowRules(), state);
 }
 
@@ -88,6 +90,7 @@ plot::PlotOptions GerberPlotWindow::plotOptions() const {
     o.drillFormat24 = m_drill24Box->isChecked();
     o.fillMode = m_flashFillBox->isChecked() ? plot::FillMode::Flash : plot::FillMode::Polygon;
     o.x2 = m_x2Box->isChecked();
+    o.noMacros = m_noMacrosBox->isChecked();
     // the bill of materials groups texts as the user's language orders them, ignoring case
     auto collator = std::make_shared<QCollator>(QLocale());
     collator->setCaseSensitivity(Qt::CaseInsensitive);
@@ -138,6 +141,7 @@ void GerberPlotWindow::onPlotClicked() {
             written.push_back(plot::layerOutputPath(run, ".TXT"));  // can throw
         }
         setPreviewFiles(written);
+        setPreviewBoard(run.boardFile, nets::copperOptionsOf(options, run.enlargements));
     });
 }
 
@@ -172,6 +176,7 @@ void GerberPlotWindow::onPackageClicked() {
             }
         }
         setPreviewFiles(files);
+        setPreviewBoard(run.boardFile, nets::copperOptionsOf(options, run.enlargements));
         if (result.hasErrors) {
             host->show(common::Box::Error,
                        "The package " + *zip +

@@ -89,6 +89,11 @@ PlotWindow::PlotWindow(Shell& shell, QWidget* parent, const QString& caption,
         "Each file says what it is (its layer, side and polarity) and what its apertures are "
         "for, and a Gerber job file (.gbrjob) lists the set, so that a board house's CAM "
         "software reads the files right by itself");
+    m_noMacrosBox = new QCheckBox("No aperture macros", this);
+    m_noMacrosBox->setObjectName("NoMacrosBox");
+    m_noMacrosBox->setToolTip(
+        "Thermal reliefs and targets drawn with standard apertures and regions that give the "
+        "same picture, for board houses whose CAM software misreads aperture macros");
 
     m_plotButton = new QPushButton("Plot", this);
     m_plotButton->setObjectName("Button1");
@@ -117,6 +122,7 @@ void PlotWindow::layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int he
     pairs->addWidget(m_fillModeGroup);
     side->addLayout(pairs);
     side->addWidget(m_x2Box);
+    side->addWidget(m_noMacrosBox);
     side->addStretch();
 
     auto* top = new QHBoxLayout;
@@ -150,6 +156,7 @@ void PlotWindow::layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int he
 
 void PlotWindow::setPreviewFiles(const std::vector<std::string>& candidates) {
     m_previewFiles.clear();
+    m_previewBoard.clear();
     for (const std::string& path : candidates) {
         if (common::fileExists(path)) {
             m_previewFiles.push_back(path);
@@ -158,8 +165,14 @@ void PlotWindow::setPreviewFiles(const std::vector<std::string>& candidates) {
     m_previewButton->setEnabled(!m_previewFiles.empty());
 }
 
+void PlotWindow::setPreviewBoard(const std::string& board, const nets::CopperOptions& copper) {
+    m_previewBoard = board;
+    m_previewCopper = copper;
+}
+
 void PlotWindow::onPreviewClicked() {
-    m_shell.guarded(this, [&] { m_shell.showOutputs(m_previewFiles); });
+    m_shell.guarded(this,
+                    [&] { m_shell.showOutputs(m_previewFiles, m_previewBoard, m_previewCopper); });
 }
 
 QCheckBox* PlotWindow::layerBox(int plotLayer) const {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "nets/copper.h"
 #include "shell/ui/tool_window.h"
 
 class QLayout;
@@ -43,6 +44,9 @@ protected:
     void layOut(QLayout* sideTop, QWidget* sideMiddle, int width, int height);
     /// Keeps the files a run wrote (those of `candidates` that exist) for "Preview".
     void setPreviewFiles(const std::vector<std::string>& candidates);
+    /// The Autotrax board those files were plotted from, with the copper options of the plot,
+    /// so that a click on a pad in "Preview" shows its net; set after setPreviewFiles.
+    void setPreviewBoard(const std::string& board, const nets::CopperOptions& copper);
 
     QGroupBox* m_layerGroup;                                 // "Layers to plot"
     std::array<QCheckBox*, kLayerCount + 1> m_layerBoxes{};  // by plot layer; [0] unused
@@ -58,6 +62,7 @@ protected:
     QCheckBox* m_polygonFillBox;    // "G36/G37 polygon"
     QCheckBox* m_flashFillBox;      // "D3 flash"
     QCheckBox* m_x2Box;             // "Gerber X2 attributes": kept by name, not by tag
+    QCheckBox* m_noMacrosBox;       // "No aperture macros": kept by name, not by tag
     QPushButton* m_plotButton;
     QPushButton* m_previewButton;  // shows the last run's files in the output viewer
     QVBoxLayout* m_buttonColumn = nullptr;
@@ -67,6 +72,8 @@ protected:
 
 private:
     std::vector<std::string> m_previewFiles;
+    std::string m_previewBoard;  // "" when the files are not of an Autotrax board
+    nets::CopperOptions m_previewCopper;
     bool m_pairGuard = false;  // ignores the toggles the exclusive pairs cause themselves
 };
 

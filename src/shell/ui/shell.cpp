@@ -102,9 +102,13 @@ OutputViewer* Shell::outputViewer() {
     return m_viewer;
 }
 
-void Shell::showOutputs(const std::vector<std::string>& paths) {
+void Shell::showOutputs(const std::vector<std::string>& paths, const std::string& board,
+                        const nets::CopperOptions& copper) {
     OutputViewer* viewer = outputViewer();
     viewer->openFiles(paths);
+    if (!board.empty()) {
+        viewer->setNetsBoard(board, copper);
+    }
     showModal(*viewer);
 }
 

@@ -10,6 +10,7 @@
 #include "board/run_values.h"
 #include "common/errors.h"
 #include "common/host.h"
+#include "nets/copper.h"
 #include "shell/settings_store.h"
 #include "shell/ui/qt_host.h"
 
@@ -85,8 +86,10 @@ public:
     HelpWindow* helpWindow();
     /// The output viewer, made when first wanted.
     OutputViewer* outputViewer();
-    /// Shows fab files in the output viewer, modally.
-    void showOutputs(const std::vector<std::string>& paths);
+    /// Shows fab files in the output viewer, modally; with the board they were plotted from
+    /// (and the copper options of the plot), a click on a pad shows its net.
+    void showOutputs(const std::vector<std::string>& paths, const std::string& board = {},
+                     const nets::CopperOptions& copper = {});
     /// The message of an action whose tool is not in this version.
     void notAvailable(QWidget* window);
 

@@ -47,19 +47,22 @@ void TangoPlotWindow::restoreSettings() {
     move(rules.defaultX, rules.defaultY);
     shell::WindowState state = collectState(this, m_tagged);
     state.extras = {m_solderMaskSpin->toolValue(), m_pasteMaskSpin->toolValue(),
-                    m_drillGuideSpin->toolValue(), m_x2Box->isChecked() ? 1 : 0};
+                    m_drillGuideSpin->toolValue(), m_x2Box->isChecked() ? 1 : 0,
+                    m_noMacrosBox->isChecked() ? 1 : 0};
     shell::readSettings(m_shell.settings(), rules, state);
     applyState(this, m_tagged, state);
     m_solderMaskSpin->setValue(state.extras[0]);
     m_pasteMaskSpin->setValue(state.extras[1]);
     m_drillGuideSpin->setValue(state.extras[2]);
     m_x2Box->setChecked(state.extras[3] != 0);
+    m_noMacrosBox->setChecked(state.extras[4] != 0);
 }
 
 void TangoPlotWindow::onClosedAfterShown() {
     shell::WindowState state = collectState(this, m_tagged);
     state.extras = {m_solderMaskSpin->toolValue(), m_pasteMaskSpin->toolValue(),
-                    m_drillGuideSpin->toolValue(), m_x2Box->isChecked() ? 1 : 0};
+                    m_drillGuideSpin->toolValue(), m_x2Box->isChecked() ? 1 : 0,
+                    m_noMacrosBox->isChecked() ? 1 : 0};
     shell::saveSettings(m_shell.settings(), shell::tangoPlotWindowRules(), state);
 }
 
@@ -72,6 +75,7 @@ tango::TangoOptions TangoPlotWindow::plotOptions() const {
     o.bom = m_bomBox->isChecked();
     o.drillFormat24 = m_drill24Box->isChecked();
     o.x2 = m_x2Box->isChecked();
+    o.noMacros = m_noMacrosBox->isChecked();
     o.sizes = {m_solderMaskSpin->toolValue(), m_pasteMaskSpin->toolValue(),
                m_drillGuideSpin->toolValue()};
     return o;

@@ -288,7 +288,9 @@ std::vector<size_t> stackOrder(const std::vector<const LayerImage*>& images) {
     std::vector<size_t> order(images.size());
     std::iota(order.begin(), order.end(), 0);
     auto rank = [&](size_t i) {
-        return images[i]->format == FileFormat::Excellon ? 60 : stackRankOf(images[i]->path);
+        return images[i]->format == FileFormat::Excellon
+                   ? 60.0
+                   : stackRankOf(images[i]->path, images[i]->fileFunction);
     };
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return rank(a) < rank(b); });

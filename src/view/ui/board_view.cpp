@@ -187,6 +187,13 @@ void BoardView::drawMarks(QPainter& p, QPoint offset) const {
                              v.size.height() - (m.y - v.bottom) * v.pixelsPerInch + offset.y());
         p.setPen(QPen(m.colour, 2));
         p.setBrush(Qt::NoBrush);
+        if (!m.outline.isEmpty()) {
+            const double s = v.pixelsPerInch;
+            p.drawPath(QTransform(s, 0, 0, -s, offset.x() - v.left * s,
+                                  v.size.height() + v.bottom * s + offset.y())
+                           .map(m.outline));
+            continue;
+        }
         if (m.width <= 0) {
             // a ring with a cross, the same size at every zoom
             p.drawEllipse(centre, 12, 12);

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainterPath>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,12 +15,14 @@ class QPainter;
 
 namespace padloom::ui {
 
-/// A mark drawn over the picture: a ring round a board point, or the outline of a pad.
+/// A mark drawn over the picture: a ring round a board point, the outline of a pad, or
+/// outlines of copper.
 struct BoardMark {
     double x = 0, y = 0;           // inches
     double width = 0, height = 0;  // inches; 0 for a ring of a fixed size on the screen
     bool round = false;
     QColor colour;
+    QPainterPath outline;  // board inches; when not empty, drawn instead of the above
 };
 
 /// The picture of a set of fab files: layers stacked in colour over the board colour, drills

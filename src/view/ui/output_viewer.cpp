@@ -1,13 +1,18 @@
 #include "view/ui/output_viewer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "annotate/ui/placement_window.h"
+#include "board/board_reader.h"
 #include "common/base_name.h"
 #include "common/errors.h"
 #include "common/recording_host.h"
@@ -25,10 +31,12 @@
 #include "convert/ui/apt_builder_window.h"
 #include "nets/netlist_check.h"
 #include "nets/nets_report.h"
+#include "nets/reference_netlist.h"
 #include "plot/ui/gerber_plot_window.h"
 #include "shell/ui/help_window.h"
 #include "shell/ui/qt_host.h"
 #include "shell/ui/shell.h"
+#include "view/job_set_check.h"
 #include "view/layer_roles.h"
 #include "view/layer_summary.h"
 #include "view/ui/board_view.h"
@@ -58,6 +66,20 @@ QString layerText(const view::LayerImage& image) {
         text += "  (errors)";
     }
     return text;
+}
+
+// Whether a board holds a netlist: NETDEF blocks, as a board saved with its netlist has.
+bool boardHasNetlist(const std::string& boardPath) {
+    nets::NetdefCollector netdef;
+    board::BoardReader reader(boardPath);  // can throw
+    reader.onlyKinds({});                  // only the lines between the records matter
+    reader.onSkippedLine([&](const std::string& line) {
+        netdef.line(line);
+        return true;
+    });
+    while (reader.next()) {
+    }
+    return !netdef.empty();
 }
 
 // A problem without its file: "line 4: error: aperture D11 is not defined".
@@ -180,7 +202,7 @@ OutputViewer::OutputViewer(Shell& shell, QWidget* parent)
     f1->setObjectName("HelpShortcut");
     connect(f1, &QShortcut::activated, this, [this] { m_shell.showHelp(kHelpViewer); });
     connect(m_view, &BoardView::clicked, this, [this](double x, double y) {
-        if (m_check) {
+        if (m_check || !m_netsBoard.empty()) {
             highlightNetAt(x, y);
         }
     });
@@ -215,12 +237,25 @@ void OutputViewer::openFiles(const std::vector<std::string>& paths) {
         view::LayerImage image = open(path);
         if (image.format == view::FileFormat::GerberJob) {
             // a job file stands for the set it lists
-            for (const std::string& listed : view::jobSetPaths(image)) {
-                if (common::fileExists(listed)) {
-                    view::LayerImage layer = open(listed);
-                    if (layer.format != view::FileFormat::Unknown) {
-                        images.push_back(std::move(layer));
-                    }
+            const size_t jobEntry = problems.size() - 1;
+            const std::vector<std::string> set = view::jobSetPaths(image);
+            std::vector<view::LayerImage> layers(set.size());
+            for (size_t i = 0; i < set.size(); ++i) {
+                if (common::fileExists(set[i])) {
+                    layers[i] = open(set[i]);
+                }
+            }
+            // files of the set that another run left
+            std::vector<const view::LayerImage*> listed;
+            for (const view::LayerImage& layer : layers) {
+                listed.push_back(layer.format != view::FileFormat::Unknown ? &layer : nullptr);
+            }
+            for (const view::Problem& p : view::staleSetProblems(image, listed)) {
+                problems[jobEntry].second << problemText(p);
+            }
+            for (view::LayerImage& layer : layers) {
+                if (layer.format != view::FileFormat::Unknown) {
+                    images.push_back(std::move(layer));
                 }
             }
         } else if (image.format != view::FileFormat::Unknown) {
@@ -233,12 +268,14 @@ void OutputViewer::openFiles(const std::vector<std::string>& paths) {
                                  "\nNothing opened; the files shown before stay.");
         return;
     }
-    // files opened on their own have no check to show
+    // files opened on their own have no check to show, nor a board's nets
     m_check.reset();
+    m_netsBoard.clear();
+    m_boardNets.reset();
     m_findings.clear();
     m_differences->clear();
     m_differences->hide();
-    m_netLabel->clear();
+    clearNetHighlight();
     m_view->setMarks({});
     m_view->setLayers(std::move(images));
     fillLayerList();
@@ -278,17 +315,53 @@ bool OutputViewer::chooseNetlistCheck() {
     if (boards.empty()) {
         return false;
     }
-    binding.openDialog = &m_netlistDialog;
-    ask.title = "Check against netlist: the netlist (Cancel: the board's own NETDEF)";
-    const std::vector<std::string> netlists = m_shell.makeHost(binding)->askOpen(ask);
+    std::optional<bool> inside;  // none when the board could not be read (the box said why)
+    m_shell.guarded(this, [&] { inside = boardHasNetlist(boards.front()); });  // can throw
+    if (!inside) {
+        return false;
+    }
+
+    // which netlist, asked outright: the board's own, a file, or none at all
+    QMessageBox choice(QMessageBox::Question, "Check against netlist",
+                       "Check the copper of " + fromBytes(common::fileNameOf(boards.front())) +
+                           " against which netlist?",
+                       QMessageBox::NoButton, this);
+    choice.setObjectName("NetlistChoice");
+    QPushButton* useInside =
+        choice.addButton("Use the netlist inside the board", QMessageBox::AcceptRole);
+    useInside->setObjectName("UseBoardNetlistButton");
+    QPushButton* chooseFile = choice.addButton("Choose a netlist file...", QMessageBox::ActionRole);
+    chooseFile->setObjectName("ChooseNetlistFileButton");
+    choice.addButton(QMessageBox::Cancel)->setObjectName("CancelButton");
+    if (*inside) {
+        choice.setInformativeText("The board holds a netlist (NETDEF blocks), saved with it.");
+        choice.setDefaultButton(useInside);
+    } else {
+        choice.setInformativeText("The board has no netlist inside it: choose a netlist file.");
+        useInside->setEnabled(false);
+        choice.setDefaultButton(chooseFile);
+    }
+    m_shell.showModal(choice);
+    std::string netlist;
+    if (choice.clickedButton() == chooseFile) {
+        binding.openDialog = &m_netlistDialog;
+        ask.title = "Check against netlist: the netlist file";
+        const std::vector<std::string> netlists = m_shell.makeHost(binding)->askOpen(ask);
+        if (netlists.empty()) {
+            return false;
+        }
+        netlist = netlists.front();
+    } else if (choice.clickedButton() != useInside || !*inside) {
+        return false;
+    }
     QTemporaryDir folder;
     bool done = false;
     m_shell.guarded(this, [&] {
         // the plot into the scratch folder reports nothing of its own here
         common::RecordingHost quiet;
         nets::NetlistCheck check = nets::checkAgainstNetlist(
-            quiet, boards.front(), netlists.empty() ? std::string() : netlists.front(),
-            m_shell.gerberPlotWindow->plotOptions(), m_shell.aptBuilderWindow->enlargements(),
+            quiet, boards.front(), netlist, m_shell.gerberPlotWindow->plotOptions(),
+            m_shell.aptBuilderWindow->enlargements(),
             toPath(folder.path()));          // can throw
         showNetlistCheck(std::move(check));  // can throw
         done = true;
@@ -298,6 +371,9 @@ bool OutputViewer::chooseNetlistCheck() {
 
 void OutputViewer::showNetlistCheck(nets::NetlistCheck check) {
     openFiles(check.files);  // can throw
+    // nothing of an earlier check stays marked, even when its files could not be replaced
+    m_findings.clear();
+    clearNetHighlight();
     m_check = std::make_unique<nets::NetlistCheck>(std::move(check));
     const nets::BoardNets& found = m_check->nets;
     const nets::NetDifferences& diff = m_check->differences;
@@ -375,11 +451,44 @@ void OutputViewer::onDifferenceSelected(int row) {
     updateMarks();
 }
 
+void OutputViewer::setNetsBoard(const std::string& boardPath, const nets::CopperOptions& copper) {
+    m_netsBoard = boardPath;
+    m_netsCopper = copper;
+    m_netsCopper.keepDrawn = true;
+    m_boardNets.reset();
+    clearNetHighlight();
+    updateMarks();
+}
+
+void OutputViewer::clearNetHighlight() {
+    m_highlighted = -1;
+    m_selected = -1;
+    m_netLabel->clear();
+}
+
+const nets::BoardNets* OutputViewer::clickableNets() {
+    if (m_check) {
+        return &m_check->nets;
+    }
+    if (!m_boardNets && !m_netsBoard.empty()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_shell.guarded(this, [&] {
+            m_boardNets = std::make_unique<nets::BoardNets>(
+                nets::findNets(m_netsBoard, {m_netsCopper, ""}));  // can throw
+        });
+        QApplication::restoreOverrideCursor();
+        if (!m_boardNets) {
+            m_netsBoard.clear();  // said once; the board is not traced again
+        }
+    }
+    return m_boardNets.get();
+}
+
 bool OutputViewer::highlightNetAt(double x, double y) {
     m_highlighted = -1;
     m_netLabel->clear();
-    if (m_check) {
-        const nets::Copper& copper = m_check->nets.copper;
+    if (const nets::BoardNets* found = clickableNets()) {
+        const nets::Copper& copper = found->copper;
         const double px = x * 1000, py = y * 1000;
         for (const nets::PadInfo& pad : copper.pads) {
             const double dx = std::abs(px - pad.x), dy = std::abs(py - pad.y);
@@ -391,7 +500,7 @@ bool OutputViewer::highlightNetAt(double x, double y) {
             }
             m_highlighted = pad.island;
             const nets::Island& island = copper.islands[static_cast<size_t>(pad.island)];
-            const std::string& name = m_check->nets.names[static_cast<size_t>(pad.island)];
+            const std::string& name = found->names[static_cast<size_t>(pad.island)];
             m_netLabel->setText((name.empty()
                                      ? "Pad " + fromBytes(pad.pin) + ": joined to no other pad"
                                      : "Net " + fromBytes(name) + ": " +
@@ -404,21 +513,78 @@ bool OutputViewer::highlightNetAt(double x, double y) {
     return m_highlighted >= 0;
 }
 
+namespace {
+
+// The outline of a track, an arc or a fill of copper, in board inches: the line or the arc
+// widened by its width with round ends, the fill's rectangle.
+QPainterPath copperOutline(const nets::DrawnCopper& d) {
+    constexpr double kInch = 1000;
+    QPainterPath centre;
+    if (d.kind == nets::DrawnCopper::Kind::Fill) {
+        centre.addRect(
+            QRectF(QPointF(d.x1 / kInch, d.y1 / kInch), QPointF(d.x2 / kInch, d.y2 / kInch))
+                .normalized());
+        return centre;
+    }
+    if (d.kind == nets::DrawnCopper::Kind::Track) {
+        centre.moveTo(d.x1 / kInch, d.y1 / kInch);
+        centre.lineTo(d.x2 / kInch, d.y2 / kInch);
+    } else {
+        // each quarter drawn, from its start angle counter-clockwise: 1 upper right, 2 upper
+        // left, 4 lower left, 8 lower right
+        const double r = (d.radius == 0 ? 1 : std::abs(d.radius)) / kInch;
+        constexpr int kSteps = 16;
+        for (int q = 0; q < 4; ++q) {
+            if (!(d.quadrants & (1 << q))) {
+                continue;
+            }
+            for (int i = 0; i <= kSteps; ++i) {
+                const double a = (q + double(i) / kSteps) * M_PI / 2;
+                const QPointF p(d.x1 / kInch + r * std::cos(a), d.y1 / kInch + r * std::sin(a));
+                if (i == 0) {
+                    centre.moveTo(p);
+                } else {
+                    centre.lineTo(p);
+                }
+            }
+        }
+    }
+    QPainterPathStroker stroker;
+    stroker.setWidth(std::max(d.width, 1) / kInch);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(centre);
+}
+
+}  // namespace
+
 void OutputViewer::updateMarks() {
     std::vector<BoardMark> marks;
-    if (m_check && m_highlighted >= 0) {
-        const nets::Copper& copper = m_check->nets.copper;
+    const nets::BoardNets* shown = m_check ? &m_check->nets : m_boardNets.get();
+    if (shown && m_highlighted >= 0) {
+        const nets::Copper& copper = shown->copper;
+        const QColor colour(0, 230, 255);
+        BoardMark drawn{0, 0, 0, 0, false, colour, {}};
+        for (const nets::DrawnCopper& d : copper.drawn) {
+            if (d.island == m_highlighted) {
+                drawn.outline.addPath(copperOutline(d));
+            }
+        }
+        if (!drawn.outline.isEmpty()) {
+            marks.push_back(std::move(drawn));
+        }
         for (int p : copper.islands[static_cast<size_t>(m_highlighted)].pads) {
             const nets::PadInfo& pad = copper.pads[static_cast<size_t>(p)];
             const bool round = pad.shape != 2 && pad.shape != 4;
-            marks.push_back(BoardMark{pad.x / 1000.0, pad.y / 1000.0, pad.xSize / 1000.0,
-                                      (round ? pad.xSize : pad.ySize) / 1000.0, round,
-                                      QColor(0, 230, 255)});
+            BoardMark outline{
+                pad.x / 1000.0, pad.y / 1000.0, pad.xSize / 1000.0, 0, round, colour, {}};
+            outline.height = (round ? pad.xSize : pad.ySize) / 1000.0;
+            marks.push_back(std::move(outline));
         }
     }
     auto mark = [&](const Finding& f, const QColor& colour) {
         for (const auto& [x, y] : f.at) {
-            marks.push_back(BoardMark{x / 1000.0, y / 1000.0, 0, 0, true, colour});
+            marks.push_back(BoardMark{x / 1000.0, y / 1000.0, 0, 0, true, colour, {}});
         }
     };
     for (size_t i = 0; i < m_findings.size(); ++i) {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include "nets/copper.h"
 #include "shell/ui/ag_dialogs.h"
 
 class QLabel;
@@ -16,6 +17,7 @@ class QPushButton;
 class QSplitter;
 
 namespace padloom::nets {
+struct BoardNets;
 struct NetlistCheck;
 }
 
@@ -39,15 +41,20 @@ public:
     /// Asks for files with the open dialog and shows them; false when the user cancelled.
     bool chooseFiles();
 
-    /// "Check against netlist...": asks for a board and its netlist (cancelled: the board's
-    /// own NETDEF), checks the copper against it and shows the result; false when the user
+    /// "Check against netlist...": asks for a board, then which netlist to check it against:
+    /// the one inside the board (its NETDEF blocks; the question says when it has none) or a
+    /// netlist file; checks the copper against it and shows the result. False when the user
     /// cancelled or the check could not run.
     bool chooseNetlistCheck();
     /// Shows a check: the plotted copper, every difference marked on it and listed to step
     /// through, the report beneath; a click on a pad then shows its net.
     void showNetlistCheck(nets::NetlistCheck check);
-    /// The net of the pad at a board point (inches) marked on the picture; false when no pad
-    /// of the checked board is there.
+    /// The board the files shown were plotted from, and the copper options of that plot: a
+    /// click on a pad then shows its net as in a check, the board's nets traced when first
+    /// wanted. Preview sets it after opening the files of a plot run.
+    void setNetsBoard(const std::string& boardPath, const nets::CopperOptions& copper);
+    /// The net of the pad at a board point (inches) marked on the picture, its pads, tracks,
+    /// arcs and fills outlined; false when no pad of the checked (or previewed) board is there.
     bool highlightNetAt(double x, double y);
     QListWidget* differenceList() const { return m_differences; }
     QLabel* netLabel() const { return m_netLabel; }
@@ -72,6 +79,11 @@ private:
     };
     void fillLayerList();
     void updateMarks();
+    /// No net shown and no finding selected.
+    void clearNetHighlight();
+    /// The nets a click shows: the check's, or the previewed board's (traced now if need be);
+    /// null when there are none.
+    const nets::BoardNets* clickableNets();
 
     Shell& m_shell;
     FileDialog m_openDialog;
@@ -90,9 +102,12 @@ private:
     FileDialog m_boardDialog;
     FileDialog m_netlistDialog;
     std::unique_ptr<nets::NetlistCheck> m_check;
+    std::string m_netsBoard;  // the previewed board, "" when none
+    nets::CopperOptions m_netsCopper;
+    std::unique_ptr<nets::BoardNets> m_boardNets;  // its nets, once traced
     std::vector<Finding> m_findings;
     int m_selected = -1;
-    int m_highlighted = -1;  // the island whose pads are marked
+    int m_highlighted = -1;  // the island whose copper is marked
 };
 
 }  // namespace padloom::ui
