@@ -435,24 +435,25 @@ plot::X2Facts withOutlineSize(const plot::X2Facts& facts,
     return sized;
 }
 
-// The plot options a profile sets. Throws IoError for what this program cannot write.
+// The plot options a profile sets.
 void applyProfile(const FabProfile& profile, plot::PlotOptions& options) {
     options.x2 = options.x2 && profile.x2;
     if (!profile.x2) {
         options.x2Facts.reset();
     }
+    // what the house cannot read is left out whatever the plot options say
+    options.noMacros = options.noMacros || !profile.apertureMacros;
+    options.positivePlanes = options.positivePlanes || profile.positivePlanes;
     const DrillFormat& drill = profile.drill;
     if (!drill.asPlotted) {
-        if (drill.metric || !drill.leadingZerosKept || drill.integerDigits != 2 ||
-            (drill.decimalDigits != 3 && drill.decimalDigits != 4)) {
-            throw common::IoError(
-                profile.path,
-                "the drill format " + std::string(drill.metric ? "METRIC " : "INCH ") +
-                    std::to_string(drill.integerDigits) + ":" +
-                    std::to_string(drill.decimalDigits) + (drill.leadingZerosKept ? " LZ" : " TZ") +
-                    " cannot be written (INCH 2:3 or 2:4 LZ)");
-        }
-        options.drillFormat24 = drill.decimalDigits == 4;
+        plot::DrillFormat format;
+        format.units = drill.metric ? plot::DrillUnits::Metric : plot::DrillUnits::Inch;
+        format.integerDigits = drill.integerDigits;
+        format.decimalDigits = drill.decimalDigits;
+        format.zeros =
+            drill.leadingZerosKept ? plot::DrillZeros::Leading : plot::DrillZeros::Trailing;
+        options.drillFormat = format;
+        options.drillFormat24 = !drill.metric && drill.decimalDigits == 4;
     }
 }
 
@@ -492,7 +493,7 @@ PackageResult makeFabPackage(common::Host& host, plot::PlotOptions options,
     }
     // --no-x2 turns the job file off with the attributes
     const bool jobFile = profile->jobFile && (options.x2 || !profile->x2);
-    applyProfile(*profile, options);  // can throw
+    applyProfile(*profile, options);
 
     options.layers = fabLayers(runValues.boardFile);  // can throw
     options.ncDrill = true;

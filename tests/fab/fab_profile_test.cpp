@@ -162,7 +162,11 @@ INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
     BadProfile{"DrillRange", "[limits 4+]\ndrill-max = 0.1\n",
                "2: [limits 4+] drill-min is above drill-max"},
     BadProfile{"MetricAsPlotted", "[drill]\nunits = METRIC\n",
-               "2: the plot's own drill format is in inches; give METRIC its digits (3:3)"},
+               "2: drills are written in INCH 2:3 or 2:4, METRIC 3:3, or as the plot's own "
+               "(plot, INCH LZ), not METRIC plot LZ"},
+    BadProfile{"InchThreeThree", "[drill]\nformat = 3:3\n",
+               "2: drills are written in INCH 2:3 or 2:4, METRIC 3:3, or as the plot's own "
+               "(plot, INCH LZ), not INCH 3:3 LZ"},
     BadProfile{"BadName", "name = my profile\n",
                "1: name: a profile name is letters, digits, '-' and '_'"}),
     [](const auto& info) { return std::string(info.param.name); });
