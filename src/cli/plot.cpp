@@ -16,6 +16,7 @@ struct PlotArgs {
     bool ncDrill = false;
     bool bom = false;
     bool x2 = false;
+    std::string outline;
     PlotSetup setup;
 };
 
@@ -41,6 +42,9 @@ int runPlot(const PlotArgs& a) {
     options.ncDrill = a.ncDrill;
     options.bom = a.bom;
     options.x2 = a.x2;
+    if (!a.outline.empty()) {
+        options.outlineSource = plot::outlineSourceNamed(a.outline);
+    }
     a.setup.applyTo(options);
 
     CliHost host({a.board}, a.setup.yes);
@@ -73,6 +77,11 @@ const RegisterCommand plotCommand(
         app.add_flag("--x2", a->x2,
                      "Gerber X2 attributes: each file says what it is, and a Gerber job file "
                      "(.gbrjob) lists the set");
+        app.add_option("--outline", a->outline,
+                       "the outline file (GBD) draws only the board outline, from: auto (the "
+                       "board layer 11 when it has lines, else the keep-out layer 12), board, "
+                       "keepout or none (no outline file); --x2 takes auto")
+            ->check(CLI::IsMember({"auto", "board", "keepout", "none"}));
         a->setup.addOptions(app);
         run = [a] { return runPlot(*a); };
     });

@@ -285,10 +285,8 @@ private:
         for (std::int64_t i = cx - 1; i <= cx + 1; ++i) {
             for (std::int64_t j = cy - 1; j <= cy + 1; ++j) {
                 auto it = m_cells.find(key(i, j));
-                if (it == m_cells.end()) {
-                    continue;
-                }
-                for (int n : it->second) {
+                for (int n = it == m_cells.end() ? -1 : it->second; n >= 0;
+                     n = m_nextInCell[static_cast<size_t>(n)]) {
                     const Node& candidate = m_nodes[static_cast<size_t>(n)];
                     if (std::abs(candidate.x - x) <= kJoin && std::abs(candidate.y - y) <= kJoin) {
                         return n;
@@ -298,7 +296,10 @@ private:
         }
         m_nodes.push_back(Node{x, y, {}});
         const int n = static_cast<int>(m_nodes.size()) - 1;
-        m_cells[key(cx, cy)].push_back(n);
+        // the cell's nodes as a list: the newest first
+        auto [it, added] = m_cells.emplace(key(cx, cy), n);
+        m_nextInCell.push_back(added ? -1 : it->second);
+        it->second = n;
         return n;
     }
     static std::uint64_t key(std::int64_t i, std::int64_t j) {
@@ -373,7 +374,8 @@ private:
 
     std::vector<Node> m_nodes;
     std::vector<Edge> m_edges;
-    std::unordered_map<std::uint64_t, std::vector<int>> m_cells;
+    std::unordered_map<std::uint64_t, int> m_cells;  // a cell's newest node
+    std::vector<int> m_nextInCell;                    // per node, the cell's node before it
     // what tells two lines apart: their ends, and for a quarter circle its quarter and circle
     struct Twin {
         int lo, hi, quadrant, cx, cy, radius;
@@ -454,6 +456,8 @@ public:
         return inside;
     }
     double boxArea() const { return (double(m_maxX) - m_minX) * (double(m_maxY) - m_minY); }
+    // "from 100,200 to 300,400": where the loop lies
+    std::string span() const { return "from " + at(m_minX, m_minY) + " to " + at(m_maxX, m_maxY); }
     const std::vector<OutlinePiece>& pieces() const { return m_pieces; }
     const OutlinePiece& first() const { return m_pieces.front(); }
 
@@ -583,19 +587,19 @@ BoardOutline outlineOn(int layer, LineGraph& graph, const std::vector<Mark>& mar
     }
     outline.boardLayer = layer;
     for (size_t i = 0; i < loops.size(); ++i) {
-        const OutlinePiece& p = loops[i].first();
+        const std::string where =
+            loops[i].span() + " (board line " + decimal(loops[i].first().line) + ")";
         if (inner[i]) {
             if (layer == kBoardLayer) {
-                outline.notes.push_back("a closed loop of the board layer (11) through " +
-                                        at(p.x1, p.y1) + " (board line " + decimal(p.line) +
-                                        ") lies inside the outline and is not part of it");
+                outline.notes.push_back("a closed loop of the board layer (11) " + where +
+                                        " lies inside the outline and is left out of it (a "
+                                        "cut-out must be asked for)");
             }
             continue;
         }
         if (holding[i] == 0 && !marks.empty()) {
-            outline.notes.push_back("a closed loop of " + layerName(layer) + " through " +
-                                    at(p.x1, p.y1) + " (board line " + decimal(p.line) +
-                                    ") holds no pad and is not part of the outline");
+            outline.notes.push_back("a closed loop of " + layerName(layer) + " " + where +
+                                    " holds no pad and is left out of the outline");
             continue;
         }
         outline.loopStarts.push_back(outline.pieces.size());

@@ -173,8 +173,8 @@ void createNcDrillFile(common::Host& host, const PlotOptions& options,
 
 void writeDrillFile(common::Host& host, const PlotOptions& options,
                     const board::RunValues& runValues, std::vector<DrillHit> hits,
-                    bool listHoleSizes) {
-    common::LineWriter out(layerOutputPath(runValues, ".TXT"));
+                    bool listHoleSizes, const DrillFilePart* part) {
+    common::LineWriter out(layerOutputPath(runValues, part ? part->ending : ".TXT"));
 
     // holes sharing a position are drilled as often as they stand, but reported
     std::stable_sort(hits.begin(), hits.end(), [](const DrillHit& a, const DrillHit& b) {
@@ -211,13 +211,18 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
              (format.zeros == DrillZeros::Leading ? ",LZ" : ",TZ"));
     out.line("M72");
     if (options.x2Facts) {
-        for (const std::string& comment : drillFileAttributes(*options.x2Facts)) {
+        for (const std::string& comment :
+             drillFileAttributes(*options.x2Facts, part ? part->function : "")) {
             out.line(comment);
         }
     }
     for (size_t i = 0; i < tally.size(); ++i) {
-        out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" +
-                 toolSize(tally[i].holeSize, format));
+        if (part && std::none_of(hits.begin(), hits.end(), [&](const DrillHit& h) {
+                return h.holeSize == tally[i].holeSize;
+            })) {
+            continue;  // a tool of the other part
+        }
+        out.line("T" + toolNumber(static_cast<int>(i) + 1) + "C" + toolSize(tally[i].holeSize, format));
     }
     out.line("%");
 

@@ -56,12 +56,21 @@ void createNcDrillFile(common::Host& host, const PlotOptions& options,
 std::unique_ptr<PassOutput> ncDrillOutput(common::Host& host, const PlotOptions& options,
                                           const board::RunValues& runValues);
 
+/// A drill file of part of the board's holes (the plated or the non-plated ones): what follows
+/// the base name in its name, and its function as the X2 attributes give it.
+struct DrillFilePart {
+    std::string ending;    // "-NPTH.TXT"
+    std::string function;  // "NonPlated,1,2,NPTH"
+};
+
 /// The drill file of a list of hits (base name + ".TXT"): reports hits sharing a position,
 /// then writes the tool table from the drill tally and the hits of each tool in x, then y
 /// order. Hits of hole size 0 or less are not drilled. With `listHoleSizes` the message list
 /// gets the hole size of every hit, in drilling order, before the file's header is written.
+/// With `part` the file is named by its ending, its attributes give its function, and its tool
+/// table lists only the tools it uses, under their numbers in the tally.
 void writeDrillFile(common::Host& host, const PlotOptions& options,
                     const board::RunValues& runValues, std::vector<DrillHit> hits,
-                    bool listHoleSizes = false);
+                    bool listHoleSizes = false, const DrillFilePart* part = nullptr);
 
 }  // namespace padloom::plot

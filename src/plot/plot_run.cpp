@@ -12,6 +12,7 @@
 #include "common/number_format.h"
 #include "common/recording_host.h"
 #include "common/text_io.h"
+#include "plot/board_outline.h"
 #include "plot/bom.h"
 #include "plot/drill_drawing.h"
 #include "plot/gerber_header.h"
@@ -19,6 +20,7 @@
 #include "plot/nc_drill.h"
 #include "plot/plane_area.h"
 #include "plot/unticked_layers.h"
+#include "plot/outline_file.h"
 #include "plot/x2_attributes.h"
 
 namespace padloom::plot {
@@ -81,6 +83,8 @@ struct Share {
     std::vector<SideOutput*> sides;
     double load = 0;  // its estimated cost
 };
+
+constexpr int kOutlineLayer = 17;
 
 // What a pass over the board costs, in bytes of output written in the same time, per record.
 constexpr double kPassPerRecord = 16;
@@ -152,6 +156,11 @@ std::vector<Share> shareOut(std::vector<PlottedLayer>& layers,
     return shares;
 }
 
+// Whether the run writes the file of a ticked layer: not the outline file of an empty outline.
+bool writesLayerFile(const PlotOptions& options, int layer) {
+    return layer != kOutlineLayer || !options.outline || !options.outline->empty();
+}
+
 }  // namespace
 
 void writeGerberJobFile(common::Host& host, const PlotOptions& options,
@@ -159,7 +168,7 @@ void writeGerberJobFile(common::Host& host, const PlotOptions& options,
     host.addLine("Job file");
     std::vector<JobFile> files;
     for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
-        if (options.layers[static_cast<size_t>(layer)]) {
+        if (options.layers[static_cast<size_t>(layer)] && writesLayerFile(options, layer)) {
             const std::string path = layerOutputPath(rv, std::string(layerExtension(layer)));
             files.push_back(
                 jobFileOf(*options.x2Facts, *setFileOfLayer(layer), common::fileNameOf(path)));
@@ -179,12 +188,18 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
         return;  // no aperture file was made: nothing to plot with, nothing to say
     }
     PlotOptions options = given;
+    if (!options.outline && (options.x2 || options.outlineSource)) {
+        // a set that says what its files are draws the board's outline, and says when it has none
+        options.outline = std::make_shared<const BoardOutline>(findBoardOutline(
+            rv.boardFile, options.outlineSource.value_or(OutlineSource::Auto), rv.boardImage));
+    }
     if (options.x2 && !options.x2Facts) {
         options.x2Facts = std::make_shared<const X2Facts>(gatherX2Facts(options, rv));
     }
     if (positivePlanes(options) && (options.layers[13] || options.layers[14]) &&
         !options.planeArea) {
-        options.planeArea = std::make_shared<const PlaneArea>(planeAreaOf(rv));
+        options.planeArea =
+            std::make_shared<const PlaneArea>(planeAreaOf(rv, options.outline.get()));
     }
     using common::decimal;
     host.addLine(rv.boardFile);
@@ -197,11 +212,15 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
     for (const std::string& line : board::problemsShown(rv.boardProblems)) {
         host.warn(line);
     }
+    if (options.outline && options.outline->empty()) {
+        host.warn(noOutlineWarning(*options.outline));
+    }
     // the layers other than the drill drawing and the pour layers are written in passes over
     // the board shared between them, and reported and put in place here in layer order
     std::vector<int> shared;
     for (int layer = 1; layer <= kPlotLayerCount; ++layer) {
-        if (options.layers[layer] && layer != 9 && !isPourLayer(layer, rv)) {
+        if (options.layers[layer] && layer != 9 && !isPourLayer(layer, rv) &&
+            !(layer == kOutlineLayer && options.outline)) {
             shared.push_back(layer);
         }
     }
@@ -283,6 +302,10 @@ void plotBoard(common::Host& host, const PlotOptions& given, const board::RunVal
         }
         if (layer == 9) {
             sideOutput(drawing);
+        } else if (layer == kOutlineLayer && options.outline) {
+            if (!options.outline->empty()) {
+                plotOutlineFile(host, options, rv, *options.outline);
+            }
         } else if (isPourLayer(layer, rv)) {
             plotLayerFile(host, options, rv, layer);
         } else {

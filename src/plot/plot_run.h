@@ -9,6 +9,7 @@
 
 #include "board/run_values.h"
 #include "common/host.h"
+#include "plot/board_outline.h"
 #include "plot/plot_layers.h"
 
 namespace padloom::plot {
@@ -78,11 +79,19 @@ struct PlotOptions {
     /// Where a positive plane is dark, found by the plot run when it writes one; null
     /// otherwise.
     std::shared_ptr<const PlaneArea> planeArea;
+    /// The board outline: when set, the outline file (plot layer 17) draws only its lines and
+    /// arcs, each at its own width, and is not written at all when the outline is empty; the
+    /// job file's size is its extent. Null: the outline file draws the board layer as the plain
+    /// plot does. The run finds it itself when it is not given but `outlineSource` is, or X2
+    /// attributes are on (from OutlineSource::Auto then).
+    std::shared_ptr<const BoardOutline> outline;
+    std::optional<OutlineSource> outlineSource;
 };
 
 /// The plot run after the aperture file was made: lists the file names and the board's
-/// dimensions, writes each ticked layer in plot layer order, then the NC drill file and the
-/// BOM when ticked, with X2 attributes the job file, and adds "Done" to the message list. Does
+/// dimensions, warns when the run has an outline that is empty ("No board outline: ..."),
+/// writes each ticked layer in plot layer order, then the NC drill file and the BOM when
+/// ticked, with X2 attributes the job file, and adds "Done" to the message list. Does
 /// nothing when the run values say no aperture file was made. Throws IoError on a file error; files
 /// finished before it stay.
 void plotBoard(common::Host& host, const PlotOptions& options, const board::RunValues& runValues);

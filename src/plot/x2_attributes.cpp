@@ -7,10 +7,12 @@
 
 #include "board/aperture_table.h"
 #include "board/board_reader.h"
+#include "board/plating.h"
 #include "common/base_name.h"
 #include "common/content_id.h"
 #include "common/json_text.h"
 #include "common/version.h"
+#include "plot/board_outline.h"
 #include "plot/layer_plot.h"
 #include "plot/layer_use.h"
 #include "plot/plot_run.h"
@@ -201,6 +203,7 @@ public:
         switch (kind) {
             case board::RecordKind::Pad:
                 pad(r);
+                m_facts.nonPlatedHoles = m_facts.nonPlatedHoles || board::nonPlatedPad(r);
                 break;
             case board::RecordKind::Via:
                 via(r);
@@ -427,7 +430,12 @@ X2Facts gatherX2Facts(const PlotOptions& options, const board::RunValues& rv) {
     facts.stack = CopperStack(use.copper());
     dropFunctionsOfUnusedCopper(facts);
     constexpr double kMillimetresPerMil = 0.0254;
-    if (!pass.outline.empty) {
+    if (options.outline) {
+        if (!options.outline->empty()) {
+            const OutlineExtent e = options.outline->extent();
+            facts.size = BoardSize{e.width() * kMillimetresPerMil, e.height() * kMillimetresPerMil};
+        }
+    } else if (!pass.outline.empty) {
         facts.size = BoardSize{(pass.outline.x1 - pass.outline.x0) * kMillimetresPerMil,
                                (pass.outline.y1 - pass.outline.y0) * kMillimetresPerMil};
     } else if (!rv.extents.empty()) {
@@ -440,14 +448,23 @@ X2Facts gatherX2Facts(const PlotOptions& options, const board::RunValues& rv) {
 
 namespace {
 
+// The function of a file of the set; an NC drill file with non-plated holes holds both kinds.
+std::string functionOf(const X2Facts& f, const SetFile& file) {
+    if (file.kind == FileKind::Drill && f.nonPlatedHoles) {
+        return "MixedPlating,1," + std::to_string(f.stack.count());
+    }
+    return fileFunction(file, f.stack);
+}
+
 // The attributes every file of the set shares, then its function and polarity.
-std::vector<std::string> fileAttributes(const X2Facts& f, const SetFile& file) {
+std::vector<std::string> fileAttributes(const X2Facts& f, const SetFile& file,
+                                        const std::string& function) {
     const std::string name = attributeField(f.projectName);
     return {"TF.GenerationSoftware,Padloom,padloom," + attributeField(f.version),
             "TF.CreationDate," + f.creationDate,
             "TF.ProjectId," + name + "," + f.projectGuid + "," + attributeField(f.projectRevision),
             "TF.SameCoordinates," + name,
-            "TF.FileFunction," + fileFunction(file, f.stack),
+            "TF.FileFunction," + function,
             "TF.FilePolarity," + std::string(filePolarity(file))};
 }
 
@@ -455,15 +472,18 @@ std::vector<std::string> fileAttributes(const X2Facts& f, const SetFile& file) {
 
 std::string gerberFileAttributes(const X2Facts& facts, const SetFile& file) {
     std::string text;
-    for (const std::string& a : fileAttributes(facts, file)) {
+    for (const std::string& a : fileAttributes(facts, file, functionOf(facts, file))) {
         text += std::string(kAttributeComment) + a + "*\r\n";
     }
     return text;
 }
 
-std::vector<std::string> drillFileAttributes(const X2Facts& facts) {
+std::vector<std::string> drillFileAttributes(const X2Facts& facts, std::string function) {
+    if (function.empty()) {
+        function = functionOf(facts, ncDrillSetFile());
+    }
     std::vector<std::string> lines;
-    for (const std::string& a : fileAttributes(facts, ncDrillSetFile())) {
+    for (const std::string& a : fileAttributes(facts, ncDrillSetFile(), function)) {
         lines.push_back("; #@! " + a);
     }
     return lines;
@@ -493,7 +513,7 @@ void ApertureAttributeWriter::end() {
 }
 
 JobFile jobFileOf(const X2Facts& facts, const SetFile& file, const std::string& name) {
-    return {name, fileFunction(file, facts.stack), std::string(filePolarity(file))};
+    return {name, functionOf(facts, file), std::string(filePolarity(file))};
 }
 
 std::string gerberJobFile(const X2Facts& f, const std::vector<JobFile>& files) {
@@ -512,6 +532,9 @@ std::string gerberJobFile(const X2Facts& f, const std::vector<JobFile>& files) {
     if (f.size) {
         j += "    \"Size\": {\"X\": " + millimetres(f.size->x) +
              ", \"Y\": " + millimetres(f.size->y) + "},\r\n";
+    }
+    if (f.boardThickness) {
+        j += "    \"BoardThickness\": " + millimetres(*f.boardThickness) + ",\r\n";
     }
     j += "    \"LayerNumber\": " + std::to_string(f.stack.count()) + "\r\n";
     j += "  },\r\n";

@@ -71,8 +71,13 @@ struct X2Facts {
     /// The functions of the apertures of each layer file, by plot layer.
     std::array<ApertureFunctions, kPlotLayerCount + 1> functions;
     /// The extent of the board outline along the centre of its lines; or the span of the
-    /// board's tracks when it has no outline. Unknown for a board with neither.
+    /// board's tracks when it has no outline. Unknown for a board with neither, and for a run
+    /// given an outline (PlotOptions::outline) that is empty.
     std::optional<BoardSize> size;
+    /// Whether the board has non-plated holes (the NC drill file then holds both kinds).
+    bool nonPlatedHoles = false;
+    /// The board's thickness in millimetres when the user gave it.
+    std::optional<double> boardThickness;
 };
 
 /// Takes the aperture functions off the files of copper layers the board does not use: their
@@ -101,8 +106,9 @@ X2Facts x2FactsFor(const std::string& boardFile, const CopperStack& stack,
 std::string gerberFileAttributes(const X2Facts& facts, const SetFile& file);
 
 /// The file attributes of the NC drill file as header comments ("; #@! TF.FileFunction,..."),
-/// one a line.
-std::vector<std::string> drillFileAttributes(const X2Facts& facts);
+/// one a line. Its function is "Plated,1,n,PTH", or "MixedPlating,1,n" when the board has
+/// non-plated holes; `function` gives another (a drill file of part of the holes).
+std::vector<std::string> drillFileAttributes(const X2Facts& facts, std::string function = {});
 
 /// Writes the aperture attributes of a file's aperture definitions, as attribute comments:
 /// before each definition whose function differs from the one before, "TA.AperFunction,..."
@@ -127,8 +133,8 @@ struct JobFile {
     std::string polarity;
 };
 
-/// A Gerber job file (JSON) of a set: the program and date, the project, the board's size and
-/// copper layer count, and each file with its function and polarity.
+/// A Gerber job file (JSON) of a set: the program and date, the project, the board's size,
+/// thickness and copper layer count, and each file with its function and polarity.
 std::string gerberJobFile(const X2Facts& facts, const std::vector<JobFile>& files);
 
 /// The job file's entry of a file of the set named `name`.

@@ -117,6 +117,12 @@ std::string fileFunctionFault(const std::vector<std::string>& f) {
         }
         return "";
     }
+    if (type == "MixedPlating") {
+        return n >= 3 && isDigits(f[1]) && isDigits(f[2]) && number(f[1]) >= 1 &&
+                       number(f[1]) <= number(f[2])
+                   ? ""
+                   : "drill data needs the layers it spans (\"MixedPlating,1,2\")";
+    }
     if (type == "Profile") {
         return n >= 2 && (f[1] == "P" || f[1] == "NP") ? "" : "a profile is P or NP";
     }
@@ -281,7 +287,7 @@ void checkFunctionAgainstName(const LayerImage& image, ProblemList& problems) {
             agrees = f[0] == "Other" || f[0] == "Drillmap";
             break;
         case plot::FileKind::Drill:
-            agrees = f[0] == "Plated" || f[0] == "NonPlated";
+            agrees = f[0] == "Plated" || f[0] == "NonPlated" || f[0] == "MixedPlating";
             break;
     }
     if (!agrees) {

@@ -202,6 +202,17 @@ void readJobFile(LayerImage& image, const std::string& bytes) {
                 {Severity::Warning, 0, image.jobFiles[i].path + " is listed but not beside it"});
         }
     }
+    // a set for a board house without the board's edge cannot be made as it stands
+    const auto profile = [](const JobFileEntry& f) {
+        return f.fileFunction.starts_with("Profile");
+    };
+    if (!image.jobFiles.empty() &&
+        std::none_of(image.jobFiles.begin(), image.jobFiles.end(), profile)) {
+        image.problems.push_back({Severity::Warning, 0,
+                                  "No board outline: no file of the set is the board outline "
+                                  "(Profile); the board house must be told the board's shape "
+                                  "and size"});
+    }
 }
 
 // The image of a file's text, with the reason the reading stopped early, if it did.

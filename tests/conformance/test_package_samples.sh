@@ -2,10 +2,12 @@
 # Makes the fab package of every sample and example board and checks it as the board house
 # would: `unzip -t` accepts the zip and every entry is a plain file of mode 0644, gerbv loads
 # every Gerber and drill file in it without a problem, the README's board size, drill counts
-# and file functions are those `info` gives for the files, the job file lists exactly the
-# Gerber and drill files with the functions they give themselves, and whats-that-gerber (an
-# independent identifier of fab files by name, installed from the npm registry into the build
-# folder; skipped without node and npm) takes each file for what it is.
+# and plating, file functions and polarities are those `info` gives for the files (a board
+# without an outline has no outline file, and the README and stderr say so first), the drill
+# files' hits add up to the plot's own drill file, the job file lists exactly the Gerber and
+# drill files with the functions they give themselves, and whats-that-gerber (an independent
+# identifier of fab files by name, installed from the npm registry into the build folder;
+# skipped without node and npm) takes each file for what it is.
 # usage: test_package_samples.sh CLI_PATH SHARED_DIR SOURCE_DIR
 set -u
 cli=$1
@@ -78,20 +80,28 @@ for board in "${boards[@]}"; do
         fail "the job file or the files' attributes"
         grep -v "^ok" "$dir/x2.log"
     fi
-    # the README's functions against info
+    # the README's functions and polarities against info
     for f in "${files[@]}"; do
         base=$(basename "$f")
-        said=$(tr -d '\r' <"$readme" | sed -n "s/^    $base  *.*  \([A-Z][A-Za-z]*,[^ ]*\|Drillmap\)$/\1/p")
-        read=$("$cli" info "$f" | sed -n 's/^  function: *\([^ ]*\), polarity.*/\1/p')
+        said=$(tr -d '\r' <"$readme" | sed -n "s/^    $base  *.*  \([A-Z][A-Za-z]*,[^ ]*\|Drillmap\)  *\(Positive\|Negative\)$/\1, polarity \2/p")
+        read=$("$cli" info "$f" | sed -n 's/^  function: *\(.*\)$/\1/p')
         if [ -z "$said" ] || [ "$said" != "$read" ]; then
             fail "README says $base is \"$said\", info \"$read\""
         fi
     done
 
     # board size: README against the outline file's `info`, less the pen of its lines (when
-    # one round pen draws them all)
+    # one round pen draws them all); without an outline, no outline file and a warning first
     outline="$dir/unpacked/$stem.GKO"
-    size=$("$cli" info --json "$outline" | /usr/bin/python3 -c '
+    told=$(sed -n 's/^    Board size: *\(.*\), the extent of the board outline.*/\1/p' "$readme" | tr -d '\r')
+    if [ ! -f "$outline" ]; then
+        if ! sed -n 3p "$readme" | grep -q "^No board outline: " ||
+            ! grep -q "^    Board size: *not given: there is no board outline" "$readme" ||
+            ! grep -q "^No board outline: " "$dir/package.log"; then
+            fail "no outline file, but the README or the warning does not say so"
+        fi
+    else
+        size=$("$cli" info --json "$outline" | /usr/bin/python3 -c '
 import json, sys
 f = json.load(sys.stdin)["files"][0]
 pens = [a for a in f["apertures"] if a["draws"] + a["flashes"] > 0]
@@ -100,23 +110,32 @@ if f["extent"] and len(pens) == 1 and pens[0]["template"] == "C":
     w, h = f["extent"]["width"] - d, f["extent"]["height"] - d
     print("%.4f x %.4f in (%.3f x %.3f mm)" % (w, h, w * 25.4, h * 25.4))
 ')
-    told=$(sed -n 's/^    Board size: *\(.*\), the extent of the board outline.*/\1/p' "$readme" | tr -d '\r')
-    if grep -q "^    Board size: *not given: the board outline file draws nothing" "$readme"; then
-        if ! "$cli" info "$outline" | grep -q "^  extent: *nothing drawn"; then
-            fail "README says the outline draws nothing; info disagrees"
+        if [ -n "$size" ] && [ "$size" != "$told" ]; then
+            fail "README board size \"$told\", info less the pen says \"$size\""
+        elif [ -z "$told" ]; then
+            fail "README gives no board size"
         fi
-    elif [ -n "$size" ] && [ "$size" != "$told" ]; then
-        fail "README board size \"$told\", info less the pen says \"$size\""
-    elif [ -z "$told" ]; then
-        fail "README gives no board size"
     fi
-    # drill counts: each tool's hits in the README against `info` of the drill file
-    "$cli" info "$dir/unpacked/$stem.TXT" |
-        sed -n 's/^    \(T[0-9]*\) \(.*\): \([0-9]*\) hits*$/\1 \2 \3/p' >"$dir/info-tools"
-    sed -n 's/^    \(T[0-9][0-9]*\) *\(.*mm)\) *\([0-9][0-9]*\)\r*$/\1 \2 \3/p' "$readme" >"$dir/readme-tools"
-    if ! [ -s "$dir/info-tools" ] || ! diff "$dir/info-tools" "$dir/readme-tools" >/dev/null; then
-        fail "README drill table differs from info"
-        diff "$dir/info-tools" "$dir/readme-tools"
+    # drill counts: each tool's hits in the README against `info` of each drill file, with the
+    # plating its name says; together the hits of the plot's own drill file
+    total=0
+    for drill in "$dir/unpacked"/*.TXT; do
+        base=$(basename "$drill")
+        plating=plated
+        case "$base" in *-NPTH.TXT) plating=non-plated ;; esac
+        "$cli" info "$drill" |
+            sed -n "s/^    \(T[0-9]*\) \(.*\): \([0-9]*\) hits*$/\1 \2 \3 $plating/p" >"$dir/info-tools"
+        sed -n "s/^    $base  *\(T[0-9][0-9]*\) *\(.*mm)\) *\([0-9][0-9]*\)  \([a-z-]*\)\r*$/\1 \2 \3 \4/p" \
+            "$readme" >"$dir/readme-tools"
+        if ! [ -s "$dir/info-tools" ] || ! diff "$dir/info-tools" "$dir/readme-tools" >/dev/null; then
+            fail "README drill table of $base differs from info"
+            diff "$dir/info-tools" "$dir/readme-tools"
+        fi
+        total=$((total + $("$cli" info "$drill" | sed -n 's/^  holes: *\([0-9]*\) hits*.*/\1/p')))
+    done
+    plain=$("$cli" info "$dir/board/$stem.TXT" | sed -n 's/^  holes: *\([0-9]*\) hits*.*/\1/p')
+    if [ "$total" != "$plain" ]; then
+        fail "the package's drill files hold $total hits, the plot's $stem.TXT $plain"
     fi
     # the names, as an independent identifier takes them
     if [ -n "$wtg" ] && ! node "$source/tests/conformance/fab_names_check.js" "$wtg" \

@@ -34,11 +34,13 @@ for board in "${boards[@]}"; do
     name=$(basename "$board")
     stem=${name%.*}
     opts=(--yes --pours --thermals)
-    # the plain plot with negative planes and without X2, to compare with
+    # the plain plot with negative planes and without X2, to compare with; without the board
+    # layer in every file, as the package draws them
     plain="$work/$stem/plain"
     mkdir -p "$plain"
     cp "$board" "$plain/$name"
-    if ! "$cli" plot "$plain/$name" --all-layers --nc-drill "${opts[@]}" >"$plain.log" 2>&1; then
+    if ! "$cli" plot "$plain/$name" --all-layers --nc-drill --no-include-board "${opts[@]}" \
+        >"$plain.log" 2>&1; then
         fail "$name: plot failed"
         cat "$plain.log"
         continue

@@ -21,13 +21,19 @@ import sys
 def expected(name, layers):
     """The function a file's extension calls for: a text, or a pattern for the inner layers."""
     ext = os.path.splitext(name)[1].upper()
+    # a fab package's drill files hold the plated or the non-plated holes; a plot's holds both
+    if name.upper().endswith("-NPTH.TXT"):
+        return "NonPlated,1,%d,NPTH" % layers
+    if name.upper().endswith("-PTH.TXT"):
+        return "Plated,1,%d,PTH" % layers
+    if ext == ".TXT":
+        return re.compile(r"Plated,1,%d,PTH|MixedPlating,1,%d" % (layers, layers))
     fixed = {
         ".GTL": "Copper,L1,Top", ".GBL": "Copper,L%d,Bot" % layers,
         ".GTS": "Soldermask,Top", ".GBS": "Soldermask,Bot", ".GTO": "Legend,Top",
         ".GBO": "Legend,Bot", ".GTP": "Paste,Top", ".GBP": "Paste,Bot",
         ".GBD": "Profile,NP", ".GKO": "Profile,NP", ".GDD": "Drillmap", ".GD1": "Drillmap",
         ".GDG": "Other,Drillguide", ".GG1": "Other,Drillguide",
-        ".TXT": "Plated,1,%d,PTH" % layers,
     }
     if ext in fixed:
         return fixed[ext]

@@ -182,13 +182,14 @@ TEST(ProfilePackage, EveryHouseAndItsCopy) {
               "demo.GD1 demo.GKO demo.GTL demo.GTO demo.GTP demo.GTS demo.UCM demo.XLN "
               "demo.csv demo.gbrjob demo.ipc ");
     // Aisler: its names, drills in inch 2:4 with leading zeros kept
-    EXPECT_EQ(names(byHouse["aisler"]),
-              "README.md demo-CPL.csv demo.GD1 demo.TXT demo.UCM demo.boardoutline.ger "
-              "demo.bottomlayer.ger demo.bottompaste.ger demo.bottomsilkscreen.ger "
-              "demo.bottomsoldermask.ger demo.csv demo.gbrjob demo.internalplane1.ger "
-              "demo.internalplane2.ger demo.ipc demo.toplayer.ger demo.toppaste.ger "
-              "demo.topsilkscreen.ger demo.topsoldermask.ger ");
-    EXPECT_TRUE(holds(byHouse["aisler"]["demo.TXT"], "INCH,LZ"));
+    EXPECT_EQ(
+        names(byHouse["aisler"]),
+        "README.md demo-CPL.csv demo.GD1 demo.UCM demo.boardoutline.ger "
+        "demo.bottomlayer.ger demo.bottompaste.ger demo.bottomsilkscreen.ger "
+        "demo.bottomsoldermask.ger demo.csv demo.drills_pth.xln demo.gbrjob demo.internalplane1.ger "
+        "demo.internalplane2.ger demo.ipc demo.toplayer.ger demo.toppaste.ger "
+        "demo.topsilkscreen.ger demo.topsoldermask.ger ");
+    EXPECT_TRUE(holds(byHouse["aisler"]["demo.drills_pth.xln"], "INCH,LZ"));
     EXPECT_TRUE(holds(byHouse["aisler"]["README.md"],
                       "    [drill] format              2:4 (generic: plot)"));
     // Eurocircuits: X2 and a job file

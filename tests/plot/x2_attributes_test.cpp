@@ -220,7 +220,9 @@ TEST(X2Attributes, AperturesTakeTheFunctionOfWhatTheyDraw) {
 
 TEST(X2Attributes, DrillFileAndJobFile) {
     X2Run run(testing::crlf({"PCB FILE 4", "FP", "1000 1000 60 60 1 32 0 13", "1", "FT",
-                             "500 500 2000 500 10 11", "FT", "2000 500 2000 1500 10 11", "ENDPCB"}),
+                             "500 500 2000 500 10 11", "FT", "2000 500 2000 1500 10 11", "FT",
+                             "2000 1500 500 1500 10 11", "FT", "500 1500 500 500 10 11",
+                             "ENDPCB"}),
               "j,b.pcb");
     run.options.layers[1] = true;
     run.options.layers[17] = true;

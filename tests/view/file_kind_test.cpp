@@ -93,9 +93,15 @@ TEST(FileKindRead, JobFileListsItsSetAndMissesWhatIsNotBesideIt) {
                                         "  format:     Gerber job file, 2 files\n"
                                         "    b.GTL: Copper,L1,Top, polarity Positive\n"
                                         "    b.\"TXT: Plated,1,2,PTH, polarity Positive\n"
-                                        "  problems:   1\n"
+                                        "  problems:   2\n"
                                         "    " +
-                                        job + ": warning: b.\"TXT is listed but not beside it\n");
+                                        job +
+                                        ": warning: b.\"TXT is listed but not beside it\n"
+                                        "    " +
+                                        job +
+                                        ": warning: No board outline: no file of the set is the "
+                                        "board outline (Profile); the board house must be told "
+                                        "the board's shape and size\n");
     // no units nor image polarity for a list of files
     const std::string json = layersAsJson({image});
     EXPECT_NE(json.find("\"units\": null, \"coordinateFormat\": \"\", \"imagePolarity\": null"),

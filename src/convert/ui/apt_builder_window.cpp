@@ -115,7 +115,7 @@ board::Enlargements AptBuilderWindow::enlargements() const {
     return e;
 }
 
-void AptBuilderWindow::onMakeAptClicked() {
+convert::AptOptions AptBuilderWindow::aptOptions() const {
     convert::AptOptions options;
     options.enlargements = enlargements();
     options.drillGuideSize = m_drillGuideSpin->toolValue();
@@ -123,6 +123,11 @@ void AptBuilderWindow::onMakeAptClicked() {
     options.pourEnable = m_shell.gerberPlotWindow->poursEnabled();
     options.plotMode = plotMode;
     options.openNotepad = m_shell.placementWindow->openNotepad();
+    return options;
+}
+
+void AptBuilderWindow::onMakeAptClicked() {
+    const convert::AptOptions options = aptOptions();
     auto host =
         m_shell.makeHost({this, nullptr, nullptr, nullptr, &m_shell.placementWindow->openDialog()});
     m_shell.guarded(this, [&] {

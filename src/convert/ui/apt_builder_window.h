@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "board/aperture_table.h"
+#include "convert/pcb_to_apt.h"
 #include "shell/ui/tool_window.h"
 
 class QCheckBox;
@@ -26,6 +27,8 @@ public:
     void onMakeAptClicked();
     /// The four enlargements as the plotter reads them from this window.
     board::Enlargements enlargements() const;
+    /// The options "Make APT file" runs with.
+    convert::AptOptions aptOptions() const;
 
 protected:
     void onShown() override;

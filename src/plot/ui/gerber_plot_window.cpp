@@ -8,8 +8,10 @@
 #include <QVBoxLayout>
 
 #include "annotate/ui/placement_window.h"
+#include "convert/pcb_to_apt.h"
 #include "convert/ui/apt_builder_window.h"
 #include "fab/fab_package.h"
+#include "fab/ui/package_dialog.h"
 #include "nets/netlist_check.h"
 #include "plot/layer_plot.h"
 #include "shell/ui/controls.h"
@@ -18,6 +20,49 @@
 #include "shell/ui/shell.h"
 
 namespace padloom::ui {
+
+namespace {
+
+// The host of a package run's aperture step: the aperture builder's "Done" goes to the message
+// list with the run's other lines, rather than into a box to be clicked away.
+class ApertureStepHost : public common::Host {
+public:
+    explicit ApertureStepHost(common::Host& host) : m_host(host) {}
+    std::vector<std::string> askOpen(const common::FileAsk& ask) override {
+        common::FileAsk board = ask;
+        board.title = "Choose the board to package";
+        return m_host.askOpen(board);
+    }
+    std::optional<std::string> askSave(const common::FileAsk& ask) override {
+        return m_host.askSave(ask);
+    }
+    bool askYesNo(std::string_view text, common::Place place) override {
+        return m_host.askYesNo(text, place);
+    }
+    void show(common::Box box, std::string_view text, common::Place place) override {
+        if (box == common::Box::Info) {
+            m_host.addLine(text);
+        } else {
+            m_host.show(box, text, place);
+        }
+    }
+    std::optional<std::string> askLine(std::string_view caption, std::string_view prompt,
+                                       std::string_view initial) override {
+        return m_host.askLine(caption, prompt, initial);
+    }
+    void addLine(std::string_view text) override { m_host.addLine(text); }
+    void warn(std::string_view text) override { m_host.warn(text); }
+    void setStatus(std::string_view text) override { m_host.setStatus(text); }
+    void setProgress(int percent) override { m_host.setProgress(percent); }
+    void letMessagesRun() override { m_host.letMessagesRun(); }
+    void beep() override { m_host.beep(); }
+    void openInViewer(const std::string& path) override { m_host.openInViewer(path); }
+
+private:
+    common::Host& m_host;
+};
+
+}  // namespace
 
 GerberPlotWindow::GerberPlotWindow(Shell& shell, QWidget* parent)
     : PlotWindow(shell, parent, "Generate XGerbers", "NL Drill", {}),
@@ -145,8 +190,39 @@ void GerberPlotWindow::onPlotClicked() {
     });
 }
 
+bool GerberPlotWindow::makePackageApertureFile() {
+    board::RunValues& run = m_shell.runValues;
+    run.reset();
+    convert::AptOptions options = m_shell.aptBuilderWindow->aptOptions();
+    options.plotMode = true;
+    options.fillApertures = fillsByFlash();
+    options.openNotepad = false;
+    auto host = m_shell.makeHost(
+        {this, m_messageList, nullptr, nullptr, &m_shell.placementWindow->openDialog()});
+    ApertureStepHost step(*host);
+    bool made = false;
+    m_shell.guarded(this, [&] {
+        made = convert::makeAptFile(step, options, run) == common::Outcome::Done;  // can throw
+    });
+    return made && run.aptMade;
+}
+
+PackageDialog* GerberPlotWindow::packageDialog() {
+    if (!m_packageChoices) {
+        m_packageChoices = new PackageDialog(m_shell, this);
+    }
+    return m_packageChoices;
+}
+
 void GerberPlotWindow::onPackageClicked() {
-    if (!makeApertureFile()) {
+    if (m_shell.showModal(*packageDialog()) != QDialog::Accepted ||
+        !m_packageChoices->checkChoices()) {
+        return;
+    }
+    m_packageChoices->saveSettings();
+    const bool aptMade =
+        m_packageChoices->apertureWindowFirst() ? makeApertureFile() : makePackageApertureFile();
+    if (!aptMade) {
         return;
     }
     board::RunValues& run = m_shell.runValues;
@@ -161,22 +237,25 @@ void GerberPlotWindow::onPackageClicked() {
         run.boardImage.reset();
         return;
     }
-    plot::PlotOptions options = plotOptions();
-    options.x2 = true;  // a package always says what its files are
-    const annotate::PlacementOptions placement = m_shell.placementWindow->placementOptions();
+    fab::PackageOptions base;
+    base.plot = plotOptions();
+    base.plot.x2 = true;  // a package always says what its files are
+    base.placement = m_shell.placementWindow->placementOptions();
+    const fab::PackageOptions options = *m_packageChoices->apply(base);
     m_shell.guarded(this, [&] {
-        fab::PackageResult result =
-            fab::makeFabPackage(*host, options, placement, run, *zip);  // can throw
-        std::vector<std::string> files;
-        for (const fab::PackageFile& f : result.files) {
-            // the Gerber and drill files; the BOM, X/Y file, netlist and README are text
-            if (!f.path.empty() && !f.path.ends_with(".csv") && !f.path.ends_with(".UCM") &&
-                !f.path.ends_with(".ipc")) {
-                files.push_back(f.path);
+        fab::PackageResult result = fab::makeFabPackage(*host, options, run, *zip);  // can throw
+        // the set as its job file lists it, whose reading tells what a board house would miss
+        std::vector<std::string> files{result.jobFile};
+        if (result.jobFile.empty()) {
+            files.clear();
+            for (const fab::PackageFile& f : result.files) {
+                if (!f.function.empty()) {
+                    files.push_back(f.path);
+                }
             }
         }
         setPreviewFiles(files);
-        setPreviewBoard(run.boardFile, nets::copperOptionsOf(options, run.enlargements));
+        setPreviewBoard(run.boardFile, nets::copperOptionsOf(options.plot, run.enlargements));
         if (result.hasErrors) {
             host->show(common::Box::Error,
                        "The package " + *zip +
