@@ -5,7 +5,8 @@
 # and carry no X2 attribute, and there is no job file; oshpark's one drill file (.XLN) holds
 # every hole of the plot's drill file and its planes, positive, draw what the plot's negative
 # planes draw inside the board outline (render_compare.py); aisler's drill files are inch 2:4
-# with leading zeros kept; eurocircuits' files carry X2 attributes and a job file lists them.
+# with leading zeros kept; eurocircuits' files carry X2 attributes and a job file lists them; a
+# profile's METRIC drill file draws the plot's holes.
 # usage: test_profile_packages.sh CLI_PATH SHARED_DIR SOURCE_DIR
 set -u
 cli=$1
@@ -108,5 +109,28 @@ for board in "${boards[@]}"; do
         esac
     done
 done
+# a profile of one's own: drills in METRIC 3:3 with trailing zeros, in one file, which gerbv
+# and info read as the plot's inch file, hole for hole
+dir="$work/metric"
+mkdir -p "$dir/zip"
+cp "$source/examples/demo.pcb" "$dir/demo.pcb"
+printf '[drill]\nunits = METRIC\nformat = 3:3\nzeros = TZ\nfiles = one\n' >"$dir/metric.fab"
+if "$cli" package "$dir/demo.pcb" --fab "$dir/metric.fab" -o "$dir/demo.zip" --yes \
+    >"$dir.log" 2>&1 && unzip -q "$dir/demo.zip" -d "$dir/zip"; then
+    "$cli" info "$dir/zip/demo.TXT" | grep -q "Excellon drill, mm, 3.3, trailing zeros kept" ||
+        fail "metric profile: the drill file does not read as METRIC 3:3 TZ"
+    /usr/bin/python3 "$source/tests/conformance/render_compare.py" "$cli" 300 0 \
+        "$dir/zip/demo.TXT" "$work/demo/plain/demo.TXT" >"$dir/render.log" 2>&1 ||
+        { fail "metric profile: drills differ"; cat "$dir/render.log"; }
+    [ "$("$cli" info --json "$dir/zip/demo.TXT" | /usr/bin/python3 -c '
+import json, sys
+print(json.load(sys.stdin)["files"][0]["extent"])')" = "$("$cli" info --json \
+        "$work/demo/plain/demo.TXT" | /usr/bin/python3 -c '
+import json, sys
+print(json.load(sys.stdin)["files"][0]["extent"])')" ] || fail "metric profile: another extent"
+else
+    fail "metric profile: package failed"
+    cat "$dir.log"
+fi
 [ "$failed" -eq 0 ] && echo "profile packages: all checks passed"
 [ "$failed" -eq 0 ]
