@@ -6,7 +6,8 @@
 # every hole of the plot's drill file and its planes, positive, draw what the plot's negative
 # planes draw inside the board outline (render_compare.py); aisler's drill files are inch 2:4
 # with leading zeros kept; eurocircuits' files carry X2 attributes and a job file lists them; a
-# profile's METRIC drill file draws the plot's holes.
+# profile's METRIC drill file draws the plot's holes; on a sample with mounting holes aisler
+# has plated and non-plated drill files apart and oshpark one, their hits the plot's.
 # usage: test_profile_packages.sh CLI_PATH SHARED_DIR SOURCE_DIR
 set -u
 cli=$1
@@ -109,6 +110,34 @@ for board in "${boards[@]}"; do
         esac
     done
 done
+# a sample with mounting holes: aisler's plated and non-plated holes in two inch 2:4 files,
+# oshpark's in one, each adding up to the plot's drill file
+sample="${2:-}/samples/autotrax/rgbpi__rgbpi-pcb.pcb"
+if [ -f "$sample" ]; then
+    dir="$work/rgbpi"
+    mkdir -p "$dir/plain"
+    cp "$sample" "$dir/plain/rgbpi.pcb"
+    "$cli" plot "$dir/plain/rgbpi.pcb" --nc-drill --yes >/dev/null 2>&1 ||
+        fail "rgbpi: plot failed"
+    for house in aisler oshpark; do
+        mkdir -p "$dir/$house/board" "$dir/$house/zip"
+        cp "$sample" "$dir/$house/board/rgbpi.pcb"
+        "$cli" package "$dir/$house/board/rgbpi.pcb" --fab "$house" -o "$dir/$house/r.zip" \
+            --yes >/dev/null 2>&1 && unzip -q "$dir/$house/r.zip" -d "$dir/$house/zip" ||
+            { fail "rgbpi ($house): package failed"; continue; }
+    done
+    [ -s "$dir/aisler/zip/rgbpi.drills_pth.xln" ] && [ -s "$dir/aisler/zip/rgbpi.holes_npth.xln" ] ||
+        fail "rgbpi (aisler): not plated and non-plated drill files apart"
+    grep -L "^INCH,LZ" "$dir/aisler/zip/"*.xln | grep . && fail "rgbpi (aisler): not INCH,LZ"
+    [ "$(hits "$dir/aisler/zip/"*.xln)" = "$(hits "$dir/plain/rgbpi.TXT")" ] ||
+        fail "rgbpi (aisler): the drill files' hits are not the plot's"
+    [ "$(ls "$dir/oshpark/zip/"*.XLN | wc -l)" = 1 ] &&
+        [ "$(hits "$dir/oshpark/zip/"*.XLN)" = "$(hits "$dir/plain/rgbpi.TXT")" ] ||
+        fail "rgbpi (oshpark): not one drill file with every hole"
+else
+    echo "note: no shared samples; mounting holes not checked"
+fi
+
 # a profile of one's own: drills in METRIC 3:3 with trailing zeros, in one file, which gerbv
 # and info read as the plot's inch file, hole for hole
 dir="$work/metric"
