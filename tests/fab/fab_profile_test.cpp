@@ -132,8 +132,6 @@ TEST_P(BadProfiles, AreRefusedNamingTheLine) {
 INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
     BadProfile{"UnknownSection", "\n[gerbers]\n", "2: unknown section [gerbers]"},
     BadProfile{"UnknownField", "[gerber]\nx3 = no\n", "2: unknown field \"x3\" in [gerber]"},
-    BadProfile{"FieldBeforeSections", "x2 = no\n",
-               "1: unknown field \"x2\" before the first section"},
     BadProfile{"NoEquals", "[gerber]\nx2 no\n",
                "2: expected \"field = value\", a [section] or a # comment"},
     BadProfile{"YesNo", "[gerber]\nx2 = off\n", "2: x2: yes or no, not \"off\""},
@@ -141,8 +139,6 @@ INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
     BadProfile{"Twice", "[gerber]\nx2 = no\n\nx2 = yes\n", "4: x2 given twice (first on line 2)"},
     BadProfile{"Negative", "[limits 2]\ntrack = -0.1\n",
                "2: track: a length in millimetres above 0, not \"-0.1\""},
-    BadProfile{"NotANumber", "[limits 2]\ntrack = 0,1\n",
-               "2: track: a length in millimetres above 0, not \"0,1\""},
     BadProfile{"Digits", "[drill]\nformat = 2.4\n",
                "2: format: digits before and after the point as Excellon gives them (2:4, 2:3 "
                "or 3:3), or plot, not \"2.4\""},
@@ -151,9 +147,6 @@ INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
                "and wildcards are not allowed)"},
     BadProfile{"LayerOffCopper", "[names]\ntop-legend = {board}.G{layer}O\n",
                "2: top-legend: {layer} is the place of a copper layer; top-legend is not one"},
-    BadProfile{"UnknownPlaceholder", "[names]\ndrill = {name}.drl\n",
-               "2: drill: unknown placeholder in the name: name (placeholders are {board}, and "
-               "{layer} and {inner} in copper files)"},
     BadProfile{"Column", "[bom]\ncolumn = X: x\n",
                "2: column: \"Header: field\", the field one of item, designators, quantity, "
                "comment or footprint, not \"X: x\""},

