@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "board/board_reader.h"
@@ -112,6 +113,8 @@ struct StoredFill {
 /// What one component block gives: its extents, side, pin-1 and marker points and fills.
 struct Component {
     std::string designator;
+    std::string pattern;
+    std::string comment;
     Extents extents;
     char side = 'T';
     long long pin1X = -1, pin1Y = -1;
@@ -224,36 +227,54 @@ int rotationFrom(long long px, long long py, long long mx, long long my) {
     return -1;
 }
 
-/// The result line of a finished component block.
-std::string resultLine(Component& c, const PlacementOptions& opt, long long boardMaxX) {
+/// The centre of a finished component block, with the robber-pad rule applied when asked.
+void centreOf(Component& c, const PlacementOptions& opt, long long& cx, long long& cy) {
     if (c.pads == 0 && opt.ignoreRobberPads && c.fills.size() > kRobberPadMinFills) {
         applyRobberPadRule(c);
     }
     const Extents& e = c.extents;
-    long long cx = e.minX + (e.maxX - e.minX) / 2;
-    long long cy = e.minY + (e.maxY - e.minY) / 2;
+    cx = e.minX + (e.maxX - e.minX) / 2;
+    cy = e.minY + (e.maxY - e.minY) / 2;
+}
+
+/// The rotation of a part with centre (cx, cy) and the given pin-1 and marker X (the part's
+/// own, or mirrored): from pin 1, else from a marker apart from the centre, else from the
+/// shape of its extents; -1 when unknown.
+int rotationOf(const Component& c, long long cx, long long cy, long long pin1X, long long markerX) {
+    const Extents& e = c.extents;
+    const bool markerApart = roundToMultiple(markerX, 25) != roundToMultiple(cx, 25) ||
+                             roundToMultiple(c.markerY, 25) != roundToMultiple(cy, 25);
+    if (pin1X > 0) {
+        return rotationFrom(pin1X, c.pin1Y, cx, cy);
+    }
+    if (markerX > 0 && markerApart) {
+        return rotationFrom(markerX, c.markerY, cx, cy);
+    }
+    if (e.maxY - e.minY > e.maxX - e.minX) {
+        return 90;
+    }
+    if (e.maxY - e.minY < e.maxX - e.minX) {
+        return 0;
+    }
+    return -1;
+}
+
+/// The result line of a finished component block.
+std::string resultLine(Component& c, const PlacementOptions& opt, long long boardMaxX) {
+    long long cx = 0, cy = 0;
+    centreOf(c, opt, cx, cy);
+    long long pin1X = c.pin1X, markerX = c.markerX;
     if (c.side == 'B') {
         // bottom parts are seen from below: mirrored about the board's right edge
         cx = boardMaxX - cx;
-        if (c.pin1X > 0) {
-            c.pin1X = boardMaxX - c.pin1X;
+        if (pin1X > 0) {
+            pin1X = boardMaxX - pin1X;
         }
-        if (c.markerX > 0) {
-            c.markerX = boardMaxX - c.markerX;
+        if (markerX > 0) {
+            markerX = boardMaxX - markerX;
         }
     }
-    int rotation = -1;
-    const bool markerApart = roundToMultiple(c.markerX, 25) != roundToMultiple(cx, 25) ||
-                             roundToMultiple(c.markerY, 25) != roundToMultiple(cy, 25);
-    if (c.pin1X > 0) {
-        rotation = rotationFrom(c.pin1X, c.pin1Y, cx, cy);
-    } else if (c.markerX > 0 && markerApart) {
-        rotation = rotationFrom(c.markerX, c.markerY, cx, cy);
-    } else if (e.maxY - e.minY > e.maxX - e.minX) {
-        rotation = 90;
-    } else if (e.maxY - e.minY < e.maxX - e.minX) {
-        rotation = 0;
-    }
+    const int rotation = rotationOf(c, cx, cy, pin1X, markerX);
     // "." whenever commas delimit, or a locale's decimal comma would split the numbers
     const char separator = opt.commaDelimited ? '.' : opt.decimalSeparator;
     const char* d = opt.commaDelimited ? "," : "\t";
@@ -291,6 +312,91 @@ void setStatus(const PlacementProgress& p, std::string_view text) {
     if (p.status) {
         p.status(text);
     }
+}
+
+/// Reads the component blocks of a board in file order and hands each finished one to `each`;
+/// damaged records go to `problems`.
+void readComponents(const std::string& boardPath, const PlacementOptions& opt,
+                    std::vector<std::string>& problems, ProgressSteps* steps,
+                    const std::function<void(Component&)>& each) {
+    // the block being read; null outside a block
+    std::unique_ptr<Component> current;
+    long endsAtStart = 0;
+    board::BoardReader reader(boardPath, [&](const std::string& p) { problems.push_back(p); });
+    auto finish = [&] {
+        if (current) {
+            each(*current);
+            current.reset();
+        }
+    };
+    while (auto kind = reader.next()) {
+        if (steps) {
+            steps->atLine(reader.recordLine());
+        }
+        if (current && reader.componentEnds() != endsAtStart) {
+            finish();  // an "ENDCOMP" line came before this record
+        }
+        if (*kind == RecordKind::Component) {
+            finish();  // a block cut off without "ENDCOMP" ends at the next header
+            current = std::make_unique<Component>();
+            current->designator = reader.component().designator;
+            current->pattern = reader.component().pattern;
+            current->comment = reader.component().comment;
+            endsAtStart = reader.componentEnds();
+            continue;
+        }
+        if (!current) {
+            continue;  // free primitives and anything outside a block
+        }
+        Component& c = *current;
+        const auto& r = reader.record();
+        const std::string_view k = reader.keyword();
+        auto sideFromLegend = [&](int layer) {
+            if (layer == opt.bottomLegendLayer) {
+                c.side = 'B';
+            }
+            if (layer == opt.topLegendLayer) {
+                c.side = 'T';
+            }
+        };
+        if (k == "CP") {
+            c.extents.add(r.x1, r.y1);
+            if (r.text == "1") {
+                c.pin1X = r.x1;
+                c.pin1Y = r.y1;
+            }
+            ++c.pads;
+        } else if (k == "CA") {
+            c.markerX = r.x1;
+            c.markerY = r.y1;
+            sideFromLegend(r.layer);
+        } else if (k == "CT") {
+            sideFromLegend(r.layer);
+        } else if (k == "CF") {
+            if (r.layer == 1 || r.layer == 6) {
+                c.extents.add(r.x1, r.y1);
+                c.extents.add(r.x2, r.y2);
+            }
+            // each test overrides the one before
+            if (r.layer == opt.bottomLegendLayer || r.layer == opt.bottomFillLayer) {
+                c.side = 'B';
+            }
+            if (r.layer == opt.topLegendLayer || r.layer == opt.topFillLayer) {
+                c.side = 'T';
+            }
+            if (r.layer == opt.topFillLayer || r.layer == opt.bottomFillLayer) {
+                StoredFill f;
+                f.x = std::min(r.x1, r.x2);
+                f.y = std::min(r.y1, r.y2);
+                f.width = std::llabs(static_cast<long long>(r.x1) - r.x2);
+                f.height = std::llabs(static_cast<long long>(r.y1) - r.y2);
+                f.roundedWidth = roundToMultiple(f.width, 5);
+                f.roundedHeight = roundToMultiple(f.height, 5);
+                c.fills.push_back(f);
+            }
+        }
+    }
+    finish();  // a block cut off by the end of the file is finished with what was read
 }
 
 }  // namespace
@@ -373,80 +479,8 @@ PlacementResult writePlacementFile(const std::string& boardPath, const Placement
     steps.reset();
     out->line("Component ID, x position, y position, Side, Rotation");
     std::vector<ResultLine> lines;
-    std::optional<Component> current;
-    long endsAtStart = 0;
-    board::BoardReader reader(boardPath,
-                              [&](const std::string& p) { result.problems.push_back(p); });
-    auto finish = [&] {
-        if (current) {
-            lines.push_back(keyed(resultLine(*current, opt, board.maxX)));
-            current.reset();
-        }
-    };
-    while (auto kind = reader.next()) {
-        steps.atLine(reader.recordLine());
-        if (current && reader.componentEnds() != endsAtStart) {
-            finish();  // an "ENDCOMP" line came before this record
-        }
-        if (*kind == RecordKind::Component) {
-            finish();  // a block cut off without "ENDCOMP" ends at the next header
-            current.emplace();
-            current->designator = reader.component().designator;
-            endsAtStart = reader.componentEnds();
-            continue;
-        }
-        if (!current) {
-            continue;  // free primitives and anything outside a block
-        }
-        Component& c = *current;
-        const auto& r = reader.record();
-        const std::string_view k = reader.keyword();
-        auto sideFromLegend = [&](int layer) {
-            if (layer == opt.bottomLegendLayer) {
-                c.side = 'B';
-            }
-            if (layer == opt.topLegendLayer) {
-                c.side = 'T';
-            }
-        };
-        if (k == "CP") {
-            c.extents.add(r.x1, r.y1);
-            if (r.text == "1") {
-                c.pin1X = r.x1;
-                c.pin1Y = r.y1;
-            }
-            ++c.pads;
-        } else if (k == "CA") {
-            c.markerX = r.x1;
-            c.markerY = r.y1;
-            sideFromLegend(r.layer);
-        } else if (k == "CT") {
-            sideFromLegend(r.layer);
-        } else if (k == "CF") {
-            if (r.layer == 1 || r.layer == 6) {
-                c.extents.add(r.x1, r.y1);
-                c.extents.add(r.x2, r.y2);
-            }
-            // each test overrides the one before
-            if (r.layer == opt.bottomLegendLayer || r.layer == opt.bottomFillLayer) {
-                c.side = 'B';
-            }
-            if (r.layer == opt.topLegendLayer || r.layer == opt.topFillLayer) {
-                c.side = 'T';
-            }
-            if (r.layer == opt.topFillLayer || r.layer == opt.bottomFillLayer) {
-                StoredFill f;
-                f.x = std::min(r.x1, r.x2);
-                f.y = std::min(r.y1, r.y2);
-                f.width = std::llabs(static_cast<long long>(r.x1) - r.x2);
-                f.height = std::llabs(static_cast<long long>(r.y1) - r.y2);
-                f.roundedWidth = roundToMultiple(f.width, 5);
-                f.roundedHeight = roundToMultiple(f.height, 5);
-                c.fills.push_back(f);
-            }
-        }
-    }
-    finish();  // a block cut off by the end of the file is finished with what was read
+    readComponents(boardPath, opt, result.problems, &steps,
+                   [&](Component& c) { lines.push_back(keyed(resultLine(c, opt, board.maxX))); });
     result.components = lines.size();
 
     if (opt.sortResults) {
@@ -468,6 +502,22 @@ PlacementResult writePlacementFile(const std::string& boardPath, const Placement
         progress.progress(-1);
     }
     return result;
+}
+
+std::vector<PlacedPart> placedParts(const std::string& boardPath, const PlacementOptions& opt,
+                                    std::vector<std::string>& problems) {
+    std::vector<PlacedPart> parts;
+    readComponents(boardPath, opt, problems, nullptr, [&](Component& c) {
+        PlacedPart part;
+        centreOf(c, opt, part.x, part.y);
+        part.rotation = rotationOf(c, part.x, part.y, c.pin1X, c.markerX);
+        part.side = c.side;
+        part.designator = std::move(c.designator);
+        part.pattern = std::move(c.pattern);
+        part.comment = std::move(c.comment);
+        parts.push_back(std::move(part));
+    });
+    return parts;
 }
 
 common::Outcome createXyFile(

@@ -50,6 +50,24 @@ PlacementResult writePlacementFile(const std::string& boardPath, const Placement
                                    const std::string& outputPath = {},
                                    const PlacementProgress& progress = {});
 
+/// One component as the X/Y file finds it, seen from the top for parts on both sides.
+struct PlacedPart {
+    std::string designator;
+    std::string pattern;     // footprint name
+    std::string comment;     // value or part number
+    long long x = 0, y = 0;  // centre in mils, in board coordinates (never mirrored)
+    char side = 'T';         // 'T' or 'B'
+    /// Degrees as the X/Y file counts them (0 with pin 1 left of the centre, 90 with it above),
+    /// taken in the top view for bottom parts too; -1 when unknown.
+    int rotation = -1;
+};
+
+/// The components of a board in file order, with the centres, sides and rotations of the X/Y
+/// file (its layers and robber-pad rule from `options`) but never mirrored. Damaged records go
+/// to `problems`. Throws IoError.
+std::vector<PlacedPart> placedParts(const std::string& boardPath, const PlacementOptions& options,
+                                    std::vector<std::string>& problems);
+
 /// The "Create XY file" run: asks for the board through the Host's open dialog, writes the
 /// placement file with status and progress on the Host, then opens it in the text viewer when
 /// `openNotepad` is set. No completion message. Throws IoError on a file error.

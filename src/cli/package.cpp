@@ -6,6 +6,7 @@
 #include "cli/plot_setup.h"
 #include "common/base_name.h"
 #include "fab/fab_package.h"
+#include "fab/fab_profile.h"
 #include "plot/plot_run.h"
 #include <CLI/CLI.hpp>
 
@@ -15,6 +16,7 @@ namespace {
 struct PackageArgs {
     std::string board;
     std::string output;
+    std::string fab = "generic";
     bool noX2 = false;
     std::string outline = "auto";
     bool includeBoard = false;
@@ -26,6 +28,12 @@ struct PackageArgs {
 
 int runPackage(const PackageArgs& a) {
     fab::PackageOptions options;
+    try {
+        options.profile = std::make_shared<const fab::FabProfile>(fab::loadProfile(a.fab));
+    } catch (const fab::UnknownProfile& e) {
+        std::cerr << "padloom-cli package: " << e.what() << "\n";
+        return 2;
+    }
     options.plot.x2 = !a.noX2;
     a.setup.applyTo(options.plot);
     options.outline = *plot::outlineSourceNamed(a.outline);
@@ -65,6 +73,10 @@ const RegisterCommand packageCommand(
         auto a = std::make_shared<PackageArgs>();
         inputFiles(app.add_option("BOARD", a->board, "Autotrax board file (.PCB)"))->required();
         app.add_option("-o,--output", a->output, "zip file (default: beside the board, .zip)");
+        app.add_option("--fab", a->fab,
+                       "board-house profile: a name padloom-cli fabs lists, or a profile file "
+                       "(default generic)")
+            ->type_name("NAME|FILE");
         app.add_flag("--no-x2", a->noX2,
                      "no Gerber X2 attributes in the files and no Gerber job file");
         app.add_option("--outline", a->outline,
@@ -93,7 +105,9 @@ const RegisterCommand packageCommand(
             "holes in BOARD-PTH.TXT and, for a Multi Layer pad no larger than its hole, "
             "BOARD-NPTH.TXT. The outline file draws only the board outline; without one there "
             "is none, and a warning says so. Order choices not given are \"to be chosen when "
-            "ordering\" in the README. Exit status 1 when the files read back with errors.");
+            "ordering\" in the README. A --fab profile gives the names in the zip and what the "
+            "house asks for (padloom-cli fabs). Exit status 1 when the files read back with "
+            "errors, 2 for a profile name no profile has.");
         run = [a] { return runPackage(*a); };
     });
 

@@ -1,6 +1,7 @@
 #include "fab/fab_package.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "board/plating.h"
@@ -9,6 +10,7 @@
 #include "common/recording_host.h"
 #include "common/text_io.h"
 #include "common/version.h"
+#include "fab/assembly_files.h"
 #include "nets/ipc356.h"
 #include "nets/netlist_check.h"
 #include "plot/layer_plot.h"
@@ -39,6 +41,10 @@ constexpr int kBoardOutline = 17;
 // Board layers.
 constexpr int kBoardTopOverlay = 7;
 constexpr int kBoardBottomOverlay = 8;
+
+constexpr const char* kCplRole = "Placement for assembly (CPL)";
+constexpr const char* kAssemblyBomRole = "Bill of materials for assembly";
+constexpr const char* kTestNetlistRole = "IPC-D-356A netlist (electrical test)";
 
 // The layer files from the top of the board to its bottom: what is printed or laid on the top,
 // the copper from the top down (mid layers 1 to 4 are plot layers 2 to 5), what is on the bottom.
@@ -84,9 +90,14 @@ std::string inchesAndMillimetres(double a, double b) {
            view::fixed(a * 0.0254, 3) + " x " + view::fixed(b * 0.0254, 3) + " mm)";
 }
 
+// The plot set's row of a file: as the package gave it, else by its name.
+const plot::SetFile* setOf(const PackageFile& f) {
+    return f.set ? f.set : plot::setFileNamed(f.name);
+}
+
 // The place of a layer file in the stack from the top; none for the other files.
 std::optional<size_t> stackPlace(const PackageFile& f) {
-    const plot::SetFile* set = plot::setFileNamed(f.name);
+    const plot::SetFile* set = setOf(f);
     if (!set || set->plotLayer == 0) {
         return std::nullopt;
     }
@@ -99,8 +110,72 @@ std::optional<size_t> stackPlace(const PackageFile& f) {
 }
 
 bool isDrillFile(const PackageFile& f) {
-    const plot::SetFile* set = plot::setFileNamed(f.name);
+    const plot::SetFile* set = setOf(f);
     return set && set->kind == plot::FileKind::Drill;
+}
+
+// Names compared as a zip unpacked on Windows or macOS compares them: without regard to case.
+bool sameNameNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A paragraph in lines of at most 96 characters, as plain text reads it.
+void addParagraph(std::vector<std::string>& out, const std::string& text) {
+    std::string line;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(' ', at);
+        end = end == std::string::npos ? text.size() : end;
+        const std::string word = text.substr(at, end - at);
+        if (!line.empty() && line.size() + 1 + word.size() > 96) {
+            out.push_back(line);
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        at = end + 1;
+    }
+    out.push_back(line);
+}
+
+// The README's account of the board-house profile: what it changes from the generic profile
+// and, where the package holds a CPL, how its positions and rotations are given.
+std::vector<std::string> profileReadme(const FabProfile& profile,
+                                       const std::vector<PackageFile>& files) {
+    std::vector<std::string> out;
+    out.push_back("");
+    out.push_back("## Board house: " + profile.name);
+    out.push_back("");
+    if (profile.changes.empty()) {
+        out.push_back("The generic profile: the package as it is made without a profile.");
+    } else {
+        out.push_back("What the profile changes from the generic one:");
+        out.push_back("");
+        size_t width = 0;
+        for (const ProfileChange& c : profile.changes) {
+            width = std::max(width, c.section.size() + c.key.size() + 3);
+        }
+        for (const ProfileChange& c : profile.changes) {
+            out.push_back("    " + padded("[" + c.section + "] " + c.key, width) + "  " + c.value +
+                          " (generic: " + c.genericValue + ")");
+        }
+    }
+    if (std::any_of(files.begin(), files.end(),
+                    [](const PackageFile& f) { return f.role == kCplRole; })) {
+        out.push_back("");
+        addParagraph(
+            out, std::string("The CPL gives each part's centre in ") +
+                     (profile.cpl.inches ? "inches" : "mm") +
+                     " in board coordinates seen from the top, for parts on the bottom too (not "
+                     "mirrored), and its rotation in degrees " +
+                     (profile.cpl.counterClockwise ? "counter-clockwise" : "clockwise") +
+                     ", seen from the top for parts on both sides: 0 is a part with pin 1 left "
+                     "of its centre. The CPL and the BOM name each part by the same "
+                     "designator.");
+    }
+    return out;
 }
 
 }  // namespace
@@ -137,6 +212,11 @@ std::string packageReadme(const ReadmeFacts& facts) {
     }
     out.push_back(std::string("Made by Padloom ") + common::programVersion());
     out.push_back("");
+    if (facts.profile) {
+        out.push_back(
+            "    Board house:   " + facts.profile->name +
+            (facts.profile->description.empty() ? "" : " (" + facts.profile->description + ")"));
+    }
 
     // the facts and tables are indented blocks: they read the same as plain text and in a
     // markdown viewer
@@ -160,7 +240,7 @@ std::string packageReadme(const ReadmeFacts& facts) {
     }
     out.push_back("    Copper layers: " + std::to_string(facts.copperLayers));
     for (const PackageFile& f : facts.files) {
-        const plot::SetFile* set = plot::setFileNamed(f.name);
+        const plot::SetFile* set = setOf(f);
         const view::LayerImage* image = set && set->plotLayer != 0 ? imageOf(f) : nullptr;
         if (image) {
             out.push_back("    Gerber files:  RS274X, " +
@@ -173,10 +253,18 @@ std::string packageReadme(const ReadmeFacts& facts) {
         const bool nonPlated =
             std::any_of(facts.files.begin(), facts.files.end(),
                         [](const PackageFile& f) { return f.function.starts_with("NonPlated"); });
-        out.push_back(std::string("    Drill files:   Excellon, inch, ") +
-                      (facts.drillFormat24 ? "2.4" : "2.3") +
-                      ", leading zeros kept (LZ), absolute" +
+        const plot::DrillFormat& d = facts.drillFormat;
+        const bool mixed = std::any_of(
+            facts.files.begin(), facts.files.end(),
+            [](const PackageFile& f) { return f.function.starts_with("MixedPlating"); });
+        out.push_back(std::string("    Drill files:   Excellon, ") +
+                      (d.units == plot::DrillUnits::Inch ? "inch, " : "mm, ") +
+                      std::to_string(d.integerDigits) + "." + std::to_string(d.decimalDigits) +
+                      (d.zeros == plot::DrillZeros::Leading ? ", leading zeros kept (LZ)"
+                                                            : ", trailing zeros kept (TZ)") +
+                      ", absolute" +
                       (nonPlated ? "; plated and non-plated holes in files of their own"
+                       : mixed   ? "; plated and non-plated holes in one file"
                                  : "; every hole plated"));
     }
 
@@ -257,7 +345,7 @@ std::string packageReadme(const ReadmeFacts& facts) {
     if (facts.netSource) {
         std::string ipc;
         for (const PackageFile& f : facts.files) {
-            if (f.name.ends_with(".ipc")) {
+            if (f.role == kTestNetlistRole) {
                 ipc = f.name;
             }
         }
@@ -284,6 +372,12 @@ std::string packageReadme(const ReadmeFacts& facts) {
     out.push_back("    Surface finish:     " + choice(o.finish));
     out.push_back("    Solder mask colour: " + choice(o.maskColour));
     out.push_back("    Legend colour:      " + choice(o.legendColour));
+
+    if (facts.profile) {
+        for (const std::string& line : profileReadme(*facts.profile, facts.files)) {
+            out.push_back(line);
+        }
+    }
 
     std::vector<std::string> problems;
     for (const auto& image : facts.images) {
@@ -411,7 +505,7 @@ namespace {
 
 // What a package holds besides the plotted layer files and the drill files, in zip order
 // after them. A new kind of file is one more row (and, when it is made here, its case below).
-enum class Made { Bom, Placement, TestNetlist, JobFile, Readme };
+enum class Made { Bom, Placement, Cpl, AssemblyBom, TestNetlist, JobFile, Readme };
 struct PackageRow {
     Made made;
     const char* role;
@@ -419,7 +513,9 @@ struct PackageRow {
 constexpr PackageRow kOtherFiles[] = {
     {Made::Bom, "Bill of materials"},
     {Made::Placement, "X/Y placement (pick and place)"},
-    {Made::TestNetlist, "IPC-D-356A netlist (electrical test)"},
+    {Made::Cpl, kCplRole},
+    {Made::AssemblyBom, kAssemblyBomRole},
+    {Made::TestNetlist, kTestNetlistRole},
     {Made::JobFile, "Gerber job file"},
     {Made::Readme, "This file"},
 };
@@ -431,7 +527,7 @@ constexpr const char* kReadmeName = "README.md";
 // own beside the board, with the hits the NC drill file drills and in its format.
 std::vector<PackageFile> writeDrillFiles(const plot::PlotOptions& options,
                                          const board::RunValues& rv, const plot::CopperStack& stack,
-                                         const std::string& stem) {
+                                         const std::string& stem, const FabProfile& profile) {
     std::vector<plot::DrillHit> plated;
     std::vector<plot::DrillHit> nonPlated;
     board::BoardReader reader(rv.boardFile, rv.boardImage);
@@ -445,14 +541,25 @@ std::vector<PackageFile> writeDrillFiles(const plot::PlotOptions& options,
         (pad && board::nonPlatedPad(r) ? nonPlated : plated).push_back({r.holeSize, r.x1, r.y1});
     }
     const std::string layers = "1," + std::to_string(stack.count());
+    if (!profile.drillsApart) {
+        // every hole in the plot run's own drill file, as houses that tell plating by the
+        // copper around a hole read it
+        return {{plot::layerOutputPath(rv, ".TXT"), profile.fileName("drill", stem), "NC drill",
+                 nonPlated.empty() ? "Plated," + layers + ",PTH" : "MixedPlating," + layers,
+                 "Positive", &plot::ncDrillSetFile()}};
+    }
     struct Part {
         plot::DrillFilePart part;
         const char* role;
         std::vector<plot::DrillHit>* hits;
+        const char* key;  // of its name in the zip
     };
     const Part parts[] = {
-        {{"-PTH.TXT", "Plated," + layers + ",PTH"}, "Plated holes", &plated},
-        {{"-NPTH.TXT", "NonPlated," + layers + ",NPTH"}, "Non-plated holes", &nonPlated},
+        {{"-PTH.TXT", "Plated," + layers + ",PTH"}, "Plated holes", &plated, "drill-plated"},
+        {{"-NPTH.TXT", "NonPlated," + layers + ",NPTH"},
+         "Non-plated holes",
+         &nonPlated,
+         "drill-nonplated"},
     };
     std::vector<PackageFile> files;
     for (const Part& p : parts) {
@@ -462,10 +569,47 @@ std::vector<PackageFile> writeDrillFiles(const plot::PlotOptions& options,
         // the plot run has told of these holes already
         common::RecordingHost quiet;
         plot::writeDrillFile(quiet, options, rv, *p.hits, false, &p.part);  // can throw
-        files.push_back({plot::layerOutputPath(rv, p.part.ending), stem + p.part.ending, p.role,
-                         p.part.function, "Positive"});
+        files.push_back({plot::layerOutputPath(rv, p.part.ending), profile.fileName(p.key, stem),
+                         p.role, p.part.function, "Positive", &plot::ncDrillSetFile()});
     }
     return files;
+}
+
+// The plot options a profile sets. What a house cannot read stays out whatever the options
+// say; the drill format is the profile's where it gives one.
+void applyProfile(const FabProfile& profile, plot::PlotOptions& options) {
+    options.x2 = options.x2 && profile.x2;
+    if (!profile.x2) {
+        options.x2Facts.reset();
+    }
+    options.noMacros = options.noMacros || !profile.apertureMacros;
+    options.positivePlanes = options.positivePlanes || profile.positivePlanes;
+    const DrillFormat& drill = profile.drill;
+    if (!drill.asPlotted) {
+        plot::DrillFormat format;
+        format.units = drill.metric ? plot::DrillUnits::Metric : plot::DrillUnits::Inch;
+        format.integerDigits = drill.integerDigits;
+        format.decimalDigits = drill.decimalDigits;
+        format.zeros =
+            drill.leadingZerosKept ? plot::DrillZeros::Leading : plot::DrillZeros::Trailing;
+        options.drillFormat = format;
+        options.drillFormat24 = !drill.metric && drill.decimalDigits == 4;
+    }
+}
+
+// Refuses a package in which a profile's names give two files the same name: one would hide
+// the other in the zip.
+void refuseNameTwice(const std::vector<PackageFile>& files, const FabProfile& profile) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (sameNameNoCase(files[i].name, files[j].name)) {
+                throw common::IoError(profile.path, "the profile " + profile.name +
+                                                        " names two files of the package " +
+                                                        files[i].name + " (" + files[j].role +
+                                                        ", " + files[i].role + ")");
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -482,23 +626,37 @@ PackageResult makeFabPackage(common::Host& host, const PackageOptions& given,
         inputs.push_back(given.netlist);
     }
     common::refuseOverwritingInput(zipPath, inputs);
+    // nor with a profile that cannot be read
+    std::shared_ptr<const FabProfile> profileHeld = given.profile;
+    if (!profileHeld) {
+        profileHeld = std::make_shared<const FabProfile>(loadProfile("generic"));  // can throw
+    }
+    const FabProfile& profile = *profileHeld;
 
     plot::PlotOptions options = given.plot;
+    // --no-x2 turns the job file off with the attributes
+    const bool jobFile = profile.jobFile && (options.x2 || !profile.x2);
+    applyProfile(profile, options);
     auto outline = std::make_shared<const plot::BoardOutline>(
         plot::findBoardOutline(runValues.boardFile, given.outline, runValues.boardImage));
     options.outline = outline;
     options.layers = fabLayers(runValues.boardFile);  // can throw
     options.layers[kBoardOutline] = !outline->empty();
     options.ncDrill = true;
-    options.bom = true;
+    options.bom = profile.billFile;
     options.includeBoardLayer = given.includeBoardLayer;
-    if (options.x2) {
-        // the facts of the plot run are those of the zip's files and its job file
+    // the facts of the plot run are those of the zip's files and its job file; a job file
+    // without X2 attributes in the files has them for itself
+    std::shared_ptr<const plot::X2Facts> jobFacts;
+    if (options.x2 || jobFile) {
         plot::X2Facts facts = options.x2Facts
                                   ? *options.x2Facts
                                   : plot::gatherX2Facts(options, runValues);  // can throw
         facts.boardThickness = given.order.thickness;
-        options.x2Facts = std::make_shared<const plot::X2Facts>(std::move(facts));
+        jobFacts = std::make_shared<const plot::X2Facts>(std::move(facts));
+        if (options.x2) {
+            options.x2Facts = jobFacts;
+        }
     }
     plot::plotBoard(host, options, runValues);  // can throw
 
@@ -513,14 +671,21 @@ PackageResult makeFabPackage(common::Host& host, const PackageOptions& given,
     const std::string stem = common::fileNameOf(runValues.baseName);
     for (const plot::SetFile& set : plot::setFiles()) {
         if (set.plotLayer == 0) {
-            for (PackageFile& f : writeDrillFiles(options, runValues, stack, stem)) {
+            for (PackageFile& f : writeDrillFiles(options, runValues, stack, stem, profile)) {
                 result.files.push_back(std::move(f));
             }
         } else if (options.layers[set.plotLayer]) {
             std::string path = plot::layerOutputPath(runValues, std::string(set.extension));
-            result.files.push_back({path, stem + std::string(set.fabExtension),
-                                    std::string(set.role), plot::fileFunction(set, stack),
-                                    std::string(plot::filePolarity(set))});
+            // a plane written without X2 attributes and not asked positive is a negative image
+            const std::string polarity =
+                set.kind == plot::FileKind::Plane && !options.x2 && !options.positivePlanes
+                    ? "Negative"
+                    : std::string(plot::filePolarity(set));
+            result.files.push_back({path,
+                                    profile.fileName(fileNameKeyOfLayer(set.plotLayer), stem,
+                                                     stack.position(set.plotLayer)),
+                                    std::string(set.role), plot::fileFunction(set, stack), polarity,
+                                    &set});
         }
     }
 
@@ -538,32 +703,60 @@ PackageResult makeFabPackage(common::Host& host, const PackageOptions& given,
         host.addLine(p);
     }
 
+    // the parts as the assembly house is told them: each part's side from the overlays, so a
+    // part's legend on the bottom overlay puts it on the bottom, whatever legend layers the
+    // X/Y tool is set to
+    annotate::PlacementOptions partOptions = given.placement;
+    partOptions.openNotepad = false;
+    partOptions.topLegendLayer = kBoardTopOverlay;
+    partOptions.bottomLegendLayer = kBoardBottomOverlay;
+    std::optional<AssemblyFiles> assembly;
+    auto assemblyOnce = [&]() -> const AssemblyFiles& {
+        if (!assembly) {
+            std::vector<std::string> problems;  // told by the plot run already
+            assembly = assemblyFiles(
+                annotate::placedParts(runValues.boardFile, partOptions, problems),  // can throw
+                profile);
+            for (const std::string& note : assembly->notes) {
+                host.addLine("Assembly: " + note);
+            }
+        }
+        return *assembly;
+    };
+
     std::optional<nets::NetSource> netSource;
     std::vector<std::pair<std::string, std::string>> made;  // files made in memory
     for (const PackageRow& row : kOtherFiles) {
         switch (row.made) {
-            case Made::Bom: {
-                std::string bom = plot::layerOutputPath(runValues, ".csv");
-                result.files.push_back({bom, common::fileNameOf(bom), row.role, "", ""});
-                break;
-            }
-            case Made::Placement: {
-                annotate::PlacementOptions xyOptions = given.placement;
-                xyOptions.openNotepad = false;
-                // the assembly house is told each part's true side: a part's legend on the
-                // bottom overlay puts it on the bottom, whatever legend layers the X/Y tool
-                // is set to
-                xyOptions.topLegendLayer = kBoardTopOverlay;
-                xyOptions.bottomLegendLayer = kBoardBottomOverlay;
-                annotate::PlacementResult xy =
-                    annotate::writePlacementFile(runValues.boardFile, xyOptions);  // can throw
-                for (const std::string& p : xy.problems) {
-                    host.addLine(p);
+            case Made::Bom:
+                if (profile.billFile) {
+                    std::string bom = plot::layerOutputPath(runValues, ".csv");
+                    result.files.push_back({bom, profile.fileName("bill", stem), row.role, "", ""});
                 }
-                result.files.push_back(
-                    {xy.outputPath, common::fileNameOf(xy.outputPath), row.role, "", ""});
                 break;
-            }
+            case Made::Placement:
+                if (profile.xyFile) {
+                    annotate::PlacementResult xy =
+                        annotate::writePlacementFile(runValues.boardFile, partOptions);
+                    for (const std::string& p : xy.problems) {
+                        host.addLine(p);
+                    }
+                    result.files.push_back(
+                        {xy.outputPath, profile.fileName("xy", stem), row.role, "", ""});
+                }
+                break;
+            case Made::Cpl:
+                if (profile.cplFile) {
+                    made.emplace_back(profile.fileName("cpl", stem), assemblyOnce().cpl);
+                    result.files.push_back({"", made.back().first, row.role, "", ""});
+                }
+                break;
+            case Made::AssemblyBom:
+                if (profile.bomFile) {
+                    made.emplace_back(profile.fileName("bom", stem), assemblyOnce().bom);
+                    result.files.push_back({"", made.back().first, row.role, "", ""});
+                }
+                break;
             case Made::TestNetlist: {
                 // the bare-board test netlist of the design where it is known, with the
                 // openings of the masks in the set and its copper layers
@@ -589,11 +782,11 @@ PackageResult makeFabPackage(common::Host& host, const PackageOptions& given,
                         host.addLine(runValues.boardFile + ": " + line);
                     }
                 }
-                result.files.push_back({ipc, common::fileNameOf(ipc), row.role, "", ""});
+                result.files.push_back({ipc, profile.fileName("netlist", stem), row.role, "", ""});
                 break;
             }
             case Made::JobFile:
-                if (options.x2Facts) {
+                if (jobFile) {
                     // the job file names the files as the zip does
                     std::vector<plot::JobFile> jobFiles;
                     for (const PackageFile& f : result.files) {
@@ -601,8 +794,8 @@ PackageResult makeFabPackage(common::Host& host, const PackageOptions& given,
                             jobFiles.push_back({f.name, f.function, f.polarity});
                         }
                     }
-                    made.emplace_back(stem + ".gbrjob",
-                                      plot::gerberJobFile(*options.x2Facts, jobFiles));
+                    made.emplace_back(profile.fileName("job", stem),
+                                      plot::gerberJobFile(*jobFacts, jobFiles));
                     result.files.push_back({"", made.back().first, row.role, "", ""});
                 }
                 break;
@@ -611,17 +804,20 @@ PackageResult makeFabPackage(common::Host& host, const PackageOptions& given,
                 ReadmeFacts facts{runValues.boardFile,
                                   result.files,
                                   std::move(images),
-                                  options.drillFormat24,
+                                  plot::drillFormatOf(options),
                                   *outline,
                                   stack.count(),
                                   netSource,
-                                  given.order};
+                                  given.order,
+                                  &profile};
                 result.readme = packageReadme(facts);
                 made.emplace_back(kReadmeName, result.readme);
                 break;
             }
         }
     }
+
+    refuseNameTwice(result.files, profile);
 
     std::vector<PackageFile> onDisk;
     for (const PackageFile& f : result.files) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "annotate/placement.h"
 #include "board/run_values.h"
 #include "common/host.h"
+#include "fab/fab_profile.h"
 #include "nets/ipc356.h"
 #include "plot/board_outline.h"
 #include "plot/plot_run.h"
@@ -23,6 +25,8 @@ struct PackageFile {
     std::string role;
     std::string function;
     std::string polarity;
+    /// The plot set's row of a Gerber or drill file; null for the other files.
+    const plot::SetFile* set = nullptr;
 };
 
 /// What a board house asks and a board cannot tell: given when packaging, else left to be
@@ -49,6 +53,9 @@ struct PackageOptions {
     /// A Protel netlist the test netlist takes its nets from; empty: the board's NETDEF blocks.
     std::string netlist;
     OrderChoices order;
+    /// The board house's profile: the names in the zip, X2 attributes and job file, aperture
+    /// macros, drill format and files, planes, the assembly files. Null: the generic profile.
+    std::shared_ptr<const FabProfile> profile;
 };
 
 /// What a package run made.
@@ -77,12 +84,14 @@ struct ReadmeFacts {
     std::vector<PackageFile> files;
     /// The Gerber and drill files of `files` read back, in any order.
     std::vector<view::LayerImage> images;
-    bool drillFormat24 = false;  // the drill files' number format: 2.4, else 2.3 digits
+    plot::DrillFormat drillFormat;  // of the drill files
     plot::BoardOutline outline;
     int copperLayers = 2;
     /// Where the test netlist's nets come from and the netlist check; none without one.
     std::optional<nets::NetSource> netSource;
     OrderChoices order;
+    /// The board house's profile, which the README names with what it changes; none: not told.
+    const FabProfile* profile = nullptr;
 };
 
 /// The README of a package (markdown, its tables as indented blocks, CR LF lines): at the top
@@ -90,7 +99,8 @@ struct ReadmeFacts {
 /// the centre of its lines), its copper layers and the files' formats; the layer stack from
 /// top to bottom with each file's function and polarity; the other files; the drill table of
 /// the drill files with each tool's plating; where the test netlist's nets come from with the
-/// netlist check; the order choices, "to be chosen when ordering" where none was given; and
+/// netlist check; the order choices, "to be chosen when ordering" where none was given; the
+/// board house's profile, what it changes and how the CPL gives positions and rotations; and
 /// the problems found reading the files back.
 std::string packageReadme(const ReadmeFacts& facts);
 
@@ -103,6 +113,11 @@ std::string packageReadme(const ReadmeFacts& facts);
 /// recognises, with a README.md (and with X2 attributes a Gerber job file) into the zip
 /// `zipPath`, which is written whole or not at all. Messages go to the Host's message list,
 /// warnings (no board outline) through Host::warn. Throws IoError.
+///
+/// The profile (`options.profile`, else generic) names the files in the zip and sets X2
+/// attributes (off when the options or the profile turn them off), the job file, aperture
+/// macros, the drill format, one drill file or plated and non-plated apart, positive planes,
+/// and the assembly files: the X/Y file, the plot's bill, a CPL and a BOM in its columns.
 PackageResult makeFabPackage(common::Host& host, const PackageOptions& options,
                              const board::RunValues& runValues, const std::string& zipPath);
 

@@ -585,10 +585,21 @@ FabProfile buildProfile(const ParsedFile& file, const ParsedFile* generic) {
                    "[" + std::string(section) + "] drill-min is above drill-max");
         }
     }
-    if (profile.drill.asPlotted && profile.drill.metric) {
+    // the formats the drill writer knows
+    const DrillFormat& d = profile.drill;
+    const bool known = d.metric ? !d.asPlotted && d.integerDigits == 3 && d.decimalDigits == 3
+                                : (d.asPlotted && d.leadingZerosKept) ||
+                                      (!d.asPlotted && d.integerDigits == 2 &&
+                                       d.decimalDigits >= 3 && d.decimalDigits <= 4);
+    if (!known) {
         failOn("drill", lineOf("drill", "format") ? "format" : "units",
-               "the plot's own drill format is in inches; give METRIC its "
-               "digits (3:3)");
+               std::string("drills are written in INCH 2:3 or 2:4, METRIC 3:3, or as the "
+                           "plot's own (plot, INCH LZ), not ") +
+                   (d.metric ? "METRIC " : "INCH ") +
+                   (d.asPlotted
+                        ? std::string("plot")
+                        : std::to_string(d.integerDigits) + ":" + std::to_string(d.decimalDigits)) +
+                   (d.leadingZerosKept ? " LZ" : " TZ"));
     }
     if (profile.cplFile && profile.cpl.columns.empty()) {
         failOn("assembly", "files", "a CPL is asked for but [cpl] has no column");

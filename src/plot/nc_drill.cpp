@@ -209,7 +209,8 @@ void writeDrillFile(common::Host& host, const PlotOptions& options,
              decimal(format.decimalDigits));
     out.line(std::string(format.units == DrillUnits::Inch ? "INCH" : "METRIC") +
              (format.zeros == DrillZeros::Leading ? ",LZ" : ",TZ"));
-    out.line("M72");
+    // the units again as a mode: M72 inch, M71 metric (a reader takes the last it reads)
+    out.line(format.units == DrillUnits::Inch ? "M72" : "M71");
     if (options.x2Facts) {
         for (const std::string& comment :
              drillFileAttributes(*options.x2Facts, part ? part->function : "")) {

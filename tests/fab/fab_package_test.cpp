@@ -128,8 +128,8 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
     // the plot run's names beside the board, the names fab software recognises in the zip
     EXPECT_EQ(names(result),
               "demo.GTL demo.GBL demo.GTO demo.GBO demo.GD1 demo.GTS demo.GBS demo.GP1 demo.GP2 "
-              "demo.GTP demo.GBP demo.GKO demo-PTH.TXT demo.csv demo.UCM demo.ipc demo.gbrjob "
-              "README.md ");
+              "demo.GTP demo.GBP demo.GKO demo-PTH.TXT demo.csv demo.UCM demo-CPL.csv demo.ipc "
+              "demo.gbrjob README.md ");
     EXPECT_TRUE(common::fileExists(demo.dir.file("demo.GBD")));
     EXPECT_EQ(result.jobFile, demo.dir.file("demo.gbrjob"));
     if (!hasUnzip()) {
@@ -147,7 +147,7 @@ TEST(FabPackage, DemoBoardZipHoldsTheFabSetAndItsReadme) {
         EXPECT_EQ(out.substr(at + 1, 10), "-rw-r--r--") << out;
         ++entries;
     }
-    EXPECT_EQ(entries, 18u);
+    EXPECT_EQ(entries, 19u);
     // the job file names the files as the zip does, with the functions the files give, and
     // the board's size along the centre of the outline's lines
     const std::string job = demo.unzipped("demo.gbrjob");
@@ -226,7 +226,7 @@ TEST(FabPackage, PlacementSidesFollowTheOverlays) {
 TEST(FabPackage, WithoutX2NoJobFileAndTheSameNames) {
     DemoBoard demo;
     const PackageResult result = demo.package([](PackageOptions& o) { o.plot.x2 = false; });
-    ASSERT_EQ(result.files.size(), 17u);
+    ASSERT_EQ(result.files.size(), 18u);
     EXPECT_EQ(result.files[11].name, "demo.GKO");
     EXPECT_EQ(result.files[11].function, "Profile,NP");  // the README still says what it is
     EXPECT_EQ(result.files.back().name, "README.md");
@@ -281,14 +281,13 @@ TEST(FabPackage, KeepOutEdgeMountingHolesAndOrderChoices) {
     EXPECT_FALSE(result.hasErrors) << result.readme;
     EXPECT_EQ(names(result),
               "ko.GTL ko.GBL ko.GTO ko.GD1 ko.GTS ko.GBS ko.GKO ko-PTH.TXT ko-NPTH.TXT ko.csv "
-              "ko.UCM ko.ipc ko.gbrjob README.md ");
+              "ko.UCM ko-CPL.csv ko.ipc ko.gbrjob README.md ");
 
     // the outline file draws the edge, and only it; the copper is the plain plot's
     const view::LayerImage outline = view::readLayerFile(b.dir.file("ko.GBD"));
-    const size_t drawn = std::count_if(outline.objects.begin(), outline.objects.end(),
-                                       [](const view::GraphicObject& o) {
-                                           return o.from.x != o.to.x || o.from.y != o.to.y;
-                                       });
+    const size_t drawn = std::count_if(
+        outline.objects.begin(), outline.objects.end(),
+        [](const view::GraphicObject& o) { return o.from.x != o.to.x || o.from.y != o.to.y; });
     EXPECT_EQ(drawn, 4u);
     EXPECT_DOUBLE_EQ(outline.extent.width(), 2.010);
     EXPECT_DOUBLE_EQ(outline.extent.height(), 1.010);

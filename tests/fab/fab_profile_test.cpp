@@ -132,8 +132,6 @@ TEST_P(BadProfiles, AreRefusedNamingTheLine) {
 INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
     BadProfile{"UnknownSection", "\n[gerbers]\n", "2: unknown section [gerbers]"},
     BadProfile{"UnknownField", "[gerber]\nx3 = no\n", "2: unknown field \"x3\" in [gerber]"},
-    BadProfile{"FieldBeforeSections", "x2 = no\n",
-               "1: unknown field \"x2\" before the first section"},
     BadProfile{"NoEquals", "[gerber]\nx2 no\n",
                "2: expected \"field = value\", a [section] or a # comment"},
     BadProfile{"YesNo", "[gerber]\nx2 = off\n", "2: x2: yes or no, not \"off\""},
@@ -141,8 +139,6 @@ INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
     BadProfile{"Twice", "[gerber]\nx2 = no\n\nx2 = yes\n", "4: x2 given twice (first on line 2)"},
     BadProfile{"Negative", "[limits 2]\ntrack = -0.1\n",
                "2: track: a length in millimetres above 0, not \"-0.1\""},
-    BadProfile{"NotANumber", "[limits 2]\ntrack = 0,1\n",
-               "2: track: a length in millimetres above 0, not \"0,1\""},
     BadProfile{"Digits", "[drill]\nformat = 2.4\n",
                "2: format: digits before and after the point as Excellon gives them (2:4, 2:3 "
                "or 3:3), or plot, not \"2.4\""},
@@ -151,9 +147,6 @@ INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
                "and wildcards are not allowed)"},
     BadProfile{"LayerOffCopper", "[names]\ntop-legend = {board}.G{layer}O\n",
                "2: top-legend: {layer} is the place of a copper layer; top-legend is not one"},
-    BadProfile{"UnknownPlaceholder", "[names]\ndrill = {name}.drl\n",
-               "2: drill: unknown placeholder in the name: name (placeholders are {board}, and "
-               "{layer} and {inner} in copper files)"},
     BadProfile{"Column", "[bom]\ncolumn = X: x\n",
                "2: column: \"Header: field\", the field one of item, designators, quantity, "
                "comment or footprint, not \"X: x\""},
@@ -162,7 +155,11 @@ INSTANTIATE_TEST_SUITE_P(Fab, BadProfiles, ::testing::Values(
     BadProfile{"DrillRange", "[limits 4+]\ndrill-max = 0.1\n",
                "2: [limits 4+] drill-min is above drill-max"},
     BadProfile{"MetricAsPlotted", "[drill]\nunits = METRIC\n",
-               "2: the plot's own drill format is in inches; give METRIC its digits (3:3)"},
+               "2: drills are written in INCH 2:3 or 2:4, METRIC 3:3, or as the plot's own "
+               "(plot, INCH LZ), not METRIC plot LZ"},
+    BadProfile{"InchThreeThree", "[drill]\nformat = 3:3\n",
+               "2: drills are written in INCH 2:3 or 2:4, METRIC 3:3, or as the plot's own "
+               "(plot, INCH LZ), not INCH 3:3 LZ"},
     BadProfile{"BadName", "name = my profile\n",
                "1: name: a profile name is letters, digits, '-' and '_'"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -221,6 +218,49 @@ TEST(FabProfiles, UserFolder) {
     EXPECT_FALSE(isProfilePath("zz-mine"));
     // the installed profiles missing altogether
     EXPECT_THROW(listProfiles({dir.file("nowhere"), ""}), common::IoError);
+}
+
+}  // namespace
+}  // namespace padloom::fab
+
+namespace padloom::fab {
+namespace {
+
+// fabs lists the shipped profiles then the user's, says which it refused, prints one as a file
+// that reads back as the same profile, and names the profiles for a name it does not know.
+TEST(FabsCommand, ListsShowsAndRefuses) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "fab");
+    dir.write("fab/mine.fab", "[drill]\nfiles = one\n");
+    dir.write("fab/oshpark.fab", "[drill]\nfiles = one\n");
+    const std::string fabs =
+        "PADLOOM_SETTINGS_DIR=" + dir.path().string() + " " + testing::cliPath() + " fabs";
+    std::string out;
+    ASSERT_EQ(testing::runCommand(fabs + " 2>&1", &out), 0);
+    EXPECT_EQ(out.substr(0, out.find('\n') + 1),
+              "padloom-cli fabs: " + dir.file("fab/oshpark.fab") +
+                  ": not taken: a shipped profile has the name oshpark; give this one another "
+                  "name (its file name, or its name line)\n");
+    EXPECT_NE(out.find("  generic       the package as it is made without a profile\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("Your own, in " + dir.file("fab") + ":\n  mine          one drill file\n"),
+              std::string::npos)
+        << out;
+
+    ASSERT_EQ(testing::runCommand(fabs + " --show jlcpcb > " + dir.file("copy.fab")), 0);
+    EXPECT_EQ(testing::readFile(dir.file("copy.fab")),
+              testing::readFile(testing::sourceDir() + "/data/fab/jlcpcb.fab"));
+    ASSERT_EQ(testing::runCommand(fabs + " --show mine", &out), 0);
+    EXPECT_EQ(out, "[drill]\nfiles = one\n");
+
+    ASSERT_EQ(testing::runCommand(fabs + " --show nosuch 2>&1", &out), 2);
+    EXPECT_EQ(out,
+              "padloom-cli fabs: no board-house profile \"nosuch\"; the profiles are: "
+              "generic, aisler, eurocircuits, jlcpcb, oshpark, pcbway, mine\n");
+    dir.write("bad.fab", "[drill]\nfiles = two\n");
+    ASSERT_EQ(testing::runCommand(fabs + " --show " + dir.file("bad.fab") + " 2>&1", &out), 1);
+    EXPECT_EQ(out, "padloom-cli fabs: " + dir.file("bad.fab") +
+                       ":2: files: one or plated-apart, not \"two\"\n");
 }
 
 }  // namespace

@@ -21,6 +21,12 @@ for ext in GTL GBL GTO TXT csv; do
     [ -s "$work/demo.$ext" ] || { echo "installed padloom-cli did not write demo.$ext"; exit 1; }
 done
 
+# the board-house profiles are found where they were installed
+fabs=$("$cli" fabs)
+grep -q "^Installed with the program, in $work/prefix/share/padloom/fab:" <<<"$fabs" ||
+    { echo "installed padloom-cli does not read its installed profiles: $fabs"; exit 1; }
+grep -q "^  jlcpcb " <<<"$fabs" || { echo "no jlcpcb profile installed: $fabs"; exit 1; }
+
 man="$work/prefix/share/man/man1/padloom-cli.1"
 [ -s "$man" ] || { echo "no manual page installed"; exit 1; }
 grep -q '^\.SS plot$' "$man" || { echo "manual page lacks the plot subcommand"; exit 1; }

@@ -26,4 +26,6 @@ cli="$work/root/usr/bin/padloom-cli"
 cp "$src/examples/demo.pcb" "$work/demo.pcb"
 "$cli" plot "$work/demo.pcb" --all-layers --nc-drill --yes >/dev/null
 [ -s "$work/demo.GTL" ] && [ -s "$work/demo.TXT" ] || { echo "packaged padloom-cli did not plot"; exit 1; }
+"$cli" fabs | grep -q "^Installed with the program, in $work/root/usr/share/padloom/fab:" ||
+    { echo "packaged padloom-cli does not read the profiles in the package"; exit 1; }
 echo "package $(basename "$deb") plots the demo board"

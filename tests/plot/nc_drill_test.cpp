@@ -98,7 +98,7 @@ TEST(NcDrill, FormatsInExcellonTerms) {
 TEST(NcDrill, MetricFileWithTrailingZerosKept) {
     Drill drill({"FV", "1500 2000 60 32", "FV", "-5 100 60 125"}, {{32, 1}, {125, 1}});
     drill.options.drillFormat = DrillFormat{DrillUnits::Metric, 3, 3, DrillZeros::Trailing};
-    EXPECT_EQ(drill.run(), (Lines{"M48", ";FILE_FORMAT=3:3", "METRIC,TZ", "M72", "T01C0.813",
+    EXPECT_EQ(drill.run(), (Lines{"M48", ";FILE_FORMAT=3:3", "METRIC,TZ", "M71", "T01C0.813",
                                   "T02C3.175", "%", "T01", "X038100Y050800", "T02",
                                   "X-000127Y002540", "T00", "M30"}));
     // the plot's own 2,4 form in Excellon's terms gives its bytes

@@ -103,6 +103,7 @@ private slots:
     void apertureWindowWhenAskedAndNothingWhenCancelled();
     void noOutlineIsSaidInTheLogAndTheViewer();
     void badThicknessIsRefused();
+    void boardHouseIsChosenAndRemembered();
 };
 
 void PackageDialogTest::choicesFirstThenTheZipWithoutTheApertureWindow() {
@@ -122,7 +123,7 @@ void PackageDialogTest::choicesFirstThenTheZipWithoutTheApertureWindow() {
         QVERIFY(h.boxes.isEmpty());
         QVERIFY(!said(h.host.transcript, "show|"));
         QVERIFY(QFile::exists(QString::fromStdString(zip)));
-        QCOMPARE(h.host.lines.back(), "Package " + zip + ": 18 files");
+        QCOMPARE(h.host.lines.back(), "Package " + zip + ": 19 files");
         const QString readme = unzipped(zip, "README.md");
         QVERIFY(readme.contains("    Board thickness:    1.60 mm\r\n"));
         QVERIFY(readme.contains("    Surface finish:     ENIG\r\n"));
@@ -214,6 +215,34 @@ void PackageDialogTest::badThicknessIsRefused() {
     h.dialog()->accept();
     QVERIFY(h.dialog()->isVisible());
     h.dialog()->reject();
+}
+
+// The board house chosen in the dialog makes its package (JLCPCB: its CPL and BOM, no X2, no
+// job file) and is the choice the next time.
+void PackageDialogTest::boardHouseIsChosenAndRemembered() {
+    QTemporaryDir dir;
+    const QString board = copyOf(dir, "demo.pcb", "demo.pcb");
+    shell::MemorySettingsStore store;
+    {
+        Harness h(store);
+        auto* houses = h.dialog()->findChild<QComboBox*>("BoardHouseCombo");
+        QCOMPARE(houses->currentText(), "generic");
+        QVERIFY(houses->findText("jlcpcb") >= 0);
+        const std::string zip = dir.filePath("demo.zip").toStdString();
+        h.package(board, zip, [houses] { houses->setCurrentIndex(houses->findText("jlcpcb")); });
+        QVERIFY(h.boxes.isEmpty());
+        QVERIFY(unzipped(zip, "demo-CPL.csv").startsWith("Designator,Mid X,Mid Y,Layer,Rotation"));
+        QVERIFY(unzipped(zip, "demo-BOM.csv").startsWith("Comment,Designator,Footprint"));
+        QVERIFY(unzipped(zip, "demo.gbrjob").isEmpty());
+        QVERIFY(!unzipped(zip, "demo.GTL").contains("%TF"));
+        QVERIFY(unzipped(zip, "README.md").contains("## Board house: jlcpcb"));
+    }
+    QCOMPARE(store.value(PackageDialog::kSettingsKey, "BoardHouse"),
+             std::optional<shell::StoredValue>(std::string("jlcpcb")));
+    Harness again(store);
+    QCOMPARE(again.dialog()->findChild<QComboBox*>("BoardHouseCombo")->currentText(), "jlcpcb");
+    const std::optional<fab::PackageOptions> options = again.dialog()->apply({});
+    QVERIFY(options && options->profile && options->profile->name == "jlcpcb");
 }
 
 QTEST_MAIN(PackageDialogTest)

@@ -356,7 +356,7 @@ void ViewerTest::packageButtonWritesTheZip() {
     window->findChild<QPushButton*>("PackageButton")->click();
     QVERIFY(h.boxes.isEmpty());
     QVERIFY(QFile::exists(QString::fromStdString(zip)));
-    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 18 files");  // with its job file and test netlist
+    QCOMPARE(h.host.lines.back(), "Package " + zip + ": 19 files");  // job file, netlist, CPL
     // its Gerber and drill files can be looked at, as the job file lists them
     QCOMPARE(window->previewFiles().size(), size_t(1));
     QVERIFY(window->findChild<QPushButton*>("PreviewButton")->isEnabled());

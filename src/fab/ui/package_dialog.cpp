@@ -20,7 +20,8 @@ constexpr plot::OutlineSource kOutlineChoices[] = {
     plot::OutlineSource::Auto, plot::OutlineSource::Board, plot::OutlineSource::KeepOut,
     plot::OutlineSource::None};
 
-// The stored texts of the order choices, by value name.
+// The stored texts of the board house and the order choices, by value name.
+constexpr const char* kBoardHouse = "BoardHouse";
 constexpr const char* kThickness = "Thickness";
 constexpr const char* kCopper = "Copper";
 constexpr const char* kFinish = "Finish";
@@ -74,6 +75,34 @@ PackageDialog::PackageDialog(Shell& shell, QWidget* parent)
     setObjectName("PackageDialog");
     setHelpContext(kHelpGerberPlot);
 
+    m_boardHouseCombo = new QComboBox(this);
+    m_boardHouseCombo->setObjectName("BoardHouseCombo");
+    m_boardHouseCombo->setToolTip(
+        "The board house's profile: the file names, Gerber and drill options and assembly files "
+        "it asks for (padloom-cli fabs lists them; your own go in the fab folder of the "
+        "settings folder)");
+    const fab::ProfileFolders folders = fab::defaultProfileFolders();
+    try {
+        for (const fab::ProfileEntry& e : fab::listProfiles(folders)) {
+            QString summary;
+            try {
+                summary = QString::fromStdString(
+                    fab::changeSummary(fab::loadProfile(e.path, folders)));  // can throw
+            } catch (const std::exception& error) {
+                summary = QString::fromStdString(error.what());
+            }
+            m_boardHouseCombo->addItem(QString::fromStdString(e.name),
+                                       QString::fromStdString(e.name));
+            m_boardHouseCombo->setItemData(m_boardHouseCombo->count() - 1, summary,
+                                           Qt::ToolTipRole);
+        }
+    } catch (const std::exception&) {
+        // the installed profiles missing: the package says so when it is made
+    }
+    if (m_boardHouseCombo->count() == 0) {
+        m_boardHouseCombo->addItem("generic", "generic");
+    }
+
     m_outlineCombo = new QComboBox(this);
     m_outlineCombo->setObjectName("OutlineCombo");
     m_outlineCombo->addItems({"Board layer (11) when it has lines, else Keep Out (12)",
@@ -97,6 +126,7 @@ PackageDialog::PackageDialog(Shell& shell, QWidget* parent)
     setTag(m_apertureWindowBox, 2);
 
     m_form = new QFormLayout;
+    m_form->addRow("Board house:", m_boardHouseCombo);
     m_form->addRow("Board outline:", m_outlineCombo);
     m_form->addRow("Board thickness (mm):", m_thicknessCombo);
     m_form->addRow("Copper weight:", m_copperCombo);
@@ -134,6 +164,14 @@ void PackageDialog::restoreSettings() {
         m_outlineCombo->setCurrentIndex(s.extras[0]);
     }
     const shell::SettingsStore& store = m_shell.settings();
+    if (auto v = store.value(kSettingsKey, kBoardHouse);
+        v && std::holds_alternative<std::string>(*v)) {
+        const int at =
+            m_boardHouseCombo->findData(QString::fromStdString(std::get<std::string>(*v)));
+        if (at >= 0) {
+            m_boardHouseCombo->setCurrentIndex(at);
+        }
+    }
     for (auto [name, box] : {std::pair{kThickness, m_thicknessCombo},
                              {kCopper, m_copperCombo},
                              {kFinish, m_finishCombo},
@@ -148,6 +186,8 @@ void PackageDialog::restoreSettings() {
 
 void PackageDialog::saveSettings() {
     shell::saveSettings(m_shell.settings(), packageDialogRules(), state());
+    m_shell.settings().writeText(kSettingsKey, kBoardHouse,
+                                 m_boardHouseCombo->currentData().toString().toStdString());
     for (auto [name, box] : {std::pair{kThickness, m_thicknessCombo},
                              {kCopper, m_copperCombo},
                              {kFinish, m_finishCombo},
@@ -167,6 +207,11 @@ std::optional<fab::PackageOptions> PackageDialog::apply(fab::PackageOptions opti
     if (!valid) {
         return std::nullopt;
     }
+    try {
+        options.profile = std::make_shared<const fab::FabProfile>(chosenProfile());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
     options.outline = kOutlineChoices[std::clamp(m_outlineCombo->currentIndex(), 0, 3)];
     options.includeBoardLayer = m_includeBoardBox->isChecked();
     options.order.copper = textOf(m_copperCombo);
@@ -180,9 +225,22 @@ bool PackageDialog::apertureWindowFirst() const {
     return m_apertureWindowBox->isChecked();
 }
 
+fab::FabProfile PackageDialog::chosenProfile() const {
+    return fab::loadProfile(m_boardHouseCombo->currentData().toString().toStdString());
+}
+
 bool PackageDialog::checkChoices() {
     if (apply({})) {
         return true;
+    }
+    try {
+        chosenProfile();  // can throw
+    } catch (const std::exception& error) {
+        m_shell.showBox(
+            this, common::Box::Error,
+            "The board house's profile cannot be read: " + QString::fromUtf8(error.what()));
+        m_boardHouseCombo->setFocus();
+        return false;
     }
     m_shell.showBox(this, common::Box::Error,
                     "The board thickness is a number of millimetres from 0.1 to 10, or empty "

@@ -12,18 +12,21 @@ class QFormLayout;
 
 namespace padloom::ui {
 
-/// The choices of a fab package before it is made: where the board outline comes from, the
+/// The choices of a fab package before it is made: the board house whose profile it follows,
+/// where the board outline comes from, the
 /// order choices a board cannot tell (thickness, copper, finish, mask and legend colours),
 /// whether the board layer is drawn into every layer file, and whether the aperture file is
 /// made in the aperture window first. Remembered in the settings store: its check boxes by
-/// tag, the outline choice and position by name, the order choices as texts.
+/// tag, the outline choice and position by name, the board house and the order choices as
+/// texts.
 class PackageDialog : public ToolWindow {
     Q_OBJECT
 public:
     PackageDialog(Shell& shell, QWidget* parent);
 
-    /// The package options these choices set (outline, board layer, order choices) on top of
-    /// `options`; nullopt when the thickness is not a number of millimetres from 0.1 to 10.
+    /// The package options these choices set (board house, outline, board layer, order
+    /// choices) on top of `options`; nullopt when the thickness is not a number of millimetres
+    /// from 0.1 to 10 or the board house's profile cannot be read.
     std::optional<fab::PackageOptions> apply(fab::PackageOptions options) const;
     /// Whether the user wants the aperture window to make the aperture file first.
     bool apertureWindowFirst() const;
@@ -47,8 +50,11 @@ protected:
 private:
     void restoreSettings();
     shell::WindowState state() const;
+    /// The chosen board house's profile; throws IoError when it cannot be read.
+    fab::FabProfile chosenProfile() const;
 
     QFormLayout* m_form;
+    QComboBox* m_boardHouseCombo;
     QComboBox* m_outlineCombo;
     QComboBox* m_thicknessCombo;
     QComboBox* m_copperCombo;
